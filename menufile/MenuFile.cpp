@@ -1,0 +1,269 @@
+#include "MenuFile.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace menufile {
+
+namespace {
+
+constexpr char kOpeningMarks[] = "[<{";
+constexpr char kClosingMarks[] = "]>}";
+
+bool IsOneOf(char c, const char* set) {
+  for (; *set; ++set)
+    if (c == *set) return true;
+  return false;
+}
+
+// Length of the character that starts at i: two for a lead byte that still has
+// its second byte inside s, else one. A lead byte at the very end stands alone,
+// so no walk ever reads past the end of the text.
+size_t CharLen(std::string_view s, size_t i) {
+  return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+}
+
+// Position of the first single-byte character c, stepping over double-byte
+// characters; npos when there is none.
+size_t FindChar(std::string_view s, char c, size_t from = 0) {
+  for (size_t i = from; i < s.size(); i += CharLen(s, i))
+    if (s[i] == c) return i;
+  return std::string_view::npos;
+}
+
+// True when the last character of s is the single-byte character c (and not
+// the second byte of a double-byte character).
+bool EndsWithChar(std::string_view s, char c) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < s.size(); i += CharLen(s, i)) last = i;
+  return last != std::string_view::npos && last + 1 == s.size() && s[last] == c;
+}
+
+// The text between the first opening character and the first closing
+// character of the line; empty unless the closing one comes after the opening one.
+std::string_view InnerText(std::string_view line, char open, char close) {
+  const size_t a = FindChar(line, open);
+  const size_t b = FindChar(line, close);
+  if (a == std::string_view::npos || b == std::string_view::npos || b <= a) return {};
+  return line.substr(a + 1, b - a - 1);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// A signed decimal number, blanks allowed before it; nullopt-like false when
+// the text is anything else or does not fit 32 bits.
+bool ParseInt32(std::string_view s, int32_t& out) {
+  size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  if (i == s.size()) return false;
+  int64_t value = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    value = value * 10 + (s[i] - '0');
+    if (value > int64_t(std::numeric_limits<int32_t>::max()) + 1) return false;
+  }
+  if (negative) value = -value;
+  if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+    return false;
+  out = static_cast<int32_t>(value);
+  return true;
+}
+
+std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine, '<', '>'); }
+
+}  // namespace
+
+UnclosedMark::UnclosedMark(std::string_view line)
+    : std::runtime_error("opening mark without a closing mark: " + std::string(line)) {}
+
+bool IsNoIcon(std::string_view iconFileName) { return EqualsIgnoringCase(iconFileName, "none"); }
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  std::vector<std::string> lines;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(text.substr(start, i - start));
+      i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+  size_t total = 0;
+  for (const auto& l : lines) total += l.size() + 2;
+  std::string text;
+  text.reserve(total);
+  for (const auto& l : lines) {
+    text += l;
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string_view Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
+  while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
+  return s.substr(b, e - b);
+}
+
+EntryKind ClassifyEntry(std::string_view nameLine, std::string_view targetLine) {
+  if (Trim(nameLine).empty()) return EntryKind::Separator;
+  if (Trim(targetLine).empty()) return EntryKind::Submenu;
+  return EntryKind::Item;
+}
+
+ItemNameAndLevel ExtractItemName(std::string_view nameLine) {
+  // Take the marks out, stepping over double-byte characters so that a second
+  // byte with the code of a mark character (the long-vowel mark is 0x81 0x5B)
+  // never opens or closes one.
+  std::string kept;
+  kept.reserve(nameLine.size());
+  bool leadingRun = true;  // only tabs and blanks so far
+  for (size_t i = 0; i < nameLine.size();) {
+    const size_t len = CharLen(nameLine, i);
+    if (len == 1 && IsOneOf(nameLine[i], kOpeningMarks)) {
+      size_t j = i + 1;
+      while (j < nameLine.size() && !(CharLen(nameLine, j) == 1 && IsOneOf(nameLine[j], kClosingMarks)))
+        j += CharLen(nameLine, j);
+      if (j >= nameLine.size()) throw UnclosedMark(nameLine);
+      i = j + 1;
+      continue;
+    }
+    const bool blank = len == 1 && nameLine[i] == ' ';
+    const bool tab = len == 1 && nameLine[i] == '\t';
+    if (!blank && !tab) leadingRun = false;
+    // Blanks in the leading run of tabs and blanks do not count.
+    if (!(blank && leadingRun)) kept.append(nameLine.substr(i, len));
+    i += len;
+  }
+
+  ItemNameAndLevel result;
+  const size_t tabs = std::min(kept.find_first_not_of('\t'), kept.size());
+  result.level = static_cast<int>(tabs);
+  result.name = std::string(Trim(std::string_view(kept).substr(tabs)));
+  return result;
+}
+
+std::string ExtractIconFile(std::string_view nameLine) {
+  const std::string_view t = IconMark(nameLine);
+  const size_t comma = FindChar(t, ',');
+  if (comma == std::string_view::npos) return {};
+  return std::string(t.substr(0, comma));
+}
+
+int32_t ExtractIconIndex(std::string_view nameLine) {
+  std::string_view t = IconMark(nameLine);
+  const size_t comma = FindChar(t, ',');
+  // Without a comma (never written so) the whole inner text is the number.
+  if (comma != std::string_view::npos) t = t.substr(comma + 1);
+  int32_t value = 0;
+  return ParseInt32(t, value) ? value : 0;
+}
+
+std::string ExtractWorkFolder(std::string_view nameLine) {
+  return std::string(InnerText(nameLine, '[', ']'));
+}
+
+int32_t ExtractWindowState(std::string_view nameLine) {
+  const std::string_view t = InnerText(nameLine, '{', '}');
+  if (EqualsIgnoringCase(t, "MINIMIZE")) return wsMinimized;
+  if (EqualsIgnoringCase(t, "MAXIMIZE")) return wsMaximized;
+  return wsNormal;
+}
+
+std::string ExtractExeName(std::string_view targetLine, const FileSystem& fs) {
+  const std::string_view s = Trim(targetLine);
+  std::string name;
+  if (!s.empty() && s[0] == '"') {
+    const size_t close = FindChar(s, '"', 1);
+    if (close != std::string_view::npos) name = s.substr(1, close - 1);
+  } else {
+    name = s.substr(0, FindChar(s, ' '));
+  }
+  if (name.empty() || fs.FileExists(name)) return name;
+
+  const std::string path = fs.PathVariable();
+  const std::string_view rest(path);
+  for (size_t start = 0; start <= rest.size();) {
+    size_t end = FindChar(rest, ';', start);
+    if (end == std::string_view::npos) end = rest.size();
+    std::string candidate(rest.substr(start, end - start));
+    if (!candidate.empty()) {
+      if (!EndsWithChar(candidate, ':') && !EndsWithChar(candidate, '\\')) candidate += '\\';
+      candidate += name;
+      if (fs.FileExists(candidate)) return candidate;
+    }
+    start = end + 1;
+  }
+  return name;
+}
+
+std::string ExtractCmdLine(std::string_view targetLine) {
+  const std::string_view s = Trim(targetLine);
+  if (!s.empty() && s[0] == '"') {
+    const size_t close = FindChar(s, '"', 1);
+    // After the closing quote one separating character is skipped; an unclosed
+    // quote leaves the text from its third character on.
+    const size_t from = close != std::string_view::npos ? close + 2 : 2;
+    return from < s.size() ? std::string(s.substr(from)) : std::string();
+  }
+  const size_t blank = FindChar(s, ' ');
+  return blank == std::string_view::npos ? std::string() : std::string(s.substr(blank + 1));
+}
+
+std::pair<std::string, std::string> FormatEntryLines(int level, const Entry& e) {
+  const std::string tabs(static_cast<size_t>(std::max(level, 0)), '\t');
+  std::pair<std::string, std::string> lines(tabs, tabs);
+  if (e.Kind == EntryKind::Separator) return lines;
+
+  std::string& name = lines.first;
+  name += e.ItemName;
+  if (!e.IconFileName.empty()) {
+    name += '<';
+    name += e.IconFileName;
+    name += ',';
+    name += std::to_string(e.IconIndex);
+    name += '>';
+  }
+  if (!e.WorkFolder.empty()) {
+    name += '[';
+    name += e.WorkFolder;
+    name += ']';
+  }
+  if (e.WindowState == wsMinimized) name += "{MINIMIZE}";
+  if (e.WindowState == wsMaximized) name += "{MAXIMIZE}";
+
+  if (e.Kind == EntryKind::Item) {
+    std::string& target = lines.second;
+    const bool quote = FindChar(e.ExeName, ' ') != std::string_view::npos;
+    if (quote) target += '"';
+    target += e.ExeName;
+    if (quote) target += '"';
+    if (!e.CmdLine.empty()) {
+      target += ' ';
+      target += e.CmdLine;
+    }
+  }
+  return lines;
+}
+
+}  // namespace menufile

@@ -1,0 +1,107 @@
+// The menu information file: the one text format that the editor writes and
+// both programs read. Every function here is pure text work on byte strings in
+// the system's ANSI code page (Shift-JIS), except the file reading and writing
+// and the PATH search, which go through small seams so the rules stay testable.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace menufile {
+
+enum class EntryKind : int32_t { Item = 0, Separator = 1, Submenu = 2 };
+
+// The window states, as the editor's list offers them.
+enum WindowStateValue : int32_t { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
+
+// The fields of one entry. The editor's item record carries exactly these.
+struct Entry {
+  std::string ItemName;
+  std::string IconFileName;
+  std::string ExeName;
+  std::string CmdLine;
+  std::string WorkFolder;
+  int32_t IconIndex = 0;
+  int32_t WindowState = wsNormal;
+  EntryKind Kind = EntryKind::Item;
+};
+
+// A name line whose opening mark ('[', '<', '{') has no closing mark after it.
+// Readers stop at that entry and keep what they read before it.
+class UnclosedMark : public std::runtime_error {
+ public:
+  explicit UnclosedMark(std::string_view line);
+};
+
+// Reading or writing a file failed; the message names the file and the cause.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// --- Code page -------------------------------------------------------------
+
+// True when c starts a double-byte character of the ANSI code page. On Windows
+// this asks the system; elsewhere it is the fixed Shift-JIS rule.
+bool IsLeadByte(unsigned char c);
+
+// --- Lines -----------------------------------------------------------------
+
+// Splits text into lines: CR LF, LF and a lone CR each end a line; a last line
+// without a break counts; a break at the very end adds no line; NUL ends the text.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Every line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Reads a whole file into lines; throws FileError when it cannot be read.
+std::vector<std::string> LoadLines(const std::string& path);
+
+// Replaces the whole content of the file; throws FileError on failure.
+void SaveLines(const std::string& path, const std::vector<std::string>& lines);
+
+// Removes the characters 0x00..0x20 at both ends.
+std::string_view Trim(std::string_view s);
+
+// --- Line functions ----------------------------------------------------------
+
+EntryKind ClassifyEntry(std::string_view nameLine, std::string_view targetLine);
+
+struct ItemNameAndLevel {
+  std::string name;
+  int level = 0;
+};
+// Throws UnclosedMark when an opening mark is never closed.
+ItemNameAndLevel ExtractItemName(std::string_view nameLine);
+
+std::string ExtractIconFile(std::string_view nameLine);
+int32_t ExtractIconIndex(std::string_view nameLine);
+std::string ExtractWorkFolder(std::string_view nameLine);
+int32_t ExtractWindowState(std::string_view nameLine);
+std::string ExtractCmdLine(std::string_view targetLine);
+
+// What the PATH search needs of the system.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  virtual bool FileExists(const std::string& path) const = 0;  // folders do not count
+  virtual std::string PathVariable() const = 0;
+};
+const FileSystem& SystemFileSystem();
+
+// The program named by a target line, resolved through PATH when no file exists
+// under the name as read.
+std::string ExtractExeName(std::string_view targetLine,
+                           const FileSystem& fs = SystemFileSystem());
+
+// True for "none" in any letter case: the entry shows no icon of its own.
+bool IsNoIcon(std::string_view iconFileName);
+
+// The two lines of one entry at the given level.
+std::pair<std::string, std::string> FormatEntryLines(int level, const Entry& e);
+
+}  // namespace menufile

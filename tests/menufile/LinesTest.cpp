@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "MenuFile.h"
+
+using menufile::JoinLines;
+using menufile::SplitLines;
+using Lines = std::vector<std::string>;
+
+TEST(SplitLines, EveryLineEndFormReadsTheSame) {
+  const Lines expected{"a", "", "b"};
+  EXPECT_EQ(SplitLines("a\r\n\r\nb\r\n"), expected);
+  EXPECT_EQ(SplitLines("a\n\nb\n"), expected);
+  EXPECT_EQ(SplitLines("a\r\rb\r"), expected);
+  EXPECT_EQ(SplitLines("a\r\n\nb"), expected) << "mixed forms, no break after the last line";
+  EXPECT_EQ(SplitLines("a\n\rb"), (Lines{"a", "", "b"})) << "LF CR is two breaks, not one";
+}
+
+TEST(SplitLines, EndsAndEmptiness) {
+  EXPECT_TRUE(SplitLines("").empty());
+  EXPECT_EQ(SplitLines("\r\n"), Lines{""}) << "one empty line";
+  EXPECT_EQ(SplitLines("x\r\n\r\n"), (Lines{"x", ""}));
+  EXPECT_EQ(SplitLines(std::string("a\nb\0c\nd", 7)), (Lines{"a", "b"})) << "NUL ends the text";
+  EXPECT_TRUE(SplitLines(std::string("\0abc", 4)).empty());
+}
+
+TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
+  const Lines lines{"\t\x83\x81", "", "x y"};
+  EXPECT_EQ(JoinLines(lines), "\t\x83\x81\r\n\r\nx y\r\n");
+  EXPECT_EQ(SplitLines(JoinLines(lines)), lines);
+  EXPECT_EQ(JoinLines({}), "");
+}
+
+class FileLinesTest : public ::testing::Test {
+ protected:
+  void TearDown() override { std::remove(path_.c_str()); }
+  std::string ReadBytes() {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  const std::string path_ = "menufile_lines_test.txt";
+};
+
+TEST_F(FileLinesTest, SaveReplacesTheWholeFileAndLoadReadsItBack) {
+  {
+    std::ofstream out(path_, std::ios::binary);
+    out << "old content that is longer than the new one\n";
+  }
+  menufile::SaveLines(path_, {"one", "\ttwo"});
+  EXPECT_EQ(ReadBytes(), "one\r\n\ttwo\r\n");
+  EXPECT_EQ(menufile::LoadLines(path_), (Lines{"one", "\ttwo"}));
+
+  menufile::SaveLines(path_, {});
+  EXPECT_EQ(ReadBytes(), "");
+  EXPECT_TRUE(menufile::LoadLines(path_).empty());
+}
+
+TEST_F(FileLinesTest, AMissingFileIsAnError) {
+  EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
+  EXPECT_THROW(menufile::SaveLines("no such folder/out.txt", {"x"}), menufile::FileError);
+}
