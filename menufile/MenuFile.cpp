@@ -57,9 +57,16 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// A signed decimal number, blanks allowed before it; nullopt-like false when
-// the text is anything else or does not fit 32 bits.
-bool ParseInt32(std::string_view s, int32_t& out) {
+std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine, '<', '>'); }
+
+}  // namespace
+
+UnclosedMark::UnclosedMark(std::string_view line)
+    : std::runtime_error("opening mark without a closing mark: " + std::string(line)) {}
+
+bool IsNoIcon(std::string_view iconFileName) { return EqualsIgnoringCase(iconFileName, "none"); }
+
+bool ParseDecimal(std::string_view s, int32_t& out) {
   size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
   bool negative = false;
@@ -77,15 +84,6 @@ bool ParseInt32(std::string_view s, int32_t& out) {
   out = static_cast<int32_t>(value);
   return true;
 }
-
-std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine, '<', '>'); }
-
-}  // namespace
-
-UnclosedMark::UnclosedMark(std::string_view line)
-    : std::runtime_error("opening mark without a closing mark: " + std::string(line)) {}
-
-bool IsNoIcon(std::string_view iconFileName) { return EqualsIgnoringCase(iconFileName, "none"); }
 
 std::vector<std::string> SplitLines(std::string_view text) {
   text = text.substr(0, text.find('\0'));
@@ -176,7 +174,7 @@ int32_t ExtractIconIndex(std::string_view nameLine) {
   // Without a comma (never written so) the whole inner text is the number.
   if (comma != std::string_view::npos) t = t.substr(comma + 1);
   int32_t value = 0;
-  return ParseInt32(t, value) ? value : 0;
+  return ParseDecimal(t, value) ? value : 0;
 }
 
 std::string ExtractWorkFolder(std::string_view nameLine) {

@@ -98,6 +98,9 @@ const FileSystem& SystemFileSystem();
 std::string ExtractExeName(std::string_view targetLine,
                            const FileSystem& fs = SystemFileSystem());
 
+// A signed decimal number that fits 32 bits, blanks allowed before it.
+bool ParseDecimal(std::string_view text, int32_t& value);
+
 // True for "none" in any letter case: the entry shows no icon of its own.
 bool IsNoIcon(std::string_view iconFileName);
 

@@ -1,0 +1,69 @@
+#include "Classes.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "MenuFile.h"
+
+namespace gui {
+
+EOSError EOSError::LastError(const std::string& context) {
+  const DWORD code = GetLastError();
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string msg = n ? std::string(text, n) : "Win32 error " + std::to_string(code);
+  if (text) LocalFree(text);
+  while (!msg.empty() && (msg.back() == '\n' || msg.back() == '\r')) msg.pop_back();
+  return EOSError(context.empty() ? msg : context + ": " + msg);
+}
+
+TComponent::TComponent(TComponent* AOwner) : owner_(AOwner) {
+  if (owner_) owner_->components_.push_back(this);
+}
+
+TComponent::~TComponent() {
+  // Last created goes first, so a component never outlives one it relies on.
+  while (!components_.empty()) {
+    TComponent* c = components_.back();
+    components_.pop_back();
+    c->owner_ = nullptr;
+    delete c;
+  }
+  if (owner_) {
+    auto& list = owner_->components_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+}
+
+TComponent* TComponent::Components(int index) const {
+  if (index < 0 || index >= ComponentCount())
+    throw EListError("リスト インデックスが範囲を超えています (" + std::to_string(index) + ")");
+  return components_[size_t(index)];
+}
+
+const std::string& TStringList::Strings(int index) const {
+  if (index < 0 || index >= Count())
+    throw EListError("リスト インデックスが範囲を超えています (" + std::to_string(index) + ")");
+  return lines_[size_t(index)];
+}
+
+void TStringList::LoadFromFile(const std::string& fileName) {
+  try {
+    lines_ = menufile::LoadLines(fileName);
+  } catch (const menufile::FileError& e) {
+    throw Exception(e.what());
+  }
+}
+
+void TStringList::SaveToFile(const std::string& fileName) const {
+  try {
+    menufile::SaveLines(fileName, lines_);
+  } catch (const menufile::FileError& e) {
+    throw Exception(e.what());
+  }
+}
+
+}  // namespace gui

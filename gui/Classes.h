@@ -1,0 +1,81 @@
+// The base of the component layer: objects, owned components, events,
+// exceptions and the string list.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+};
+
+// Events are plain callables; the sender is the component that fired them.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// Failures of the component layer travel as exceptions of this family; the
+// application's error box shows their message.
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+  std::string Message() const { return what(); }
+};
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EMenuError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EOSError : public Exception {
+ public:
+  using Exception::Exception;
+  // The system's text for the calling thread's last error.
+  static EOSError LastError(const std::string& context = {});
+};
+
+// A component belongs to its owner: when the owner goes, every component it
+// still owns goes with it. A component that is destroyed first leaves its
+// owner's list, so nothing is freed twice.
+class TComponent : public TObject {
+ public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+
+  TComponent* Owner() const { return owner_; }
+  int ComponentCount() const { return int(components_.size()); }
+  TComponent* Components(int index) const;
+
+  std::string Name;
+  int Tag = 0;
+
+ private:
+  TComponent* owner_;
+  std::vector<TComponent*> components_;
+};
+
+// Lines of text, read and written by the menu file's line rules.
+class TStringList : public TObject {
+ public:
+  int Count() const { return int(lines_.size()); }
+  // Throws EListError for an index outside 0 .. Count - 1.
+  const std::string& Strings(int index) const;
+  void Add(std::string line) { lines_.push_back(std::move(line)); }
+  void Clear() { lines_.clear(); }
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName) const;
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+}  // namespace gui

@@ -1,0 +1,125 @@
+// Windowed controls: every control is a real window. Standard window classes
+// (BUTTON, STATIC, ...) report to their parent; the parent hands each report
+// back to the control it came from, so a control's events live in its class.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Classes.h"
+#include "Graphics.h"
+
+namespace gui {
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+constexpr unsigned kDefaultAnchors = akLeft | akTop;
+
+struct TCreateParams {
+  const char* className = nullptr;  // nullptr: the layer's own window class
+  std::string caption;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+};
+
+class TWinControl : public TComponent {
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  ~TWinControl() override;
+
+  // The window, created on first use together with its parent's.
+  HWND Handle();
+  bool HandleAllocated() const { return handle_ != nullptr; }
+  void DestroyHandle();
+  static TWinControl* FromHandle(HWND hwnd);
+
+  TWinControl* Parent() const { return parent_; }
+  void SetParent(TWinControl* parent);
+  int ControlCount() const { return int(controls_.size()); }
+  TWinControl* Controls(int index) const { return controls_.at(size_t(index)); }
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+  virtual int ClientWidth();
+  virtual int ClientHeight();
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& text);
+  // The window's current text (what a user typed into an edit field).
+  std::string GetText();
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  void SetFocus();
+
+  TAlign Align() const { return align_; }
+  void SetAlign(TAlign align);
+  unsigned Anchors = kDefaultAnchors;
+
+  TFont Font;
+  bool ParentFont = true;
+  const TFont& EffectiveFont() const;
+  void FontChanged();  // applies Font after it was changed on a live window
+  TColor Color = clBtnFace;
+  bool ParentColor = true;
+  TColor EffectiveColor() const;
+
+  TNotifyEvent OnClick;
+
+  void Invalidate();
+  void Repaint();
+
+ protected:
+  virtual void CreateParams(TCreateParams& params);
+  // After the window exists: fonts, images and state that need a handle.
+  virtual void CreateWnd();
+  // Messages of the layer's own window class; the default is DefWindowProc.
+  virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  // Reports of a standard control, handed back from its parent.
+  virtual void CNCommand(WORD /*code*/) {}
+  virtual LRESULT CNNotify(NMHDR* /*header*/) { return 0; }
+  virtual HBRUSH CtlColor(HDC dc);
+  // Lays out children by Align and Anchors after the client area changed.
+  void AlignControls();
+  // Routes the reports of child controls; own-class windows call this.
+  bool ReflectMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  int ControlId() const { return id_; }
+
+  HWND handle_ = nullptr;
+
+ private:
+  friend LRESULT CALLBACK LayerWindowProc(HWND, UINT, WPARAM, LPARAM);
+  void CreateHandle();
+  void UpdateBounds();
+  void ParentResized(int dx, int dy);
+
+  TWinControl* parent_ = nullptr;
+  std::vector<TWinControl*> controls_;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  int lastClientWidth_ = -1, lastClientHeight_ = -1;
+  std::string caption_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  TAlign align_ = alNone;
+  int id_ = 0;
+  HBRUSH brush_ = nullptr;
+  COLORREF brushColor_ = 0;
+};
+
+// The class name of the layer's own windows, for tools that look for them.
+extern const char kLayerWindowClass[];
+
+}  // namespace gui

@@ -1,0 +1,287 @@
+#include "Forms.h"
+
+#include "Dialogs.h"
+#include "Menus.h"
+
+namespace gui {
+
+TApplication* Application = nullptr;
+static TScreen screenInstance;
+TScreen* Screen = &screenInstance;
+
+namespace {
+const char kApplicationClass[] = "OstrevanApplication";
+
+BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM param) {
+  if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
+TForm* FormOf(HWND hwnd) {
+  HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  return dynamic_cast<TForm*>(TWinControl::FromHandle(root));
+}
+}  // namespace
+
+// --- TForm -------------------------------------------------------------------
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+  SetVisible(false);
+  ParentFont = false;
+  ParentColor = false;
+}
+
+TForm::~TForm() {
+  DestroyHandle();
+}
+
+void TForm::DoCreate() {
+  if (OnCreate) OnCreate(this);
+}
+
+void TForm::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.exStyle |= WS_EX_CONTROLPARENT;
+  switch (BorderStyle) {
+    case bsNone:
+      params.style |= WS_POPUP;
+      break;
+    case bsDialog:
+      params.style |= WS_POPUP | WS_CAPTION;
+      params.exStyle |= WS_EX_DLGMODALFRAME;
+      break;
+    case bsSingle:
+      params.style |= WS_CAPTION;
+      break;
+    case bsSizeable:
+      params.style |= WS_CAPTION | WS_THICKFRAME;
+      break;
+  }
+  if (BorderStyle != bsNone) {
+    if (BorderIcons & biSystemMenu) params.style |= WS_SYSMENU;
+    if (BorderStyle != bsDialog) {
+      if (BorderIcons & biMinimize) params.style |= WS_MINIMIZEBOX;
+      if (BorderIcons & biMaximize) params.style |= WS_MAXIMIZEBOX;
+    }
+  }
+  if (ShowInTaskbar) params.exStyle |= WS_EX_APPWINDOW;
+}
+
+void TForm::SetClientSize(int width, int height) {
+  clientWidth_ = width;
+  clientHeight_ = height;
+  TCreateParams params;
+  CreateParams(params);
+  RECT r{0, 0, width, height};
+  AdjustWindowRectEx(&r, params.style, Menu != nullptr, params.exStyle);
+  SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+int TForm::ClientWidth() { return HandleAllocated() ? TWinControl::ClientWidth() : clientWidth_; }
+int TForm::ClientHeight() { return HandleAllocated() ? TWinControl::ClientHeight() : clientHeight_; }
+
+void TForm::CreateWnd() {
+  if (Menu) SetMenu(handle_, Menu->Handle());
+}
+
+void TForm::Centre() {
+  SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+}
+
+void TForm::Close() {
+  if (OnClose) OnClose(this);
+  if (modal_) {
+    if (ModalResult == mrNone) ModalResult = mrCancel;
+    return;
+  }
+  Hide();
+  if (Application && Application->MainForm() == this) Application->Terminate();
+}
+
+TModalResult TForm::ShowModal() {
+  // Every other window of the application waits while this one is open.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+  HWND self = Handle();
+  for (HWND hwnd : disabled)
+    if (hwnd != self) EnableWindow(hwnd, FALSE);
+
+  modal_ = true;
+  ModalResult = mrNone;
+  Show();
+  SetForegroundWindow(self);
+  MSG msg;
+  while (ModalResult == mrNone && !Application->Terminated()) {
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    Application->ProcessMessage(msg);
+  }
+  for (HWND hwnd : disabled)
+    if (hwnd != self && IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+  Hide();
+  modal_ = false;
+  const TModalResult result = ModalResult == mrNone ? mrCancel : ModalResult;
+  return result;
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CLOSE:
+      Close();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wParam) {
+        if (!shownOnce_ && Position == poScreenCenter) Centre();
+        shownOnce_ = true;
+        if (OnShow) OnShow(this);
+      }
+      break;
+    case WM_PAINT:
+      if (OnPaint) {
+        PAINTSTRUCT ps;
+        BeginPaint(handle_, &ps);
+        OnPaint(this);
+        EndPaint(handle_, &ps);
+        return 0;
+      }
+      break;
+    case DM_GETDEFID:
+      return defaultButtonId_ ? MAKELRESULT(defaultButtonId_, DC_HASDEFID) : 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+      if (MinWidth) info->ptMinTrackSize.x = MinWidth;
+      if (MinHeight) info->ptMinTrackSize.y = MinHeight;
+      return 0;
+    }
+    case WM_COMMAND:
+      // Menu commands and accelerators carry no control window.
+      if (lParam == 0) {
+        if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(wParam))) item->Click();
+        return 0;
+      }
+      break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+      LRESULT result = 0;
+      if (TMenu::HandleOwnerDraw(msg, wParam, lParam, result)) return result;
+      break;
+    }
+    default:
+      break;
+  }
+  return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+// --- TApplication --------------------------------------------------------------
+
+TApplication::TApplication() : TComponent(nullptr) { Application = this; }
+
+TApplication::~TApplication() {
+  // Forms go before the window that owns them.
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  if (handle_) DestroyWindow(handle_);
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::Initialize() { Handle(); }
+
+HWND TApplication::Handle() {
+  if (!handle_) {
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSEXA wc{};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = WndProc;
+      wc.hInstance = GetModuleHandleA(nullptr);
+      wc.hIcon = LoadIconA(wc.hInstance, "MAINICON");
+      wc.lpszClassName = kApplicationClass;
+      RegisterClassExA(&wc);
+      registered = true;
+    }
+    handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
+                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!handle_) throw EOSError::LastError("CreateWindowEx");
+  }
+  return handle_;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+  title_ = title;
+  if (handle_) SetWindowTextA(handle_, title_.c_str());
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  try {
+    switch (msg) {
+      case WM_MENU_PICK:
+        if (TMenuItem* item = TMenuItem::FromCommand(UINT(wParam))) item->Click();
+        return 0;
+      case WM_MEASUREITEM:
+      case WM_DRAWITEM: {
+        LRESULT result = 0;
+        if (TMenu::HandleOwnerDraw(msg, wParam, lParam, result)) return result;
+        break;
+      }
+      default:
+        break;
+    }
+  } catch (...) {
+    if (Application) Application->HandleException();
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (msg.message == WM_QUIT) return false;
+  if (TForm* form = FormOf(msg.hwnd)) {
+    HWND root = form->Handle();
+    if (form->Menu && form->Menu->Accelerators() &&
+        TranslateAcceleratorA(root, form->Menu->Accelerators(), &msg))
+      return true;
+    if (IsDialogMessageA(root, &msg)) return true;
+  }
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+  return true;
+}
+
+void TApplication::Run() {
+  if (ShowMainForm && mainForm_) mainForm_->Show();
+  MSG msg;
+  for (;;) {
+    if (terminated_) {
+      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+    } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      break;
+    }
+    if (!ProcessMessage(msg)) break;
+  }
+}
+
+void TApplication::Terminate() { terminated_ = true; }
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = GetActiveWindow();
+  return MessageDlg(owner ? owner : Handle(), text, caption, flags);
+}
+
+void TApplication::ShowException(const std::exception& e) {
+  MessageBox(e.what(), title_, MB_ICONSTOP | MB_OK);
+}
+
+void TApplication::HandleException() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    ShowException(e);
+  } catch (...) {
+    ShowException(Exception("予期しないエラーが発生しました。"));
+  }
+}
+
+}  // namespace gui

@@ -1,0 +1,134 @@
+// Forms and the application object.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "Controls.h"
+
+namespace gui {
+
+class TMainMenu;
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+enum TPosition { poDesigned, poScreenCenter };
+
+// What a modal form answers; 0 keeps it open.
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = IDOK;
+constexpr TModalResult mrCancel = IDCANCEL;
+
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  TFormBorderStyle BorderStyle = bsSizeable;
+  unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
+  TPosition Position = poDesigned;
+  // A taskbar button of its own; otherwise the form belongs to the hidden
+  // application window, like every window that is not the main one.
+  bool ShowInTaskbar = false;
+  int MinWidth = 0, MinHeight = 0;
+
+  // The window size that gives this client area for the form's frame.
+  void SetClientSize(int width, int height);
+  int ClientWidth() override;
+  int ClientHeight() override;
+
+  TMainMenu* Menu = nullptr;
+
+  TNotifyEvent OnCreate;  // once, right after construction (TApplication::CreateForm)
+  TNotifyEvent OnShow;
+  TNotifyEvent OnPaint;
+  std::function<void(TObject* Sender)> OnClose;
+
+  // Closes the form; closing the main form ends the application.
+  void Close();
+  // Shows the form and runs a message loop until ModalResult is set or the
+  // form is closed; returns the result.
+  TModalResult ShowModal();
+  TModalResult ModalResult = mrNone;
+
+  // Enter presses this button's command.
+  void SetDefaultButtonId(int id) { defaultButtonId_ = id; }
+
+  void DoCreate();
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Centre();
+  bool shownOnce_ = false;
+  bool modal_ = false;
+  int clientWidth_ = 0, clientHeight_ = 0;
+  int defaultButtonId_ = 0;
+};
+
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+
+  void Initialize();
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
+  // The hidden window that owns the forms, receives menu picks and titles
+  // the error box.
+  HWND Handle();
+
+  // Creates a form owned by the application; the first one becomes the main
+  // form. The reference is set before the form's OnCreate runs.
+  template <class T>
+  void CreateForm(T*& reference) {
+    T* form = new T(this);
+    reference = form;
+    if (!mainForm_) mainForm_ = form;
+    form->DoCreate();
+  }
+  TForm* MainForm() const { return mainForm_; }
+  bool ShowMainForm = true;
+
+  // Runs the message loop until a termination request has been taken up.
+  void Run();
+  // Asks the loop to end once every message already queued is handled. Unlike
+  // a quit message it does not cut short a message box that is still to come.
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+  // The standard error box: the message, the title as caption, stop icon, OK.
+  void ShowException(const std::exception& e);
+  // For the current exception inside a catch block.
+  void HandleException();
+
+  // Handles one message the way the loop would; false when it was WM_QUIT.
+  bool ProcessMessage(MSG& msg);
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
+  std::string title_;
+  HWND handle_ = nullptr;
+  TForm* mainForm_ = nullptr;
+  bool terminated_ = false;
+};
+
+extern TApplication* Application;
+
+struct TScreen {
+  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+};
+extern TScreen* Screen;
+
+// Posted to the application window to carry out a menu pick after the menu's
+// own loop has ended; wParam is the item's command number.
+constexpr UINT WM_MENU_PICK = WM_APP + 0x100;
+
+}  // namespace gui

@@ -1,0 +1,47 @@
+// A list of small images of one size, drawn by index.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <string_view>
+
+#include "Classes.h"
+#include "Graphics.h"
+
+namespace gui {
+
+class TImageList : public TComponent {
+ public:
+  explicit TImageList(TComponent* AOwner, int width = 16, int height = 16);
+  ~TImageList() override;
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  int Count() const;
+  HIMAGELIST Handle() const { return handle_; }
+
+  // Appends a copy of the icon and returns its number; -1 for an empty icon.
+  // Throws when the list refuses a real icon.
+  int AddIcon(const TIcon& icon);
+  // Puts a copy of the icon in place of image index (an empty icon clears it).
+  void ReplaceIcon(int index, const TIcon& icon);
+  // A new icon made from image index; empty when there is no such image.
+  TIcon GetIcon(int index) const;
+  void Clear();
+  void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
+
+  // The whole list as bytes that ReadData turns back into the same images in
+  // the same order.
+  std::string WriteData() const;
+  // Replaces the list by what WriteData wrote; false (and the list unchanged)
+  // when the bytes are not such a list.
+  bool ReadData(std::string_view data);
+
+ private:
+  int width_, height_;
+  HIMAGELIST handle_;
+};
+
+}  // namespace gui

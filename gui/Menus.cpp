@@ -1,0 +1,303 @@
+#include "Menus.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "Forms.h"
+#include "ImgList.h"
+
+namespace gui {
+
+namespace {
+
+// Command numbers fit the 16 bits that WM_COMMAND carries; they are handed
+// out again once their item is gone.
+constexpr UINT kFirstCommand = 0x0100;
+constexpr UINT kLastCommand = 0xEFFF;
+
+struct CommandTable {
+  std::unordered_map<UINT, TMenuItem*> items;
+  std::vector<UINT> freed;
+  UINT next = kFirstCommand;
+
+  UINT Allocate(TMenuItem* item) {
+    UINT command;
+    if (!freed.empty()) {
+      command = freed.back();
+      freed.pop_back();
+    } else if (next <= kLastCommand) {
+      command = next++;
+    } else {
+      throw EMenuError("メニュー項目が多すぎます。");
+    }
+    items[command] = item;
+    return command;
+  }
+  void Release(UINT command) {
+    items.erase(command);
+    freed.push_back(command);
+  }
+};
+
+CommandTable& Commands() {
+  static CommandTable table;
+  return table;
+}
+
+void CollectShortCuts(const TMenuItem& parent, std::vector<ACCEL>& table) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    const TMenuItem& item = *parent.Items(i);
+    CollectShortCuts(item, table);
+    if (item.ShortCut.Empty()) continue;
+    ACCEL a{};
+    a.fVirt = BYTE(FVIRTKEY | ((item.ShortCut.shift & scCtrl) ? FCONTROL : 0) |
+                   ((item.ShortCut.shift & scShift) ? FSHIFT : 0) |
+                   ((item.ShortCut.shift & scAlt) ? FALT : 0));
+    a.key = item.ShortCut.key;
+    a.cmd = WORD(item.Command());
+    table.push_back(a);
+  }
+}
+
+[[noreturn]] void ThrowIndexError(int index) {
+  throw EMenuError("メニューのインデックスが範囲を超えています (" + std::to_string(index) + ")");
+}
+
+}  // namespace
+
+std::string TShortCut::Text() const {
+  std::string text;
+  if (shift & scCtrl) text += "Ctrl+";
+  if (shift & scShift) text += "Shift+";
+  if (shift & scAlt) text += "Alt+";
+  if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+    text += char(key);
+  } else {
+    char name[32] = {};
+    GetKeyNameTextA(LONG(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16, name, sizeof name);
+    text += name;
+  }
+  return text;
+}
+
+// --- TMenuItem -----------------------------------------------------------------
+
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), command_(Commands().Allocate(this)) {}
+
+TMenuItem::~TMenuItem() {
+  while (!items_.empty()) delete items_.back();
+  if (parent_) parent_->Remove(this);
+  Commands().Release(command_);
+}
+
+TMenu* TMenuItem::Menu() const {
+  const TMenuItem* top = this;
+  while (top->parent_) top = top->parent_;
+  return top->rootOf_;
+}
+
+void TMenuItem::Changed() {
+  if (TMenu* menu = Menu()) menu->Changed();
+}
+
+void TMenuItem::SetCaption(const std::string& caption) {
+  caption_ = caption;
+  Changed();
+}
+
+void TMenuItem::SetImageIndex(int index) {
+  imageIndex_ = index;
+  Changed();
+}
+
+void TMenuItem::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  // A live menu only needs the state of one entry changed, not a rebuild.
+  TMenu* menu = Menu();
+  if (menu && menu->handle_)
+    EnableMenuItem(menu->handle_, command_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
+
+void TMenuItem::Insert(int index, TMenuItem* item) {
+  if (index < 0 || index > Count()) ThrowIndexError(index);
+  if (item->parent_) throw EMenuError("メニュー項目はすでに使われています。");
+  items_.insert(items_.begin() + index, item);
+  item->parent_ = this;
+  Changed();
+}
+
+void TMenuItem::Remove(TMenuItem* item) {
+  auto it = std::find(items_.begin(), items_.end(), item);
+  if (it == items_.end()) return;
+  items_.erase(it);
+  item->parent_ = nullptr;
+  Changed();
+}
+
+TMenuItem* TMenuItem::Items(int index) const {
+  if (index < 0 || index >= Count()) ThrowIndexError(index);
+  return items_[size_t(index)];
+}
+
+int TMenuItem::MenuIndex() const {
+  if (!parent_) return -1;
+  const auto& siblings = parent_->items_;
+  return int(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+}
+
+void TMenuItem::Click() {
+  if (enabled_ && OnClick) OnClick(this);
+}
+
+TMenuItem* TMenuItem::FromCommand(UINT command) {
+  const auto& items = Commands().items;
+  auto it = items.find(command);
+  return it == items.end() ? nullptr : it->second;
+}
+
+void TMenuItem::AppendTo(HMENU menu) const {
+  MENUITEMINFOA mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_DATA;
+  mii.wID = command_;
+  mii.dwItemData = reinterpret_cast<ULONG_PTR>(this);
+  mii.fState = enabled_ ? MFS_ENABLED : MFS_GRAYED;
+  std::string text;
+  if (IsLine()) {
+    mii.fType = MFT_SEPARATOR;
+  } else {
+    mii.fMask |= MIIM_STRING | MIIM_BITMAP;
+    text = caption_;
+    if (!ShortCut.Empty()) text.append("\t").append(ShortCut.Text());
+    mii.dwTypeData = text.data();
+    const TMenu* owner = Menu();
+    if (imageIndex_ >= 0 && owner && owner->Images) mii.hbmpItem = HBMMENU_CALLBACK;
+  }
+  if (!items_.empty()) {
+    mii.fMask |= MIIM_SUBMENU;
+    mii.hSubMenu = CreatePopupMenu();
+    for (const TMenuItem* child : items_) child->AppendTo(mii.hSubMenu);
+  }
+  InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii);
+}
+
+// --- TMenu -----------------------------------------------------------------------
+
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), items_(new TMenuItem(nullptr)) {
+  items_->rootOf_ = this;
+}
+
+TMenu::~TMenu() {
+  // The items stay with their owner; they only lose their menu.
+  while (items_->Count() > 0) items_->Remove(items_->Items(items_->Count() - 1));
+  delete items_;
+  DestroyHandles();
+}
+
+void TMenu::DestroyHandles() {
+  if (handle_) DestroyMenu(handle_);
+  if (accel_) DestroyAcceleratorTable(accel_);
+  handle_ = nullptr;
+  accel_ = nullptr;
+  accelBuilt_ = false;
+}
+
+void TMenu::Changed() {
+  HMENU old = handle_;
+  if (!old) return;
+  // A menu bar is replaced in its window at once; a popup is rebuilt at its
+  // next showing.
+  HWND window = nullptr;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId() && GetMenu(w) == old) {
+      window = w;
+      break;
+    }
+  }
+  handle_ = nullptr;
+  if (accel_) DestroyAcceleratorTable(accel_);
+  accel_ = nullptr;
+  accelBuilt_ = false;
+  if (window) {
+    SetMenu(window, Handle());
+    DrawMenuBar(window);
+  }
+  DestroyMenu(old);
+}
+
+HMENU TMenu::Handle() {
+  if (!handle_) {
+    handle_ = CreateMenuHandle();
+    if (!handle_) throw EOSError::LastError("CreateMenu");
+    // Images stand where a check mark would, as in a compact menu.
+    MENUINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIM_STYLE | MIM_APPLYTOSUBMENUS;
+    info.dwStyle = MNS_CHECKORBMP;
+    for (const TMenuItem* item : items_->items_) item->AppendTo(handle_);
+    SetMenuInfo(handle_, &info);
+  }
+  return handle_;
+}
+
+HACCEL TMenu::Accelerators() {
+  if (!accelBuilt_) {
+    std::vector<ACCEL> table;
+    CollectShortCuts(*items_, table);
+    accel_ = table.empty() ? nullptr : CreateAcceleratorTableA(table.data(), int(table.size()));
+    accelBuilt_ = true;
+  }
+  return accel_;
+}
+
+bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+  if (msg == WM_MEASUREITEM) {
+    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+    if (mis->CtlType != ODT_MENU) return false;
+    TMenuItem* item = TMenuItem::FromCommand(mis->itemID);
+    TMenu* menu = item ? item->Menu() : nullptr;
+    if (!menu || !menu->Images) return false;
+    mis->itemWidth = UINT(menu->Images->Width());
+    mis->itemHeight = UINT(menu->Images->Height());
+    result = TRUE;
+    return true;
+  }
+  if (msg == WM_DRAWITEM) {
+    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (dis->CtlType != ODT_MENU) return false;
+    TMenuItem* item = TMenuItem::FromCommand(dis->itemID);
+    TMenu* menu = item ? item->Menu() : nullptr;
+    if (!menu || !menu->Images) return false;
+    const int h = dis->rcItem.bottom - dis->rcItem.top;
+    menu->Images->Draw(dis->hDC, dis->rcItem.left, dis->rcItem.top + (h - menu->Images->Height()) / 2,
+                       item->ImageIndex(), item->Enabled() && !(dis->itemState & ODS_GRAYED));
+    result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+// --- TPopupMenu / TMainMenu ----------------------------------------------------------
+
+TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
+
+HMENU TPopupMenu::CreateMenuHandle() const { return CreatePopupMenu(); }
+
+void TPopupMenu::Popup(int x, int y) {
+  HWND owner = Application->Handle();
+  UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
+  if (!Animate) flags |= TPM_NOANIMATION;
+  const UINT command = UINT(TrackPopupMenuEx(Handle(), flags, x, y, owner, nullptr));
+  if (command) PostMessageA(owner, WM_MENU_PICK, command, 0);
+}
+
+TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
+
+HMENU TMainMenu::CreateMenuHandle() const { return CreateMenu(); }
+
+}  // namespace gui

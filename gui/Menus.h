@@ -1,0 +1,128 @@
+// Menu items, popup menus and main menus, with a small image per item.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Classes.h"
+
+namespace gui {
+
+class TImageList;
+class TMenu;
+
+// A key with modifiers, e.g. ShortCut('S', scCtrl).
+enum TShiftState : unsigned { scShift = 1, scCtrl = 2, scAlt = 4 };
+struct TShortCut {
+  WORD key = 0;
+  unsigned shift = 0;
+  bool Empty() const { return key == 0; }
+  std::string Text() const;  // "Ctrl+S"
+};
+inline TShortCut ShortCut(WORD key, unsigned shift) { return {key, shift}; }
+
+// One entry of a menu. A caption of exactly "-" draws as a separator line.
+// Items are components: their owner frees them. An item also frees the items
+// below it, and leaves its parent's list when it goes.
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* AOwner);
+  ~TMenuItem() override;
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& caption);
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int index);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  TShortCut ShortCut;
+  TNotifyEvent OnClick;
+
+  void Add(TMenuItem* item);
+  // Throws EMenuError for a position outside 0 .. Count.
+  void Insert(int index, TMenuItem* item);
+  void Remove(TMenuItem* item);
+  int Count() const { return int(items_.size()); }
+  // Throws EMenuError for a position outside 0 .. Count - 1.
+  TMenuItem* Items(int index) const;
+  TMenuItem* Parent() const { return parent_; }
+  int MenuIndex() const;
+  bool IsLine() const { return caption_ == "-"; }
+
+  void Click();
+  UINT Command() const { return command_; }
+  static TMenuItem* FromCommand(UINT command);
+
+  // The menu this item belongs to, through its parents; null when loose.
+  TMenu* Menu() const;
+
+ private:
+  friend class TMenu;
+  void Changed();
+  void AppendTo(HMENU menu) const;
+
+  std::string caption_;
+  int imageIndex_ = -1;
+  bool enabled_ = true;
+  TMenuItem* parent_ = nullptr;
+  TMenu* rootOf_ = nullptr;  // set on a menu's invisible root item
+  std::vector<TMenuItem*> items_;
+  UINT command_;
+};
+
+class TMenu : public TComponent {
+ public:
+  explicit TMenu(TComponent* AOwner);
+  ~TMenu() override;
+
+  // The invisible root whose children are the menu's top level.
+  TMenuItem* Items() const { return items_; }
+  TImageList* Images = nullptr;
+
+  // The system menu, rebuilt after the items changed.
+  HMENU Handle();
+  // Keyboard shortcuts of the items, for the message loop.
+  HACCEL Accelerators();
+
+  // Draws the items' images; the windows that own menus call this.
+  static bool HandleOwnerDraw(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+ protected:
+  virtual HMENU CreateMenuHandle() const = 0;
+  void DestroyHandles();
+
+ private:
+  friend class TMenuItem;
+  void Changed();
+  TMenuItem* items_;
+  HMENU handle_ = nullptr;
+  HACCEL accel_ = nullptr;
+  bool accelBuilt_ = false;
+};
+
+class TPopupMenu : public TMenu {
+ public:
+  explicit TPopupMenu(TComponent* AOwner);
+  // Shows the menu with its top-left corner at (x, y) and returns when it has
+  // closed. A pick is not carried out here: it is posted to the application
+  // and runs when the message loop takes it up.
+  void Popup(int x, int y);
+  // Switch the opening animation off for later shows.
+  bool Animate = true;
+  bool AutoPopup = true;
+
+ protected:
+  HMENU CreateMenuHandle() const override;
+};
+
+class TMainMenu : public TMenu {
+ public:
+  explicit TMainMenu(TComponent* AOwner);
+
+ protected:
+  HMENU CreateMenuHandle() const override;
+};
+
+}  // namespace gui

@@ -1,0 +1,81 @@
+#include "SysUtils.h"
+
+#include <windows.h>
+
+#include "MenuFile.h"
+
+namespace gui {
+
+namespace {
+
+// Position just after the last '\' or ':' that is not a second byte.
+size_t NameStart(const std::string& s) {
+  size_t start = 0;
+  for (size_t i = 0; i < s.size();) {
+    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size();
+    if (!lead && (s[i] == '\\' || s[i] == ':')) start = i + 1;
+    i += lead ? 2 : 1;
+  }
+  return start;
+}
+
+// Position of the last '.' in the name part, npos when there is none.
+size_t ExtensionStart(const std::string& s) {
+  size_t dot = std::string::npos;
+  for (size_t i = NameStart(s); i < s.size();) {
+    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size();
+    if (!lead && s[i] == '.') dot = i;
+    i += lead ? 2 : 1;
+  }
+  return dot;
+}
+
+}  // namespace
+
+std::string ExtractFilePath(const std::string& fileName) { return fileName.substr(0, NameStart(fileName)); }
+
+std::string ExtractFileName(const std::string& fileName) { return fileName.substr(NameStart(fileName)); }
+
+std::string ExtractFileExt(const std::string& fileName) {
+  const size_t dot = ExtensionStart(fileName);
+  return dot == std::string::npos ? std::string() : fileName.substr(dot);
+}
+
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension) {
+  return fileName.substr(0, ExtensionStart(fileName)) + extension;
+}
+
+bool FileExists(const std::string& fileName) {
+  const DWORD attr = GetFileAttributesA(fileName.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string IntToStr(int64_t value) { return std::to_string(value); }
+
+int32_t StrToIntDef(const std::string& text, int32_t defaultValue) {
+  int32_t value = 0;
+  return menufile::ParseDecimal(text, value) ? value : defaultValue;
+}
+
+std::string LowerCaseAscii(std::string text) {
+  for (size_t i = 0; i < text.size();) {
+    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size();
+    if (!lead && text[i] >= 'A' && text[i] <= 'Z') text[i] = char(text[i] - 'A' + 'a');
+    i += lead ? 2 : 1;
+  }
+  return text;
+}
+
+std::string GetModuleFileNameString() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace gui

@@ -1,0 +1,31 @@
+// File-name and number helpers. Paths are byte strings in the ANSI code page;
+// every search for '\' or ':' steps over double-byte characters, whose second
+// byte may carry the code of '\'.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace gui {
+
+// Up to and including the last '\' or ':'; empty when there is neither.
+std::string ExtractFilePath(const std::string& fileName);
+// What follows the last '\' or ':'.
+std::string ExtractFileName(const std::string& fileName);
+// From the last '.' of the name part on, the dot included; empty when none.
+std::string ExtractFileExt(const std::string& fileName);
+// The name with its extension replaced (or appended when it has none).
+std::string ChangeFileExt(const std::string& fileName, const std::string& extension);
+// True when a file (not a folder) exists under that name.
+bool FileExists(const std::string& fileName);
+
+std::string IntToStr(int64_t value);
+// A signed decimal integer, else the default.
+int32_t StrToIntDef(const std::string& text, int32_t defaultValue);
+// ASCII letters only, which is how file extensions and keywords compare.
+std::string LowerCaseAscii(std::string text);
+
+// The full path of the running program.
+std::string GetModuleFileNameString();
+
+}  // namespace gui

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "Forms.h"
+#include "ImgList.h"
+
+using namespace gui;
+
+namespace {
+
+// A 16 x 16 icon of one solid colour with one transparent corner pixel.
+TIcon SolidIcon(COLORREF color) {
+  BYTE andBits[16 * 2 * 16] = {};
+  andBits[0] = 0x80;  // top-left pixel transparent
+  std::vector<DWORD> xorBits(16 * 16, 0xFF000000 | (GetRValue(color) << 16) |
+                                          (GetGValue(color) << 8) | GetBValue(color));
+  xorBits[0] = 0;
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmMask = CreateBitmap(16, 16, 1, 1, andBits);
+  info.hbmColor = CreateBitmap(16, 16, 1, 32, xorBits.data());
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(info.hbmMask);
+  DeleteObject(info.hbmColor);
+  return TIcon(icon);
+}
+
+// The pixels of one image drawn on white.
+std::vector<DWORD> Pixels(const TImageList& list, int index) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = 16;
+  bi.bmiHeader.biHeight = -16;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  PatBlt(dc, 0, 0, 16, 16, WHITENESS);
+  list.Draw(dc, 0, 0, index);
+  GdiFlush();
+  std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 256);
+  for (auto& p : pixels) p &= 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  return pixels;
+}
+
+}  // namespace
+
+TEST(ImageList, WrittenDataRestoresTheSameImagesInOrder) {
+  TApplication app;
+  TImageList list(nullptr);
+  const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 128, 0), RGB(0, 0, 255), RGB(10, 20, 30)};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(list.AddIcon(SolidIcon(colors[i])), i);
+  EXPECT_EQ(list.AddIcon(TIcon()), -1) << "an empty icon adds nothing";
+
+  const std::string data = list.WriteData();
+  TImageList restored(nullptr);
+  ASSERT_TRUE(restored.ReadData(data));
+  ASSERT_EQ(restored.Count(), 4);
+  for (int i = 0; i < 4; ++i) {
+    const auto pixels = Pixels(restored, i);
+    EXPECT_EQ(pixels, Pixels(list, i)) << "image " << i;
+    EXPECT_EQ(pixels[0], 0xFFFFFFu) << "the transparent corner stays transparent";
+    EXPECT_EQ(pixels[17], DWORD((GetRValue(colors[i]) << 16) | (GetGValue(colors[i]) << 8) |
+                                GetBValue(colors[i])));
+  }
+}
+
+TEST(ImageList, DataThatIsNoImageListLeavesTheListAsItWas) {
+  TApplication app;
+  TImageList list(nullptr);
+  list.AddIcon(SolidIcon(RGB(1, 2, 3)));
+  const std::string good = list.WriteData();
+  for (const std::string& bad : {std::string(), std::string("garbage"), good.substr(0, good.size() / 2),
+                                 good.substr(0, 20)}) {
+    EXPECT_FALSE(list.ReadData(bad)) << bad.size() << " bytes";
+    EXPECT_EQ(list.Count(), 1);
+  }
+  TImageList big(nullptr, 32, 32);
+  big.AddIcon(SolidIcon(RGB(1, 2, 3)));
+  EXPECT_FALSE(list.ReadData(big.WriteData())) << "images of another size are refused";
+}
+
+TEST(ImageList, ReplacingKeepsTheNumbersOfLaterImages) {
+  TApplication app;
+  TImageList list(nullptr);
+  list.AddIcon(SolidIcon(RGB(255, 0, 0)));
+  list.AddIcon(SolidIcon(RGB(0, 0, 255)));
+  list.ReplaceIcon(0, SolidIcon(RGB(0, 255, 0)));
+  EXPECT_EQ(Pixels(list, 0)[17], 0x00FF00u);
+  list.ReplaceIcon(0, TIcon());
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(Pixels(list, 0)[17], 0xFFFFFFu) << "an empty icon leaves a blank image";
+  EXPECT_EQ(Pixels(list, 1)[17], 0x0000FFu);
+  EXPECT_TRUE(list.GetIcon(5).Empty());
+}
