@@ -296,7 +296,7 @@ bool TWinControl::ReflectMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
   switch (msg) {
     case WM_COMMAND:
       if (TWinControl* c = FromHandle(reinterpret_cast<HWND>(lParam))) {
-        c->CNCommand(HIWORD(wParam));
+        c->CNCommandId(LOWORD(wParam), HIWORD(wParam));
         result = 0;
         return true;
       }

@@ -90,6 +90,9 @@ class TWinControl : public TComponent {
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   // Reports of a standard control, handed back from its parent.
   virtual void CNCommand(WORD /*code*/) {}
+  // The same report with the command number, for controls that send several
+  // (a toolbar's buttons); the default passes the code on to CNCommand.
+  virtual void CNCommandId(WORD /*id*/, WORD code) { CNCommand(code); }
   virtual LRESULT CNNotify(NMHDR* /*header*/) { return 0; }
   virtual HBRUSH CtlColor(HDC dc);
   // Lays out children by Align and Anchors after the client area changed.

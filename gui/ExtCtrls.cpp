@@ -1,5 +1,10 @@
 #include "ExtCtrls.h"
 
+#include <algorithm>
+#include <map>
+
+#include "Forms.h"
+
 namespace gui {
 
 TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {}
@@ -64,6 +69,134 @@ void TImage::CreateWnd() {
 
 void TImage::CNCommand(WORD code) {
   if (code == STN_CLICKED && OnClick) OnClick(this);
+}
+
+// --- TSplitter ----------------------------------------------------------------
+
+TSplitter::TSplitter(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 3, 100);
+  SetAlign(alLeft);
+}
+
+TWinControl* TSplitter::Neighbour() const {
+  // The control aligned to the same side whose edge touches the bar.
+  TWinControl* parent = Parent();
+  if (!parent) return nullptr;
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TWinControl* c = parent->Controls(i);
+    if (c == this || !c->Visible() || c->Align() != Align()) continue;
+    if (Align() == alLeft && c->Left() + c->Width() == Left()) return c;
+    if (Align() == alRight && c->Left() == Left() + Width()) return c;
+    if (Align() == alTop && c->Top() + c->Height() == Top()) return c;
+    if (Align() == alBottom && c->Top() == Top() + Height()) return c;
+  }
+  return nullptr;
+}
+
+LRESULT TSplitter::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const bool horizontal = Align() == alLeft || Align() == alRight;
+  switch (msg) {
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(horizontal ? IDC_SIZEWE : IDC_SIZENS)));
+      return TRUE;
+    case WM_LBUTTONDOWN: {
+      TWinControl* n = Neighbour();
+      if (!n) break;
+      POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
+      MapWindowPoints(handle_, Parent()->Handle(), &p, 1);
+      tracking_ = true;
+      grab_ = horizontal ? p.x : p.y;
+      startSize_ = horizontal ? n->Width() : n->Height();
+      SetCapture(handle_);
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      if (!tracking_) break;
+      TWinControl* n = Neighbour();
+      if (!n) break;
+      POINT p{short(LOWORD(lParam)), short(HIWORD(lParam))};
+      MapWindowPoints(handle_, Parent()->Handle(), &p, 1);
+      int delta = (horizontal ? p.x : p.y) - grab_;
+      if (Align() == alRight || Align() == alBottom) delta = -delta;
+      // The room the neighbour and whatever lies beyond the bar share.
+      const int room = horizontal ? Parent()->ClientWidth() : Parent()->ClientHeight();
+      const int others = room - (horizontal ? Width() : Height());
+      int size = std::max(MinSize, startSize_ + delta);
+      int limit = others - MinSize;
+      for (int i = 0; i < Parent()->ControlCount(); ++i) {
+        TWinControl* c = Parent()->Controls(i);
+        if (c == n || c == this || !c->Visible()) continue;
+        if (horizontal && (c->Align() == alLeft || c->Align() == alRight)) limit -= c->Width();
+        if (!horizontal && (c->Align() == alTop || c->Align() == alBottom)) limit -= c->Height();
+      }
+      size = std::min(size, std::max(MinSize, limit));
+      if (horizontal) n->SetWidth(size);
+      else n->SetHeight(size);
+      // Setting the alignment again lays the parent's children out anew.
+      n->SetAlign(n->Align());
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+      if (tracking_) {
+        tracking_ = false;
+        if (msg == WM_LBUTTONUP) ReleaseCapture();
+      }
+      return 0;
+    default:
+      break;
+  }
+  return TWinControl::WndProc(msg, wParam, lParam);
+}
+
+// --- TTimer ---------------------------------------------------------------------
+
+namespace {
+std::map<UINT_PTR, TTimer*>& Timers() {
+  static std::map<UINT_PTR, TTimer*> timers;
+  return timers;
+}
+}  // namespace
+
+TTimer::~TTimer() {
+  enabled_ = false;
+  Update();
+}
+
+void TTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Update();
+}
+
+void TTimer::SetInterval(unsigned milliseconds) {
+  if (milliseconds == interval_) return;
+  interval_ = milliseconds;
+  Update();
+}
+
+void TTimer::Update() {
+  if (id_) {
+    KillTimer(nullptr, id_);
+    Timers().erase(id_);
+    id_ = 0;
+  }
+  if (enabled_ && interval_ > 0 && OnTimer) {
+    id_ = SetTimer(nullptr, 0, interval_, Tick);
+    if (!id_) throw EOSError::LastError("SetTimer");
+    Timers()[id_] = this;
+  }
+}
+
+void CALLBACK TTimer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  // A tick already queued for a timer that is gone finds nobody.
+  auto it = Timers().find(id);
+  if (it == Timers().end()) return;
+  try {
+    if (it->second->OnTimer) it->second->OnTimer(it->second);
+  } catch (...) {
+    Application->HandleException();
+  }
 }
 
 }  // namespace gui

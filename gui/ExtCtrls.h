@@ -38,4 +38,43 @@ class TImage : public TWinControl {
   HBITMAP bitmap_ = nullptr;
 };
 
+// A bar between two aligned controls that the user drags to share the room
+// between them: it resizes the control aligned on the same side before it.
+class TSplitter : public TWinControl {
+ public:
+  explicit TSplitter(TComponent* AOwner);
+  // The resized control keeps at least this size, and so does the room
+  // left to the controls beyond the bar.
+  int MinSize = 30;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  TWinControl* Neighbour() const;
+  bool tracking_ = false;
+  int grab_ = 0;        // where the bar was taken, in the parent's coordinates
+  int startSize_ = 0;   // the neighbour's size then
+};
+
+// Calls OnTimer every Interval milliseconds while enabled. The ticks come as
+// messages, so they run on the thread's message loop between other messages.
+class TTimer : public TComponent {
+ public:
+  explicit TTimer(TComponent* AOwner) : TComponent(AOwner) {}
+  ~TTimer() override;
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned milliseconds);
+  TNotifyEvent OnTimer;
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  void Update();
+  bool enabled_ = true;
+  unsigned interval_ = 1000;
+  UINT_PTR id_ = 0;
+};
+
 }  // namespace gui

@@ -47,4 +47,76 @@ HBRUSH TLabel::CtlColor(HDC dc) {
   return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
 }
 
+// --- TEdit ---------------------------------------------------------------------
+
+TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
+  Color = clWindow;
+  ParentColor = false;
+}
+
+void TEdit::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.className = "EDIT";
+  params.style |= WS_TABSTOP | ES_AUTOHSCROLL | (ReadOnly ? ES_READONLY : 0);
+  params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEdit::CNCommand(WORD code) {
+  if (code == EN_CHANGE && OnChange) OnChange(this);
+  if (code == EN_KILLFOCUS && OnExit) OnExit(this);
+}
+
+// --- TComboBox ------------------------------------------------------------------
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner) {
+  Color = clWindow;
+  ParentColor = false;
+}
+
+void TComboBox::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.className = "COMBOBOX";
+  params.style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+}
+
+void TComboBox::CreateWnd() {
+  for (const std::string& item : items_)
+    SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageA(handle_, CB_SETCURSEL, WPARAM(itemIndex_), 0);
+}
+
+void TComboBox::AddItem(const std::string& text) {
+  items_.push_back(text);
+  if (HandleAllocated()) SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TComboBox::ClearItems() {
+  items_.clear();
+  itemIndex_ = -1;
+  if (HandleAllocated()) SendMessageA(handle_, CB_RESETCONTENT, 0, 0);
+}
+
+const std::string& TComboBox::Items(int index) const {
+  if (index < 0 || index >= ItemCount())
+    throw EListError("リスト インデックスが範囲を超えています (" + std::to_string(index) + ")");
+  return items_[size_t(index)];
+}
+
+int TComboBox::ItemIndex() const {
+  if (!HandleAllocated()) return itemIndex_;
+  return int(SendMessageA(handle_, CB_GETCURSEL, 0, 0));
+}
+
+void TComboBox::SetItemIndex(int index) {
+  itemIndex_ = (index >= 0 && index < ItemCount()) ? index : -1;
+  if (HandleAllocated()) SendMessageA(handle_, CB_SETCURSEL, WPARAM(itemIndex_), 0);
+}
+
+void TComboBox::CNCommand(WORD code) {
+  if (code == CBN_SELCHANGE) {
+    itemIndex_ = ItemIndex();
+    if (OnChange) OnChange(this);
+  }
+}
+
 }  // namespace gui

@@ -4,6 +4,9 @@
 #include "Controls.h"
 #include "Forms.h"
 
+#include <string>
+#include <vector>
+
 namespace gui {
 
 class TButton : public TWinControl {
@@ -35,6 +38,46 @@ class TLabel : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   HBRUSH CtlColor(HDC dc) override;
+};
+
+// A one-line text field. OnChange follows every change of its text, typed or
+// set; OnExit runs when the focus leaves it.
+class TEdit : public TWinControl {
+ public:
+  explicit TEdit(TComponent* AOwner);
+  std::string Text() { return GetText(); }
+  void SetText(const std::string& text) { SetCaption(text); }
+  bool ReadOnly = false;
+  TNotifyEvent OnChange;
+  TNotifyEvent OnExit;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CNCommand(WORD code) override;
+};
+
+// A fixed drop-down list: the user picks one of Items. Its Height is that of
+// the open list; the closed box takes the height its font needs.
+class TComboBox : public TWinControl {
+ public:
+  explicit TComboBox(TComponent* AOwner);
+  void AddItem(const std::string& text);
+  void ClearItems();
+  int ItemCount() const { return int(items_.size()); }
+  const std::string& Items(int index) const;
+  // -1 when nothing is chosen.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
+  void CNCommand(WORD code) override;
+
+ private:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
 };
 
 }  // namespace gui
