@@ -262,7 +262,8 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     TMenuItem* item = TMenuItem::FromCommand(mis->itemID);
     TMenu* menu = item ? item->Menu() : nullptr;
     if (!menu || !menu->Images) return false;
-    mis->itemWidth = UINT(menu->Images->Width());
+    // A little air between the image and the caption.
+    mis->itemWidth = UINT(menu->Images->Width() + 4);
     mis->itemHeight = UINT(menu->Images->Height());
     result = TRUE;
     return true;
@@ -274,7 +275,7 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     TMenu* menu = item ? item->Menu() : nullptr;
     if (!menu || !menu->Images) return false;
     const int h = dis->rcItem.bottom - dis->rcItem.top;
-    menu->Images->Draw(dis->hDC, dis->rcItem.left, dis->rcItem.top + (h - menu->Images->Height()) / 2,
+    menu->Images->Draw(dis->hDC, dis->rcItem.left + 1, dis->rcItem.top + (h - menu->Images->Height()) / 2,
                        item->ImageIndex(), item->Enabled() && !(dis->itemState & ODS_GRAYED));
     result = TRUE;
     return true;

@@ -32,9 +32,18 @@ UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
   HICON large = nullptr, smallHandle = nullptr;
   const UINT count = extract(file.c_str(), index, &large, &smallHandle, 1);
   if (large) DestroyIcon(large);
+  // Some shells hand back a handle that is no icon when a file has none;
+  // only a handle the system can describe counts.
+  ICONINFO info{};
+  if (smallHandle && GetIconInfo(smallHandle, &info)) {
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+  } else {
+    smallHandle = nullptr;
+  }
   small.SetHandle(smallHandle);
   // The call counts both sizes on some systems; one icon was asked for.
-  return count ? 1u : 0u;
+  return count && smallHandle ? 1u : 0u;
 }
 
 TIcon ExtractSmallIcon(const std::string& file, int index) {

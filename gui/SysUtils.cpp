@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "MenuFile.h"
 
 namespace gui {
@@ -65,6 +67,13 @@ std::string LowerCaseAscii(std::string text) {
   }
   return text;
 }
+
+std::string ParamStr(int index) {
+  if (index < 0 || index >= __argc || !__argv || !__argv[index]) return {};
+  return __argv[index];
+}
+
+int ParamCount() { return __argc > 0 ? __argc - 1 : 0; }
 
 std::string GetModuleFileNameString() {
   std::string path(MAX_PATH, '\0');

@@ -5,6 +5,7 @@
 
 #include "Forms.h"
 #include "ImgList.h"
+#include "Pixels.h"
 
 using namespace gui;
 
@@ -27,27 +28,8 @@ TIcon SolidIcon(COLORREF color) {
   return TIcon(icon);
 }
 
-// The pixels of one image drawn on white.
-std::vector<DWORD> Pixels(const TImageList& list, int index) {
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = 16;
-  bi.bmiHeader.biHeight = -16;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  PatBlt(dc, 0, 0, 16, 16, WHITENESS);
-  list.Draw(dc, 0, 0, index);
-  GdiFlush();
-  std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 256);
-  for (auto& p : pixels) p &= 0xFFFFFF;
-  SelectObject(dc, old);
-  DeleteObject(bmp);
-  DeleteDC(dc);
-  return pixels;
+std::vector<uint32_t> Pixels(const TImageList& list, int index) {
+  return ImagePixels(list.Handle(), index);
 }
 
 }  // namespace
@@ -67,7 +49,7 @@ TEST(ImageList, WrittenDataRestoresTheSameImagesInOrder) {
     const auto pixels = Pixels(restored, i);
     EXPECT_EQ(pixels, Pixels(list, i)) << "image " << i;
     EXPECT_EQ(pixels[0], 0xFFFFFFu) << "the transparent corner stays transparent";
-    EXPECT_EQ(pixels[17], DWORD((GetRValue(colors[i]) << 16) | (GetGValue(colors[i]) << 8) |
+    EXPECT_EQ(pixels[17], uint32_t((GetRValue(colors[i]) << 16) | (GetGValue(colors[i]) << 8) |
                                 GetBValue(colors[i])));
   }
 }

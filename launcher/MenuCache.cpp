@@ -1,0 +1,159 @@
+#include "MenuCache.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+
+#include "SysUtils.h"
+
+namespace {
+
+constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '1'};
+constexpr uint32_t kArchiveFlagKept = 1;
+// A cache is a few kilobytes per hundred entries; anything far beyond is not one.
+constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;
+
+#pragma pack(push, 1)
+struct Header {
+  char magic[8];
+  uint32_t flags;
+  uint32_t reserved;
+  uint64_t menuSize;
+  uint64_t menuLastWrite;
+  uint32_t payloadSize;
+  uint32_t payloadHash;
+};
+#pragma pack(pop)
+
+uint32_t Fnv1a(const char* data, size_t size) {
+  uint32_t h = 2166136261u;
+  for (size_t i = 0; i < size; ++i) h = (h ^ uint8_t(data[i])) * 16777619u;
+  return h;
+}
+
+struct HandleCloser {
+  void operator()(HANDLE h) const {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+};
+using File = std::unique_ptr<void, HandleCloser>;
+
+// A menu file whose own extension is ".tmp" is its own cache name.
+bool HasOwnCache(const std::string& menuFileName) {
+  return gui::LowerCaseAscii(gui::ExtractFileExt(menuFileName)) != ".tmp";
+}
+
+// Two names for one file (a short name, another spelling) are told apart by
+// the file system's own identity of the file, not by comparing names.
+bool SameFile(HANDLE a, const std::string& otherName) {
+  File other(CreateFileA(otherName.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr));
+  if (other.get() == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  if (!GetFileInformationByHandle(a, &ia) || !GetFileInformationByHandle(other.get(), &ib))
+    return true;  // cannot tell: do not risk the menu file
+  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
+  DWORD written = 0;
+  return WriteFile(file, data, DWORD(size), &written, nullptr) && written == size;
+}
+
+}  // namespace
+
+MenuFileStamp StampOf(const std::string& menuFileName) {
+  MenuFileStamp stamp;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExA(menuFileName.c_str(), GetFileExInfoStandard, &data)) {
+    stamp.attributes = data.dwFileAttributes;
+    stamp.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.lastWrite =
+        (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  }
+  return stamp;
+}
+
+std::string MenuCachePath(const std::string& menuFileName) {
+  return gui::ChangeFileExt(menuFileName, ".tmp");
+}
+
+bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now) {
+  if (archiveFlagKept) return now.attributes != FILE_ATTRIBUTE_ARCHIVE;
+  return now.attributes != 0xFFFFFFFF && now.size == built.size && now.lastWrite == built.lastWrite;
+}
+
+bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
+                   gui::TImageList& list) {
+  if (!HasOwnCache(menuFileName)) return false;
+  File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) return false;
+
+  Header header{};
+  DWORD got = 0;
+  if (!ReadFile(file.get(), &header, sizeof header, &got, nullptr) || got != sizeof header ||
+      std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.payloadSize > kMaxPayload)
+    return false;
+
+  MenuFileStamp built;
+  built.size = header.menuSize;
+  built.lastWrite = header.menuLastWrite;
+  if (!CacheIsCurrent(header.flags & kArchiveFlagKept, built, stamp)) return false;
+
+  std::string payload(header.payloadSize, '\0');
+  if (!payload.empty() &&
+      (!ReadFile(file.get(), payload.data(), DWORD(payload.size()), &got, nullptr) ||
+       got != payload.size()))
+    return false;
+  char extra;
+  if (ReadFile(file.get(), &extra, 1, &got, nullptr) && got != 0) return false;
+  if (Fnv1a(payload.data(), payload.size()) != header.payloadHash) return false;
+  return list.ReadData(payload);
+}
+
+bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
+                    const gui::TImageList& list) {
+  if (!HasOwnCache(menuFileName)) return false;
+  std::string payload;
+  try {
+    payload = list.WriteData();
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (payload.size() > kMaxPayload) return false;
+
+  File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE || SameFile(file.get(), menuFileName)) return false;
+
+  // The menu file is marked first, so the cache can record whether this file
+  // system keeps the mark at all.
+  const DWORD oldAttributes = GetFileAttributesA(menuFileName.c_str());
+  SetFileAttributesA(menuFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  const DWORD now = GetFileAttributesA(menuFileName.c_str());
+  const bool flagKept = now != INVALID_FILE_ATTRIBUTES && !(now & FILE_ATTRIBUTE_ARCHIVE);
+
+  Header header{};
+  std::memcpy(header.magic, kMagic, sizeof kMagic);
+  header.flags = flagKept ? kArchiveFlagKept : 0;
+  header.menuSize = stamp.size;
+  header.menuLastWrite = stamp.lastWrite;
+  header.payloadSize = uint32_t(payload.size());
+  header.payloadHash = Fnv1a(payload.data(), payload.size());
+
+  const bool ok = SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
+                  SetEndOfFile(file.get()) && WriteAll(file.get(), &header, sizeof header) &&
+                  WriteAll(file.get(), payload.data(), payload.size());
+  if (!ok) {
+    // Whatever is left of the cache is unreadable (short or failing its
+    // checksum); the menu file keeps saying it was written.
+    if (oldAttributes != INVALID_FILE_ATTRIBUTES)
+      SetFileAttributesA(menuFileName.c_str(), oldAttributes);
+    return false;
+  }
+  return true;
+}

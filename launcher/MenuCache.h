@@ -1,0 +1,40 @@
+// The icon cache beside a menu file: the menu's path with the extension
+// ".tmp", holding the popup's image list so that a start with an unchanged
+// menu file opens no icon file at all.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ImgList.h"
+
+// What the launcher knows of the menu file when it decides on the cache.
+struct MenuFileStamp {
+  uint32_t attributes = 0xFFFFFFFF;  // all ones when unreadable
+  uint64_t size = 0;
+  uint64_t lastWrite = 0;
+};
+MenuFileStamp StampOf(const std::string& menuFileName);
+
+std::string MenuCachePath(const std::string& menuFileName);
+
+// Whether a cache made when the menu file looked like `built` still holds for
+// the file as it is `now`. Where the file system keeps the archive flag, the
+// flag alone (0x20 exactly) means the file was written since; an unreadable
+// attribute word does not. Elsewhere a change of size or last-write time does.
+bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now);
+
+// Fills the list from the cache when the cache exists, is intact, and the
+// menu file has not been written since the cache was made: on file systems
+// that keep the archive flag, exactly that flag alone means written; where
+// the flag is not kept, a change of size or last-write time does. False (and
+// the list untouched) otherwise.
+bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
+                   gui::TImageList& list);
+
+// Writes the cache, then marks the menu file as built (attributes "normal").
+// Never writes over the menu file itself (a menu named *.tmp has no cache),
+// and leaves the attributes alone when the cache could not be written, so a
+// stale cache is never taken for a fresh one. False when nothing was written.
+bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
+                    const gui::TImageList& list);

@@ -1,0 +1,20 @@
+// The launcher: started with a menu file, it shows that menu at the mouse,
+// starts the pick and ends. Without an argument it shows its version window.
+#include <windows.h>
+
+#include "Forms.h"
+#include "unitMain.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  gui::TApplication app;
+  try {
+    app.Initialize();
+    app.SetTitle("ランチャ");
+    app.CreateForm(formMain);
+    app.ShowMainForm = false;
+    app.Run();
+  } catch (const std::exception& e) {
+    app.ShowException(e);
+  }
+  return 0;
+}

@@ -1,0 +1,310 @@
+#include "unitMain.h"
+
+#include <map>
+#include <utility>
+
+#include "MenuCache.h"
+#include "MenuFile.h"
+#include "Registry.h"
+#include "ShellApi.h"
+#include "SysUtils.h"
+
+using namespace gui;
+
+TformMain* formMain = nullptr;
+
+namespace {
+
+const char kWarning[] = "警告";
+const char kEditorCaption[] = "メニューエディタ";
+
+// Launcher icon numbers as menu files and the editor know them.
+constexpr int kItemIcon = 1;
+constexpr int kSubmenuIcon = 2;
+constexpr int kBlankIcon = 5;
+constexpr int kEditorIcon = 6;
+
+// Icons are taken once per (file, number) while a menu is built: a menu of a
+// hundred programs from one folder opens each program file once.
+class IconSource {
+ public:
+  // The small icon, or the launcher's fallback when the file yields none.
+  const TIcon& Get(const std::string& file, int index, int fallback) {
+    const TIcon& icon = FromFile(file, index);
+    return icon.Empty() ? Launcher(fallback) : icon;
+  }
+  const TIcon& Launcher(int n) {
+    auto it = launcher_.find(n);
+    if (it == launcher_.end()) it = launcher_.emplace(n, LauncherIcon(n)).first;
+    return it->second;
+  }
+
+ private:
+  const TIcon& FromFile(const std::string& file, int index) {
+    auto key = std::make_pair(file, index);
+    auto it = files_.find(key);
+    if (it == files_.end()) it = files_.emplace(std::move(key), ExtractSmallIcon(file, index)).first;
+    return it->second;
+  }
+  std::map<std::pair<std::string, int>, TIcon> files_;
+  std::map<int, TIcon> launcher_;
+};
+
+std::string Quoted(const std::string& text) {
+  std::string quoted;
+  quoted.reserve(text.size() + 2);
+  quoted += '"';
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
+
+int ShowStateFor(int32_t windowState) {
+  switch (windowState) {
+    case menufile::wsMinimized:
+      return SW_SHOWMINIMIZED;
+    case menufile::wsMaximized:
+      return SW_SHOWMAXIMIZED;
+    default:
+      return SW_SHOW;
+  }
+}
+
+}  // namespace
+
+TIcon LauncherIcon(int n) {
+  static const char* const kGroups[] = {"MAINICON", "Z00", "Z01", "Z02", "Z10", "Z20", "ZZZ"};
+  if (n < 0 || n >= int(std::size(kGroups))) return TIcon();
+  // The program's own icon groups, the same ones the shell numbers 0 to 6 in
+  // its program file, without loading the shell to get them.
+  return TIcon(static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), kGroups[n], IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+}
+
+TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
+  SetCaption("Morvath Ostrevan のバージョン情報");
+  BorderStyle = bsDialog;
+  BorderIcons = 0;
+  Color = clBtnFace;
+  Font.SetName("ＭＳ Ｐゴシック");
+  Font.SetCharset(SHIFTJIS_CHARSET);
+  Font.SetHeight(12);
+  SetBounds(315, 101, 0, 0);
+  SetClientSize(506, 65);
+
+  bttnOk = new TButton(this);
+  bttnOk->Name = "bttnOk";
+  bttnOk->SetParent(this);
+  bttnOk->SetBounds(412, 4, 93, 21);
+  bttnOk->SetCaption("OK");
+  bttnOk->SetDefault(true);
+  bttnOk->Anchors = akTop | akRight;
+  bttnOk->OnClick = [this](TObject* s) { bttnOkClick(s); };
+
+  Panel1 = new TPanel(this);
+  Panel1->Name = "Panel1";
+  Panel1->SetParent(this);
+  Panel1->SetBounds(4, 4, 405, 57);
+  Panel1->BevelInner = bvRaised;
+  Panel1->BevelOuter = bvLowered;
+
+  Label1 = new TLabel(this);
+  Label1->Name = "Label1";
+  Label1->SetParent(Panel1);
+  Label1->SetBounds(56, 8, 193, 22);
+  Label1->SetCaption("Morvath Ostrevan 1.3");
+  Label1->ParentFont = false;
+  Label1->Font.SetName("Arial");
+  Label1->Font.SetCharset(ANSI_CHARSET);
+  Label1->Font.SetHeight(19);
+  Label1->Font.SetColor(clBlack);
+  Label1->Transparent = true;
+
+  Label2 = new TLabel(this);
+  Label2->Name = "Label2";
+  Label2->SetParent(Panel1);
+  Label2->SetBounds(260, 12, 58, 16);
+  Label2->SetCaption("Release 4");
+  Label2->ParentFont = false;
+  Label2->Font.SetName("Arial");
+  Label2->Font.SetCharset(ANSI_CHARSET);
+  Label2->Font.SetHeight(13);
+  Label2->Transparent = true;
+
+  Image1 = new TImage(this);
+  Image1->Name = "Image1";
+  Image1->SetParent(Panel1);
+  Image1->SetBounds(12, 12, 32, 32);
+  Image1->SetIcon(static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+
+  bttnCreateShortCut = new TButton(this);
+  bttnCreateShortCut->Name = "bttnCreateShortCut";
+  bttnCreateShortCut->SetParent(this);
+  bttnCreateShortCut->SetBounds(412, 28, 93, 21);
+  bttnCreateShortCut->SetCaption(kEditorCaption);
+  bttnCreateShortCut->Anchors = akTop | akRight;
+  bttnCreateShortCut->OnClick = [this](TObject* s) { bttnCreateShortCutClick(s); };
+
+  pmnuLaunch = new TPopupMenu(this);
+  pmnuLaunch->Name = "pmnuLaunch";
+  pmnuLaunch->AutoPopup = false;
+
+  ilstLaunch = new TImageList(this);
+  ilstLaunch->Name = "ilstLaunch";
+  pmnuLaunch->Images = ilstLaunch;
+
+  OnCreate = [this](TObject* s) { FormCreate(s); };
+  OnPaint = [this](TObject* s) { FormPaint(s); };
+
+  MenuFileName = ParamStr(1);
+}
+
+void TformMain::FormCreate(TObject*) {
+  if (MenuFileName.empty()) {
+    SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+    Show();
+    return;
+  }
+  if (!FileExists(MenuFileName)) {
+    Application->MessageBox("指定されたメニュー情報ファイルが見つかりません～。", kWarning,
+                            MB_ICONSTOP | MB_OK);
+    Application->Terminate();
+    return;
+  }
+
+  const MenuFileStamp stamp = StampOf(MenuFileName);
+  const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch);
+
+  try {
+    if (!BuildLaunchMenu(fromCache)) return;
+  } catch (const std::exception&) {
+    Application->MessageBox("メニュー情報ファイルがヘンです～。", kWarning, MB_ICONSTOP | MB_OK);
+    Application->Terminate();
+    return;
+  }
+
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  SetForegroundWindow(Handle());
+  const int x = cursor.x > 50 ? cursor.x - 50 : 0;
+  const int y = cursor.y;
+
+  if (!fromCache) WriteMenuCache(MenuFileName, stamp, *ilstLaunch);
+
+  pmnuLaunch->Popup(x, y);
+  pmnuLaunch->Animate = false;
+  while (GetKeyState(VK_SHIFT) < 0) pmnuLaunch->Popup(x, y);
+
+  SetLeft(-5000);
+  Application->Terminate();
+}
+
+bool TformMain::BuildLaunchMenu(bool fromCache) {
+  TStringList lines;
+  lines.LoadFromFile(MenuFileName);
+  if (lines.Count() % 2 != 0) {
+    Application->MessageBox("メニューファイルの行数がおかしいです。", kWarning, MB_ICONSTOP | MB_OK);
+    Application->Terminate();
+    return false;
+  }
+
+  IconSource icons;
+  TMenuItem* parent = pmnuLaunch->Items();
+  int previousLevel = 0;
+  for (int k = 0; 2 * k < lines.Count(); ++k) {
+    const std::string& nameLine = lines.Strings(2 * k);
+    const std::string& targetLine = lines.Strings(2 * k + 1);
+
+    auto* item = new TMenuItem(this);
+    item->Name = "pmnuLaunch_" + IntToStr(k);
+    item->Tag = k;
+
+    const auto name = menufile::ExtractItemName(nameLine);
+    const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
+    if (kind == menufile::EntryKind::Separator) {
+      item->SetCaption("-");
+      if (!fromCache) item->SetImageIndex(ilstLaunch->AddIcon(icons.Launcher(kBlankIcon)));
+    } else {
+      item->SetCaption(name.name);
+      const std::string iconFile = menufile::ExtractIconFile(nameLine);
+      const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
+      const bool isItem = kind == menufile::EntryKind::Item;
+      if (isItem) item->OnClick = [this](TObject* s) { LaunchItemClick(s); };
+      if (fromCache) {
+        item->SetImageIndex(k);
+      } else {
+        const int fallback = isItem ? kItemIcon : kSubmenuIcon;
+        // "none" shows nothing: the blank icon keeps image k on entry k.
+        const TIcon& icon = menufile::IsNoIcon(iconFile) ? icons.Launcher(kBlankIcon)
+                            : !iconFile.empty()          ? icons.Get(iconFile, iconIndex, fallback)
+                            : isItem ? icons.Get(menufile::ExtractExeName(targetLine), iconIndex, fallback)
+                                     : icons.Launcher(kSubmenuIcon);
+        item->SetImageIndex(ilstLaunch->AddIcon(icon));
+      }
+    }
+    if (!fromCache && item->ImageIndex() < 0)
+      throw Exception("ランチャのアイコンを取り出せません。");
+
+    // An entry one level deeper opens the entry before it; any deeper jump
+    // has no entry to open and fails here (Items of an empty item throws).
+    for (int d = previousLevel; d < name.level; ++d) parent = parent->Items(parent->Count() - 1);
+    for (int d = name.level; d < previousLevel; ++d) parent = parent->Parent();
+    parent->Add(item);
+    previousLevel = name.level;
+  }
+
+  auto* separator = new TMenuItem(this);
+  separator->Name = "pmnuLaunch_B";
+  separator->SetCaption("-");
+
+  auto* editor = new TMenuItem(this);
+  editor->Name = "pmnuLaunch_L";
+  editor->SetCaption(kEditorCaption);
+  editor->OnClick = [this](TObject* s) { EditorItemClick(s); };
+  editor->SetImageIndex(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
+
+  const std::string position =
+      TRegIniFile("Software\\MORVATH\\Ostrevan").ReadString("", "EditorPosition", "bottom");
+  TMenuItem* top = pmnuLaunch->Items();
+  if (position == "bottom") {
+    top->Add(separator);
+    top->Add(editor);
+  } else if (position == "top") {
+    top->Insert(0, separator);
+    top->Insert(0, editor);
+  } else {
+    delete separator;
+    delete editor;
+  }
+  return true;
+}
+
+void TformMain::LaunchItemClick(TObject* Sender) {
+  const int k = static_cast<TMenuItem*>(Sender)->Tag;
+  TStringList lines;
+  lines.LoadFromFile(MenuFileName);
+  const std::string& nameLine = lines.Strings(2 * k);
+  const std::string& targetLine = lines.Strings(2 * k + 1);
+
+  const std::string program = menufile::ExtractExeName(targetLine);
+  std::string folder = menufile::ExtractWorkFolder(nameLine);
+  if (folder.empty()) folder = ExtractFilePath(program);
+  const std::string parameters = menufile::ExtractCmdLine(targetLine);
+  // The editor lets users pick a minimised or maximised start; honour it.
+  const int show = ShowStateFor(menufile::ExtractWindowState(nameLine));
+  ShellExecute(Application->Handle(), "open", program, parameters, folder, show);
+}
+
+void TformMain::EditorItemClick(TObject*) {
+  const std::string editor = Quoted(ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe");
+  ShellExecute(Application->Handle(), "open", editor, Quoted(MenuFileName), "", SW_SHOW);
+}
+
+void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
+
+void TformMain::bttnOkClick(TObject*) { Close(); }
+
+void TformMain::bttnCreateShortCutClick(TObject*) {
+  ShellExecute(Handle(), "open", "Calvenor.exe", "", "", SW_SHOW);
+}

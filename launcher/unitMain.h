@@ -1,0 +1,45 @@
+// The launcher's one form: owner of the popup menu and its icons, and, when
+// the launcher is started without a menu file, its version window.
+#pragma once
+
+#include <string>
+
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+
+class TformMain : public gui::TForm {
+ public:
+  explicit TformMain(gui::TComponent* AOwner);
+
+  gui::TButton* bttnOk;
+  gui::TPanel* Panel1;
+  gui::TLabel* Label1;
+  gui::TLabel* Label2;
+  gui::TImage* Image1;
+  gui::TButton* bttnCreateShortCut;
+  gui::TPopupMenu* pmnuLaunch;
+  gui::TImageList* ilstLaunch;
+
+  void FormCreate(gui::TObject* Sender);
+  void FormPaint(gui::TObject* Sender);
+  void bttnOkClick(gui::TObject* Sender);
+  void bttnCreateShortCutClick(gui::TObject* Sender);
+  void LaunchItemClick(gui::TObject* Sender);
+  void EditorItemClick(gui::TObject* Sender);
+
+  // Fills pmnuLaunch from the menu file and, unless ilstLaunch was just read
+  // from the cache, ilstLaunch with one icon per entry. False after the line
+  // count warning; throws on a file it cannot make a menu of.
+  bool BuildLaunchMenu(bool fromCache);
+
+  // The menu file: program argument 1 as the runtime delivered it.
+  std::string MenuFileName;
+};
+
+extern TformMain* formMain;
+
+// Icon n of the launcher's own icon set (0 to 6); empty for any other number.
+gui::TIcon LauncherIcon(int n);

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <vector>
+
+#include "Dialogs.h"
+#include "Pixels.h"
+#include "Registry.h"
+#include "TestText.h"
+#include "unitMain.h"
+
+using namespace gui;
+
+namespace {
+
+struct Box {
+  std::string text, caption;
+  UINT flags;
+};
+
+class BuildMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = SetMessageBoxResponder([this](const MessageBoxRequest& r) {
+      boxes_.push_back({r.text, r.caption, r.flags});
+      return IDOK;
+    });
+    SetEditorPosition("bottom");
+  }
+  void TearDown() override {
+    SetMessageBoxResponder(previous_);
+    DeleteFileA(path_.c_str());
+  }
+
+  void SetEditorPosition(const char* value) {
+    TRegIniFile("Software\\MORVATH\\Ostrevan").WriteString("", "EditorPosition", value);
+  }
+
+  // Writes the menu file (UTF-8 text converted to Shift-JIS) and builds.
+  bool Build(const std::string& text, bool fromCache = false) {
+    {
+      std::ofstream out(path_, std::ios::binary);
+      out << sjis(text);
+    }
+    form_ = std::make_unique<TformMain>(nullptr);
+    form_->MenuFileName = path_;
+    return form_->BuildLaunchMenu(fromCache);
+  }
+
+  TMenuItem* Top() { return form_->pmnuLaunch->Items(); }
+
+  // Which of the launcher's icons image `index` shows; -1 for none of them.
+  int LauncherIconAt(int index) {
+    const auto pixels = ImagePixels(form_->ilstLaunch->Handle(), index);
+    for (int n = 0; n <= 6; ++n) {
+      const TIcon icon = LauncherIcon(n);
+      if (IconPixels(icon.Handle()) == pixels) return n;
+    }
+    return -1;
+  }
+
+  TApplication app_;
+  std::unique_ptr<TformMain> form_;
+  std::vector<Box> boxes_;
+  MessageBoxResponder previous_;
+  const std::string path_ = "build_menu_test.txt";
+};
+
+}  // namespace
+
+TEST_F(BuildMenuTest, EntriesBecomeNestedItemsWithTheirPairIndex) {
+  ASSERT_TRUE(Build(
+      "Notepad<none,0>\r\nnotepad.exe\r\n"
+      "\r\n\r\n"
+      "ツール\r\n\r\n"
+      "\tメニュー<none,0>\r\n\tcalc.exe\r\n"
+      "\t\t\r\n\t\t\r\n"  // one level deeper: it opens the entry before it
+      "\tSub\r\n\r\n"
+      "\t\tDeep<none,0>\r\n\t\tx.exe\r\n"
+      "\t\t\r\n\r\n"
+      "\t\tDeeper<none,0>\r\n\t\ty.exe\r\n"
+      "Last<none,0>\r\nz.exe\r\n"));
+  EXPECT_TRUE(boxes_.empty());
+  ASSERT_EQ(Top()->Count(), 6) << "five top entries, the editor separator and entry";
+  EXPECT_EQ(Top()->Items(0)->Caption(), "Notepad");
+  EXPECT_EQ(Top()->Items(1)->Caption(), "-");
+  EXPECT_EQ(Top()->Items(1)->Tag, 1);
+  TMenuItem* tools = Top()->Items(2);
+  EXPECT_EQ(tools->Caption(), sjis("ツール"));
+  EXPECT_EQ(tools->Name, "pmnuLaunch_2");
+  ASSERT_EQ(tools->Count(), 2);
+  EXPECT_EQ(tools->Items(0)->Caption(), sjis("メニュー"));
+  EXPECT_EQ(tools->Items(0)->Tag, 3);
+  ASSERT_EQ(tools->Items(0)->Count(), 1);
+  EXPECT_EQ(tools->Items(0)->Items(0)->Caption(), "-");
+  TMenuItem* sub = tools->Items(1);
+  ASSERT_EQ(sub->Count(), 3);
+  EXPECT_EQ(sub->Items(1)->Caption(), "-") << "a separator stays at its own level";
+  EXPECT_EQ(sub->Items(2)->Caption(), "Deeper");
+  EXPECT_EQ(sub->Items(2)->Tag, 8);
+  EXPECT_EQ(Top()->Items(3)->Caption(), "Last");
+  EXPECT_EQ(Top()->Items(4)->Name, "pmnuLaunch_B");
+  EXPECT_EQ(Top()->Items(5)->Name, "pmnuLaunch_L");
+  EXPECT_EQ(Top()->Items(5)->Caption(), sjis("メニューエディタ"));
+  EXPECT_EQ(form_->ilstLaunch->Count(), 10 + 1) << "one image per entry, then the editor's";
+  EXPECT_EQ(Top()->Items(5)->ImageIndex(), 10);
+}
+
+TEST_F(BuildMenuTest, AnOddLineCountWarnsOnceAndBuildsNothing) {
+  for (const char* text : {"A\r\n", "A\r\na.exe\r\nB\r\n"}) {
+    boxes_.clear();
+    EXPECT_FALSE(Build(text));
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, sjis("メニューファイルの行数がおかしいです。"));
+    EXPECT_EQ(boxes_[0].caption, sjis("警告"));
+    EXPECT_EQ(boxes_[0].flags, UINT(MB_ICONSTOP | MB_OK));
+    EXPECT_EQ(Top()->Count(), 0);
+    EXPECT_EQ(form_->ilstLaunch->Count(), 0);
+    EXPECT_TRUE(app_.Terminated());
+  }
+}
+
+TEST_F(BuildMenuTest, FilesItCannotMakeAMenuOfFail) {
+  const char* broken[] = {
+      "\tFirst\r\nx.exe\r\n",                             // first entry below the top
+      "A\r\n\r\n\t\tB\r\nb.exe\r\n",                        // a jump of two levels
+      "A\r\na.exe\r\nB<icon.ico,0\r\nb.exe\r\n",            // an unclosed mark
+  };
+  for (const char* text : broken) {
+    EXPECT_ANY_THROW(Build(text)) << text;
+    EXPECT_TRUE(boxes_.empty()) << "the caller reports it";
+  }
+  form_.reset();
+  DeleteFileA(path_.c_str());
+  form_ = std::make_unique<TformMain>(nullptr);
+  form_->MenuFileName = path_;
+  EXPECT_ANY_THROW(form_->BuildLaunchMenu(false)) << "a file that cannot be read";
+}
+
+TEST_F(BuildMenuTest, TheEditorEntryGoesWhereTheSettingSays) {
+  SetEditorPosition("top");
+  ASSERT_TRUE(Build("A\r\na.exe\r\n"));
+  ASSERT_EQ(Top()->Count(), 3);
+  EXPECT_EQ(Top()->Items(0)->Name, "pmnuLaunch_L");
+  EXPECT_EQ(Top()->Items(1)->Name, "pmnuLaunch_B");
+  EXPECT_EQ(Top()->Items(2)->Name, "pmnuLaunch_0");
+
+  for (const char* other : {"Top", "none", ""}) {
+    SetEditorPosition(other);
+    ASSERT_TRUE(Build("A\r\na.exe\r\n"));
+    EXPECT_EQ(Top()->Count(), 1) << other;
+    EXPECT_EQ(form_->ilstLaunch->Count(), 2) << "the editor icon is appended all the same";
+  }
+
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Software\\MORVATH\\Ostrevan", "EditorPosition");
+  ASSERT_TRUE(Build(""));
+  ASSERT_EQ(Top()->Count(), 2) << "no value: bottom; an empty file: the editor entry alone";
+  EXPECT_EQ(Top()->Items(0)->Caption(), "-");
+  EXPECT_EQ(Top()->Items(1)->Caption(), sjis("メニューエディタ"));
+}
+
+TEST_F(BuildMenuTest, EveryEntryGetsExactlyOneImageWithTheRightFallback) {
+  ASSERT_TRUE(Build(
+      "NoIcon<NONE,0>\r\nx.exe\r\n"          // 0: the blank icon
+      "\r\nnot read at all\r\n"                // 1: separator, blank icon too
+      "Missing<no such.ico,0>\r\nx.exe\r\n"  // 2: item fallback
+      "Folder<no such.ico,3>\r\n\r\n"         // 3: submenu fallback
+      "Plain\r\n\r\n"                         // 4: submenu default
+      "Hidden<none,0>\r\n\r\n"                // 5: submenu without icon keeps a slot
+      "Unknown\r\nno such program.exe\r\n"    // 6: item whose program is missing
+      "Own<Z:\\no\\such\\file.exe,-1>\r\nx.exe\r\n"));
+  ASSERT_EQ(form_->ilstLaunch->Count(), 8 + 1);
+  const int expected[] = {5, 5, 1, 2, 2, 5, 1, 1, 6};
+  for (int k = 0; k < 9; ++k) EXPECT_EQ(LauncherIconAt(k), expected[k]) << "image " << k;
+  EXPECT_EQ(Top()->Items(1)->ImageIndex(), 1) << "a separator still owns its slot";
+}
+
+TEST_F(BuildMenuTest, AProgramsOwnIconIsTakenByNumber) {
+  // The test program carries the launcher's icon set, so it can stand in for
+  // any program file with several icons.
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  const std::string exe = self;
+  ASSERT_TRUE(Build("ByTarget<,0>\r\n\"" + exe + "\" -x\r\n"
+                    "Icon4<,4>\r\n\"" + exe + "\"\r\n"
+                    "ByFile<" + exe + ",2>\r\nnothing.exe\r\n"
+                    "Again<" + exe + ",2>\r\nnothing.exe\r\n"));
+  EXPECT_EQ(LauncherIconAt(0), 0);
+  EXPECT_EQ(LauncherIconAt(1), 4) << "an empty icon file: the number applies to the program";
+  EXPECT_EQ(LauncherIconAt(2), 2);
+  EXPECT_EQ(LauncherIconAt(3), 2);
+}
+
+TEST_F(BuildMenuTest, CacheModeTakesImageKForEntryKAndExtractsNothing) {
+  // Whatever the restored list holds, entry k shows image k.
+  ASSERT_TRUE(Build("A<no such.ico,0>\r\na.exe\r\n\r\n\r\nB\r\n\r\n\tC\r\nc.exe\r\n",
+                    /*fromCache=*/true));
+  EXPECT_EQ(Top()->Items(0)->ImageIndex(), 0);
+  EXPECT_EQ(Top()->Items(1)->ImageIndex(), -1) << "a separator shows no image";
+  EXPECT_EQ(Top()->Items(2)->ImageIndex(), 2);
+  EXPECT_EQ(Top()->Items(2)->Items(0)->ImageIndex(), 3);
+  EXPECT_EQ(form_->ilstLaunch->Count(), 1) << "only the editor icon was added";
+  EXPECT_EQ(Top()->Items(4)->ImageIndex(), 0);
+}

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "Forms.h"
+#include "MenuCache.h"
+#include "unitMain.h"
+
+using namespace gui;
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+class MenuCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(menu_, "A\r\na.exe\r\n");
+    for (int n : {1, 2, 6}) list_.AddIcon(LauncherIcon(n));
+  }
+  void TearDown() override {
+    SetFileAttributesA(menu_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(menu_.c_str());
+    DeleteFileA(cache_.c_str());
+  }
+
+  bool ReadBack(TImageList& into) { return ReadMenuCache(menu_, StampOf(menu_), into); }
+
+  TApplication app_;
+  TImageList list_{nullptr};
+  const std::string menu_ = "cache test menu.txt";
+  const std::string cache_ = "cache test menu.tmp";
+};
+
+}  // namespace
+
+TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
+  TImageList empty(nullptr);
+  EXPECT_FALSE(ReadBack(empty)) << "no cache yet";
+
+  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_));
+
+  TImageList restored(nullptr);
+  ASSERT_TRUE(ReadBack(restored));
+  EXPECT_EQ(restored.Count(), 3);
+
+  // Any save of the menu file, by the editor or another program, makes the
+  // next start build again, whether or not this file system keeps the flag.
+  Sleep(20);
+  WriteBytes(menu_, "B\r\nb.exe\r\n");
+  TImageList stale(nullptr);
+  EXPECT_FALSE(ReadBack(stale));
+  EXPECT_EQ(stale.Count(), 0);
+}
+
+TEST(CacheIsCurrent, TheArchiveFlagAloneMeansWrittenWhereTheFlagIsKept) {
+  MenuFileStamp built;
+  built.size = 10;
+  built.lastWrite = 1000;
+  auto with = [&](uint32_t attributes, uint64_t size = 10, uint64_t time = 1000) {
+    MenuFileStamp s;
+    s.attributes = attributes;
+    s.size = size;
+    s.lastWrite = time;
+    return s;
+  };
+  EXPECT_FALSE(CacheIsCurrent(true, built, with(0x20)));
+  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x80)));
+  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x21))) << "read-only and archive: the flag is not alone";
+  EXPECT_TRUE(CacheIsCurrent(true, built, with(0xFFFFFFFF))) << "an unreadable word is not 0x20";
+  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x80, 99, 5))) << "only the flag counts there";
+
+  EXPECT_TRUE(CacheIsCurrent(false, built, with(0x20)));
+  EXPECT_FALSE(CacheIsCurrent(false, built, with(0x20, 11)));
+  EXPECT_FALSE(CacheIsCurrent(false, built, with(0x20, 10, 1001)));
+  EXPECT_FALSE(CacheIsCurrent(false, built, with(0xFFFFFFFF)));
+}
+
+TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
+  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  const std::string good = ReadBytes(cache_);
+  std::string flipped = good;
+  flipped[flipped.size() / 2] ^= 0x40;
+  std::string longer = good + "x";
+  for (const std::string& bad : {std::string(), good.substr(0, 10), good.substr(0, good.size() - 1),
+                                 flipped, longer, std::string(4096, '\xff')}) {
+    WriteBytes(cache_, bad);
+    TImageList into(nullptr);
+    EXPECT_FALSE(ReadBack(into)) << bad.size() << " bytes";
+    EXPECT_EQ(into.Count(), 0);
+  }
+}
+
+TEST_F(MenuCacheTest, AFolderInTheCachesPlaceIsNeitherReadNorWritten) {
+  ASSERT_TRUE(CreateDirectoryA(cache_.c_str(), nullptr));
+  const DWORD before = GetFileAttributesA(menu_.c_str());
+  EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  EXPECT_EQ(GetFileAttributesA(menu_.c_str()), before) << "no cache, so not marked as built";
+  TImageList into(nullptr);
+  EXPECT_FALSE(ReadBack(into));
+  RemoveDirectoryA(cache_.c_str());
+}
+
+TEST_F(MenuCacheTest, AMenuFileNamedLikeItsCacheIsNeverOverwritten) {
+  for (const std::string name : {"cache test menu.tmp", "cache test menu.TMP"}) {
+    WriteBytes(name, "X\r\nx.exe\r\n");
+    EXPECT_EQ(MenuCachePath(name).size(), name.size());
+    EXPECT_FALSE(WriteMenuCache(name, StampOf(name), list_));
+    EXPECT_EQ(ReadBytes(name), "X\r\nx.exe\r\n");
+    TImageList into(nullptr);
+    EXPECT_FALSE(ReadMenuCache(name, StampOf(name), into));
+    DeleteFileA(name.c_str());
+  }
+  EXPECT_EQ(MenuCachePath("C:\\a.b\\menu"), "C:\\a.b\\menu.tmp");
+  EXPECT_EQ(MenuCachePath("C:\\a.b\\my.menu.txt"), "C:\\a.b\\my.menu.tmp");
+}
