@@ -1,0 +1,379 @@
+#include "unitMain.h"
+
+#include <windows.h>
+
+#include "Dialogs.h"
+#include "ShellApi.h"
+#include "SysUtils.h"
+#include "unitAbout.h"
+
+using namespace gui;
+using menufile::EntryKind;
+
+TformMain* formMain = nullptr;
+
+namespace {
+
+// A menu entry with its caption, picture and command.
+TMenuItem* NewItem(TComponent* owner, TMenuItem* parent, const std::string& caption,
+                   TNotifyEvent onClick = {}, int image = -1) {
+  auto* item = new TMenuItem(owner);
+  item->SetCaption(caption);
+  item->SetImageIndex(image);
+  item->OnClick = std::move(onClick);
+  parent->Add(item);
+  return item;
+}
+
+TToolButton* NewToolButton(TComponent* owner, TToolBar* bar, TToolButtonStyle style,
+                           const std::string& caption = {}, int image = -1,
+                           TNotifyEvent onClick = {}) {
+  auto* button = new TToolButton(owner);
+  button->Style = style;
+  button->Caption = caption;
+  button->ImageIndex = image;
+  button->OnClick = std::move(onClick);
+  bar->AddButton(button);
+  return button;
+}
+
+TPanel* NewGroup(TComponent* owner, TWinControl* parent, int left, int top, int width, int height) {
+  auto* panel = new TPanel(owner);
+  panel->BevelInner = bvRaised;
+  panel->BevelOuter = bvLowered;
+  panel->SetBounds(left, top, width, height);
+  panel->Anchors = akLeft | akTop | akRight;
+  panel->SetParent(parent);
+  return panel;
+}
+
+// The three shell folders the special-items menu offers, by the clicked
+// entry's tag.
+struct SpecialItem {
+  const char* caption;
+  const char* cmdLine;
+  const char* iconFile;
+  int iconIndex;
+};
+const SpecialItem kSpecialItems[] = {
+    {"マイ コンピュータ", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "Explorer.exe", 0},
+    {"マイ ネットワーク", "::{208D2C60-3AEA-1069-A2D7-08002B30309D}", "shell32.dll", 17},
+    {"マイ ドキュメント", "::{450D8FBA-AD25-11D0-98A8-0800361B1103}", "MYDOCS.DLL", 0},
+};
+
+}  // namespace
+
+TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_unique<TSubject>()) {
+  SetCaption("Morvath Ostrevan - メニューエディタ");
+  Position = poScreenCenter;
+  ShowInTaskbar = true;
+  MinWidth = 512;
+  MinHeight = 279;
+  Font.SetName("MS UI Gothic");
+  Font.SetHeight(12);
+  Font.SetCharset(SHIFTJIS_CHARSET);
+  OnShow = [this](TObject* s) { FormShow(s); };
+
+  ilstMainMenu = new TImageList(this);
+  if (auto strip = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "MAINMENUGLYPHS",
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
+    ilstMainMenu->AddMasked(strip, RGB(255, 0, 255));
+    DeleteObject(strip);
+  }
+  ilstLaunch = new TImageList(this);
+
+  // --- main menu
+  MainMenu = new TMainMenu(this);
+  MainMenu->Images = ilstMainMenu;
+  TMenuItem* root = MainMenu->Items();
+  MainMenu_F = NewItem(this, root, "ファイル(&F)");
+  MainMenu_FN = NewItem(this, MainMenu_F, "新規作成(&N)", {}, 0);
+  N4 = NewItem(this, MainMenu_F, "-");
+  MainMenu_FO = NewItem(this, MainMenu_F, "開く(&O)", {}, 1);
+  MainMenu_FS = NewItem(this, MainMenu_F, "保存(&S)", {}, 2);
+  MainMenu_FSS = NewItem(this, MainMenu_FS, "保存(&S)", [this](TObject* s) { MainMenu_FSSClick(s); }, 2);
+  MainMenu_FSS->ShortCut = ShortCut('S', scCtrl);
+  MainMenu_FSA = NewItem(this, MainMenu_FS, "別名で保存(&A)");
+  N6 = NewItem(this, MainMenu_F, "-");
+  MainMenu_FX = NewItem(this, MainMenu_F, "終了(&X)", [this](TObject* s) { MainMenu_FXClick(s); });
+  MainMenu_E = NewItem(this, root, "編集(&E)");
+  MainMenu_EM = NewItem(this, MainMenu_E, "メニュー追加(&M)");
+  MainMenu_EMI = NewItem(this, MainMenu_EM, "項目(&I)", [this](TObject* s) { pmnuTreeView_IClick(s); }, 3);
+  MainMenu_EMS = NewItem(this, MainMenu_EM, "セパレータ(&S)", [this](TObject* s) { pmnuTreeView_SClick(s); }, 4);
+  N1 = NewItem(this, MainMenu_EM, "-");
+  MainMenu_EMM = NewItem(this, MainMenu_EM, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); }, 5);
+  MainMenu_I = NewItem(this, root, "アイコン(&I)");
+  MainMenu_IT = NewItem(this, MainMenu_I, "ツールバー(&T)");
+  MainMenu_IT->SetEnabled(false);
+  MainMenu_ID = NewItem(this, MainMenu_I, "デスクトップ(&D)");
+  MainMenu_ID->SetEnabled(false);
+  MainMenu_H = NewItem(this, root, "ヘルプ(&H)");
+  MainMenu_HA = NewItem(this, MainMenu_H, "バージョン情報(&A)", [this](TObject* s) { MainMenu_HAClick(s); });
+  Menu = MainMenu;
+
+  // --- the tree's context menu
+  pmnuTreeView = new TPopupMenu(this);
+  TMenuItem* proot = pmnuTreeView->Items();
+  pmnuTreeView_I = NewItem(this, proot, "項目(&I)", [this](TObject* s) { pmnuTreeView_IClick(s); });
+  pmnuTreeView_P = NewItem(this, proot, "特殊な項目(&P)");
+  auto special = [this](TObject* s) { pmnuTreeView_PClick(s); };
+  pmnuTreeView_PM = NewItem(this, pmnuTreeView_P, "マイ コンピュータ", special);
+  pmnuTreeView_PM->Tag = 0;
+  M1 = NewItem(this, pmnuTreeView_P, "マイ ネットワーク", special);
+  M1->Tag = 1;
+  N3 = NewItem(this, pmnuTreeView_P, "マイ ドキュメント", special);
+  N3->Tag = 2;
+  pmnuTreeView_S = NewItem(this, proot, "セパレータ(&S)", [this](TObject* s) { pmnuTreeView_SClick(s); });
+  N8 = NewItem(this, proot, "-");
+  pmnuTreeView_M = NewItem(this, proot, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); });
+  N10 = NewItem(this, proot, "-");
+  pmnuTreeView_D = NewItem(this, proot, "削除(&D)", [this](TObject* s) { pmnuTreeView_DClick(s); });
+
+  // --- window layout
+  SetClientSize(632, 233);
+
+  ToolBar1 = new TToolBar(this);
+  ToolBar1->Images = ilstMainMenu;
+  ToolBar1->SetHeight(24);
+  ToolBar1->SetAlign(alTop);
+  ToolBar1->SetParent(this);
+  tbtnNew = NewToolButton(this, ToolBar1, tbsButton, "新規作成", 0);
+  ToolButton1 = NewToolButton(this, ToolBar1, tbsSeparator);
+  tbtnOpen = NewToolButton(this, ToolBar1, tbsButton, "開く", 1);
+  tbtnSave = NewToolButton(this, ToolBar1, tbsButton, "保存", 2,
+                           [this](TObject* s) { MainMenu_FSSClick(s); });
+  ToolButton2 = NewToolButton(this, ToolBar1, tbsSeparator);
+  cmbbEditorPosition = new TComboBox(this);
+  cmbbEditorPosition->SetBounds(0, 0, 276, 200);
+  cmbbEditorPosition->AddItem("メニューエディタをランチャの最下行に挿入する");
+  cmbbEditorPosition->AddItem("メニューエディタをランチャの最上行に挿入する");
+  cmbbEditorPosition->AddItem("メニューエディタをランチャに挿入しない");
+  cmbbEditorPosition->SetItemIndex(0);
+  ToolBar1->AddControl(cmbbEditorPosition);
+
+  StatusBar = new TStatusBar(this);
+  StatusBar->PanelWidths = {50};
+  StatusBar->SetHeight(19);
+  StatusBar->SetAlign(alBottom);
+  StatusBar->SetParent(this);
+
+  TreeView = new TTreeView(this);
+  TreeView->SetWidth(265);
+  TreeView->SetAlign(alLeft);
+  TreeView->Indent = 19;
+  TreeView->Images = ilstLaunch;
+  TreeView->PopupMenu = pmnuTreeView;
+  TreeView->DragMode = dmAutomatic;
+  TreeView->OnChange = [this](TObject* s, TTreeNode* n) { TreeViewChange(s, n); };
+  TreeView->OnDeletion = [this](TObject* s, TTreeNode* n) { TreeViewDeletion(s, n); };
+  TreeView->OnMouseUp = [this](TObject* s, TMouseButton b, unsigned sh, int x, int y) {
+    TreeViewMouseUp(s, b, sh, x, y);
+  };
+  TreeView->OnEditing = [this](TObject* s, TTreeNode* n, bool& a) { TreeViewEditing(s, n, a); };
+  TreeView->OnEdited = [this](TObject* s, TTreeNode* n, std::string& t) { TreeViewEdited(s, n, t); };
+  TreeView->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState st, bool& a) {
+    TreeViewDragOver(s, src, x, y, st, a);
+  };
+  TreeView->OnDragDrop = [this](TObject* s, TObject* src, int x, int y) { TreeViewDragDrop(s, src, x, y); };
+  TreeView->OnEndDrag = [this](TObject* s, TObject* t, int x, int y) { TreeViewEndDrag(s, t, x, y); };
+  TreeView->SetParent(this);
+
+  Splitter1 = new TSplitter(this);
+  Splitter1->SetWidth(3);
+  Splitter1->SetLeft(265);
+  Splitter1->SetParent(this);
+
+  // The property panel's two groups; their fields come with the panel.
+  Panel3 = new TPanel(this);
+  Panel3->BevelOuter = bvNone;
+  Panel3->SetAlign(alClient);
+  Panel3->SetParent(this);
+  panlGeneral = NewGroup(this, Panel3, 4, 0, 360, 65);
+  panlOptional = NewGroup(this, Panel3, 4, 68, 360, 121);
+
+  Timer = new TTimer(this);
+  Timer->SetEnabled(false);
+  Timer->SetInterval(600);
+  Timer->OnTimer = [this](TObject* s) { TimerTimer(s); };
+}
+
+TformMain::~TformMain() {
+  // The records go with their nodes while this window is still whole; no
+  // selection report reaches a half-destroyed form.
+  TreeView->OnChanging = nullptr;
+  TreeView->OnChange = nullptr;
+  TreeView->Items()->Clear();
+  CurrentNode = nullptr;
+}
+
+// --- start-up and file commands -----------------------------------------------------
+
+void TformMain::FormShow(TObject*) {
+  if (startedUp_) return;
+  startedUp_ = true;
+  const std::string fileName = ParamStr(1);
+  if (!fileName.empty()) {
+    Subject->FileName = fileName;
+    try {
+      Subject->LoadTree(*TreeView);
+    } catch (...) {
+      Application->MessageBox("メニュー情報ファイルがヘンです～。", "警告", MB_ICONSTOP | MB_OK);
+      Application->Terminate();
+    }
+  }
+}
+
+void TformMain::MainMenu_FSSClick(TObject*) {
+  // Without a name there is nothing to save to yet.
+  if (Subject->FileName.empty()) return;
+  Subject->SaveTree(*TreeView);
+}
+
+void TformMain::MainMenu_FXClick(TObject*) { Close(); }
+
+void TformMain::MainMenu_HAClick(TObject*) { formAbout->ShowModal(); }
+
+// --- tree commands ---------------------------------------------------------------
+
+TTreeNode* TformMain::AddEntry(const std::string& caption, EntryKind kind, int iconNumber) {
+  auto record = std::make_unique<TRecord>();
+  record->ItemName = caption;
+  record->Kind = kind;
+  TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, record.get());
+  record.release();  // the node holds it now
+  const int image = ilstLaunch->AddIcon(LauncherIcon(iconNumber));
+  node->SetImageIndex(image);
+  node->SetSelectedIndex(image);
+  return node;
+}
+
+void TformMain::pmnuTreeView_IClick(TObject*) {
+  AddEntry("新しい項目", EntryKind::Item, kItemIcon)->EditText();
+}
+
+void TformMain::pmnuTreeView_SClick(TObject*) {
+  AddEntry(kSeparatorCaption, EntryKind::Separator, kNoIcon);
+}
+
+void TformMain::pmnuTreeView_MClick(TObject*) {
+  AddEntry("新しいサブメニュー", EntryKind::Submenu, kSubmenuIcon)->EditText();
+}
+
+void TformMain::pmnuTreeView_PClick(TObject* Sender) {
+  const int tag = static_cast<TComponent*>(Sender)->Tag;
+  if (tag < 0 || tag > 2) return;
+  const SpecialItem& row = kSpecialItems[tag];
+  auto record = std::make_unique<TRecord>();
+  TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), row.caption, record.get());
+  TRecord* r = record.release();
+  const int image = ilstLaunch->AddIcon(ExtractSmallIcon(row.iconFile, row.iconIndex));
+  node->SetImageIndex(image);
+  node->SetSelectedIndex(image);
+  r->ItemName = row.caption;
+  r->ExeName = "Explorer.exe";
+  r->CmdLine = row.cmdLine;
+  r->WorkFolder.clear();
+  r->Kind = EntryKind::Item;
+}
+
+void TformMain::pmnuTreeView_DClick(TObject*) {
+  if (TTreeNode* node = TreeView->Selected()) node->Delete();
+}
+
+void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
+  CurrentNode = TreeView->Selected() ? Node : nullptr;
+}
+
+void TformMain::TreeViewDeletion(TObject*, TTreeNode* Node) {
+  // The tree reports each node of a deleted subtree once, while it still
+  // exists; its record goes with it, and nothing may keep pointing at either.
+  if (CurrentNode == Node) CurrentNode = nullptr;
+  delete RecordOf(Node);
+  Node->SetData(nullptr);
+}
+
+void TformMain::TreeViewMouseUp(TObject*, TMouseButton Button, unsigned, int X, int Y) {
+  if (Button != mbRight) return;
+  if (!(TreeView->GetHitTestInfoAt(X, Y) & (htOnLabel | htOnIcon))) return;
+  if (TTreeNode* node = TreeView->GetNodeAt(X, Y)) TreeView->SetSelected(node);
+}
+
+void TformMain::TreeViewEditing(TObject*, TTreeNode* Node, bool& AllowEdit) {
+  const TRecord* record = RecordOf(Node);
+  AllowEdit = record && record->Kind != EntryKind::Separator;
+}
+
+void TformMain::TreeViewEdited(TObject*, TTreeNode* Node, std::string& S) {
+  // The name typed in the tree is the name that is saved.
+  if (TRecord* record = RecordOf(Node)) record->ItemName = S;
+}
+
+// --- drag and drop ---------------------------------------------------------------
+
+void TformMain::TreeViewDragOver(TObject*, TObject*, int, int, TDragState State, bool& Accept) {
+  Accept = true;
+  ScrollDirection = 0;
+  if (State == dsDragLeave) TreeView->SetDropTarget(nullptr);
+  if ((State == dsDragEnter || State == dsDragMove) && TreeView->DropTarget()) {
+    const RECT row = TreeView->DropTarget()->DisplayRect(false);
+    const int rowHeight = row.bottom - row.top;
+    if (TreeView->ClientHeight() - 3 * rowHeight < row.bottom) ScrollDirection = 2;
+    else if (3 * rowHeight > row.top) ScrollDirection = 1;
+  }
+  Timer->SetEnabled(ScrollDirection != 0);
+}
+
+void TformMain::TimerTimer(TObject*) {
+  TTreeNode* top = TreeView->TopItem();
+  if (TreeView->Dragging() && TreeView->DropTarget() && top) {
+    TTreeNode* next = ScrollDirection == 1   ? top->GetPrevVisible()
+                      : ScrollDirection == 2 ? top->GetNextVisible()
+                                             : nullptr;
+    if (next) {
+      TreeView->SetTopItem(next);
+      if (TreeView->TopItem() == next) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(TreeView->Handle(), &p);
+        TreeView->SetDropTarget(TreeView->GetNodeAt(p.x, p.y));
+        TreeView->Repaint();
+        return;
+      }
+    }
+  }
+  Timer->SetEnabled(false);
+}
+
+void TformMain::TreeViewEndDrag(TObject*, TObject*, int, int) { Timer->SetEnabled(false); }
+
+void TformMain::TreeViewDragDrop(TObject*, TObject* Source, int X, int Y) {
+  if (Source != TreeView) return;
+  TTreeNode* dragged = TreeView->Selected();
+  if (!dragged) return;
+  TTreeNodes* nodes = TreeView->Items();
+  TTreeNode* target = TreeView->GetNodeAt(X, Y);
+  if (!target) {
+    // Below the last row: the end of the list that holds the last entry of
+    // the whole tree, however deep that list lies.
+    if (nodes->Count() > 0) dragged->MoveTo(nodes->GetNodeFromIndex(nodes->Count() - 1), naAdd);
+    return;
+  }
+  const TRecord* record = RecordOf(target);
+  if (!record) return;
+  switch (record->Kind) {
+    case EntryKind::Item:
+      dragged->MoveTo(target, naInsert);
+      break;
+    case EntryKind::Separator:
+      break;
+    case EntryKind::Submenu: {
+      const THitTests hit = TreeView->GetHitTestInfoAt(X, Y);
+      if (hit & htOnLabel) dragged->MoveTo(target, naAddChild);
+      else if (hit & htOnIcon) dragged->MoveTo(target, naInsert);
+      else if (hit & htOnIndent) dragged->MoveTo(target, naAdd);
+      else if (hit & (htOnButton | htOnRight)) break;
+      else dragged->MoveTo(target, naInsert);
+      break;
+    }
+  }
+}

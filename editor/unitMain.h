@@ -1,0 +1,105 @@
+// The editor's main window: the menu as a tree on the left, the property
+// panel of the selected entry on the right, the commands that shape the tree.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "unitRecord.h"
+#include "unitSubject.h"
+
+class TformMain : public gui::TForm {
+ public:
+  explicit TformMain(gui::TComponent* AOwner);
+  ~TformMain() override;
+
+  gui::TImageList* ilstMainMenu;
+  gui::TImageList* ilstLaunch;
+  gui::TToolBar* ToolBar1;
+  gui::TToolButton* tbtnNew;
+  gui::TToolButton* ToolButton1;
+  gui::TToolButton* tbtnOpen;
+  gui::TToolButton* tbtnSave;
+  gui::TToolButton* ToolButton2;
+  gui::TComboBox* cmbbEditorPosition;
+  gui::TStatusBar* StatusBar;
+  gui::TTreeView* TreeView;
+  gui::TSplitter* Splitter1;
+  gui::TPanel* Panel3;
+  gui::TPanel* panlGeneral;
+  gui::TPanel* panlOptional;
+  gui::TTimer* Timer;
+
+  gui::TMainMenu* MainMenu;
+  gui::TMenuItem* MainMenu_F;
+  gui::TMenuItem* MainMenu_FN;
+  gui::TMenuItem* N4;
+  gui::TMenuItem* MainMenu_FO;
+  gui::TMenuItem* MainMenu_FS;
+  gui::TMenuItem* MainMenu_FSS;
+  gui::TMenuItem* MainMenu_FSA;
+  gui::TMenuItem* N6;
+  gui::TMenuItem* MainMenu_FX;
+  gui::TMenuItem* MainMenu_E;
+  gui::TMenuItem* MainMenu_EM;
+  gui::TMenuItem* MainMenu_EMI;
+  gui::TMenuItem* MainMenu_EMS;
+  gui::TMenuItem* N1;
+  gui::TMenuItem* MainMenu_EMM;
+  gui::TMenuItem* MainMenu_I;
+  gui::TMenuItem* MainMenu_IT;
+  gui::TMenuItem* MainMenu_ID;
+  gui::TMenuItem* MainMenu_H;
+  gui::TMenuItem* MainMenu_HA;
+
+  gui::TPopupMenu* pmnuTreeView;
+  gui::TMenuItem* pmnuTreeView_I;
+  gui::TMenuItem* pmnuTreeView_P;
+  gui::TMenuItem* pmnuTreeView_PM;
+  gui::TMenuItem* M1;
+  gui::TMenuItem* N3;
+  gui::TMenuItem* pmnuTreeView_S;
+  gui::TMenuItem* N8;
+  gui::TMenuItem* pmnuTreeView_M;
+  gui::TMenuItem* N10;
+  gui::TMenuItem* pmnuTreeView_D;
+
+  // The document, which lives as long as the window.
+  std::unique_ptr<TSubject> Subject;
+  // The node whose record the property panel shows; never a node that is gone.
+  gui::TTreeNode* CurrentNode = nullptr;
+  // Automatic scrolling while an entry is dragged: 0 none, 1 up, 2 down.
+  uint8_t ScrollDirection = 0;
+
+  void FormShow(gui::TObject* Sender);
+  void MainMenu_FSSClick(gui::TObject* Sender);
+  void MainMenu_FXClick(gui::TObject* Sender);
+  void MainMenu_HAClick(gui::TObject* Sender);
+  void pmnuTreeView_IClick(gui::TObject* Sender);
+  void pmnuTreeView_SClick(gui::TObject* Sender);
+  void pmnuTreeView_MClick(gui::TObject* Sender);
+  void pmnuTreeView_PClick(gui::TObject* Sender);
+  void pmnuTreeView_DClick(gui::TObject* Sender);
+  void TreeViewChange(gui::TObject* Sender, gui::TTreeNode* Node);
+  void TreeViewDeletion(gui::TObject* Sender, gui::TTreeNode* Node);
+  void TreeViewMouseUp(gui::TObject* Sender, gui::TMouseButton Button, unsigned Shift, int X, int Y);
+  void TreeViewEditing(gui::TObject* Sender, gui::TTreeNode* Node, bool& AllowEdit);
+  void TreeViewEdited(gui::TObject* Sender, gui::TTreeNode* Node, std::string& S);
+  void TreeViewDragOver(gui::TObject* Sender, gui::TObject* Source, int X, int Y,
+                        gui::TDragState State, bool& Accept);
+  void TreeViewDragDrop(gui::TObject* Sender, gui::TObject* Source, int X, int Y);
+  void TreeViewEndDrag(gui::TObject* Sender, gui::TObject* Target, int X, int Y);
+  void TimerTimer(gui::TObject* Sender);
+
+ private:
+  gui::TTreeNode* AddEntry(const std::string& caption, menufile::EntryKind kind, int iconNumber);
+  bool startedUp_ = false;
+};
+
+extern TformMain* formMain;

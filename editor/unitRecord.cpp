@@ -1,0 +1,3 @@
+#include "unitRecord.h"
+
+const char kSeparatorCaption[] = "━━━━━━━━";

@@ -1,0 +1,145 @@
+#include "unitSubject.h"
+
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "Forms.h"
+#include "ImgList.h"
+#include "ShellApi.h"
+#include "unitRecord.h"
+
+using namespace gui;
+using menufile::EntryKind;
+
+// Found by the system in the editor's own folder, since both programs are
+// installed side by side.
+const char kLauncherFile[] = "Ostrevan.exe";
+
+TIcon LauncherIcon(int number) { return ExtractSmallIcon(kLauncherFile, number); }
+
+namespace {
+
+// Loading a menu asks for the same few icons over and over (the defaults, one
+// program for many entries); each distinct one is extracted once per load.
+class IconCache {
+ public:
+  // Icon `index` of `file`; an empty icon when the file yields none.
+  const TIcon& Get(const std::string& file, int index) {
+    auto key = std::make_pair(file, index);
+    auto it = icons_.find(key);
+    if (it == icons_.end()) it = icons_.emplace(std::move(key), ExtractSmallIcon(file, index)).first;
+    return it->second;
+  }
+
+ private:
+  std::map<std::pair<std::string, int>, TIcon> icons_;
+};
+
+// The picture a node shows for its entry. The default icons stand in only
+// where the entry names a file of its own that yields nothing.
+const TIcon& EntryIcon(const TRecord& r, IconCache& cache) {
+  if (r.Kind == EntryKind::Separator || menufile::IsNoIcon(r.IconFileName))
+    return cache.Get(kLauncherFile, kNoIcon);
+  if (r.Kind == EntryKind::Submenu) {
+    if (r.IconFileName.empty()) return cache.Get(kLauncherFile, kSubmenuIcon);
+    const TIcon& own = cache.Get(r.IconFileName, r.IconIndex);
+    return own.Empty() ? cache.Get(kLauncherFile, kSubmenuIcon) : own;
+  }
+  const TIcon& own = cache.Get(r.IconFileName.empty() ? r.ExeName : r.IconFileName, r.IconIndex);
+  return own.Empty() ? cache.Get(kLauncherFile, kItemIcon) : own;
+}
+
+struct UpdateGuard {
+  explicit UpdateGuard(TTreeNodes* n) : nodes(n) { nodes->BeginUpdate(); }
+  ~UpdateGuard() { nodes->EndUpdate(); }
+  TTreeNodes* nodes;
+};
+
+}  // namespace
+
+void TSubject::LoadTree(TTreeView& tree) {
+  TStringList lines;
+  lines.LoadFromFile(FileName);
+  const int count = lines.Count();
+  if (count < 2) {
+    Application->Terminate();
+    if (count == 0) return;
+  }
+  if (count % 2 != 0) {
+    Application->MessageBox("メニューファイルの行数がおかしいです。", "警告", MB_ICONSTOP | MB_OK);
+    Application->Terminate();
+    return;
+  }
+
+  TTreeNodes* nodes = tree.Items();
+  UpdateGuard update(nodes);
+  IconCache icons;
+  int previousLevel = 0;
+  TTreeNode* previous = nullptr;
+  for (int k = 0; k + 1 < count; k += 2) {
+    const std::string& nameLine = lines.Strings(k);
+    const std::string& targetLine = lines.Strings(k + 1);
+
+    // Everything that can fail for this entry happens before its node
+    // exists, so a bad line leaves no half-made node and no stray record.
+    auto record = std::make_unique<TRecord>();
+    const menufile::ItemNameAndLevel name = menufile::ExtractItemName(nameLine);
+    record->Kind = menufile::ClassifyEntry(nameLine, targetLine);
+    switch (record->Kind) {
+      case EntryKind::Submenu:
+        record->ItemName = name.name;
+        record->IconFileName = menufile::ExtractIconFile(nameLine);
+        record->IconIndex = menufile::ExtractIconIndex(nameLine);
+        break;
+      case EntryKind::Item:
+        record->ItemName = name.name;
+        record->IconFileName = menufile::ExtractIconFile(nameLine);
+        record->ExeName = menufile::ExtractExeName(targetLine);
+        record->CmdLine = menufile::ExtractCmdLine(targetLine);
+        record->WorkFolder = menufile::ExtractWorkFolder(nameLine);
+        record->IconIndex = menufile::ExtractIconIndex(nameLine);
+        record->WindowState = menufile::ExtractWindowState(nameLine);
+        break;
+      case EntryKind::Separator:
+        record->ItemName = kSeparatorCaption;
+        break;
+    }
+    const TIcon& icon = EntryIcon(*record, icons);
+    const int image = tree.Images ? tree.Images->AddIcon(icon) : -1;
+
+    // Any rise of the level is one step down; a fall climbs as many parents
+    // as the levels differ, stopping at the top level.
+    TTreeNode* node;
+    if (name.level > previousLevel) {
+      node = nodes->AddChildObject(previous, record->ItemName, record.get());
+    } else if (name.level == previousLevel) {
+      node = nodes->AddObject(previous, record->ItemName, record.get());
+    } else {
+      TTreeNode* sibling = previous;
+      for (int up = previousLevel - name.level; up > 0 && sibling && sibling->Parent(); --up)
+        sibling = sibling->Parent();
+      node = nodes->AddObject(sibling, record->ItemName, record.get());
+    }
+    record.release();
+    node->SetImageIndex(image);
+    node->SetSelectedIndex(image);
+    previousLevel = name.level;
+    previous = node;
+  }
+}
+
+void TSubject::SaveTree(TTreeView& tree) {
+  TTreeNodes* nodes = tree.Items();
+  TStringList lines;
+  for (int i = 0; i < nodes->Count(); ++i) {
+    TTreeNode* node = nodes->GetNodeFromIndex(i);
+    const TRecord* record = RecordOf(node);
+    // Writing the file without this entry would shift every later one.
+    if (!record) throw Exception("項目「" + node->Text() + "」に情報がありません。");
+    auto pair = menufile::FormatEntryLines(node->Level(), *record);
+    lines.Add(std::move(pair.first));
+    lines.Add(std::move(pair.second));
+  }
+  lines.SaveToFile(FileName);
+}

@@ -1,0 +1,38 @@
+// The menu document: which file is being edited, the remembered settings,
+// and the moves of a menu between that file and the main window's tree.
+#pragma once
+
+#include <string>
+
+#include "Classes.h"
+#include "ComCtrls.h"
+#include "Graphics.h"
+
+// The launcher's program file, the store of the default icons: 1 for an
+// item, 2 for a submenu; it has no icon 7, which is asked for where no icon
+// is wanted.
+extern const char kLauncherFile[];
+constexpr int kItemIcon = 1;
+constexpr int kSubmenuIcon = 2;
+constexpr int kNoIcon = 7;
+gui::TIcon LauncherIcon(int number);
+
+class TSubject : public gui::TObject {
+ public:
+  std::string FileName;        // the menu file being edited
+  std::string MenuFile;        // last chosen in the Open dialog
+  std::string ExePath;         // last chosen with the link-target browse button
+  std::string EditorPosition;  // "bottom", "top" or "none"
+
+  // Adds the entries of FileName to the tree (which the caller has emptied)
+  // with their icons appended to the tree's Images; every node gets its own
+  // record. A file without lines, or with an odd number of them, asks the
+  // application to end (the latter with a message) and adds nothing. A file
+  // that cannot be read or holds a malformed name line throws; the entries
+  // before the bad one stay in the tree.
+  void LoadTree(gui::TTreeView& tree);
+  // Writes every node's record, in the tree's order, to FileName, replacing
+  // its content. Throws when the file cannot be written; the file is then not
+  // touched unless the system failed part way through writing it.
+  void SaveTree(gui::TTreeView& tree);
+};
