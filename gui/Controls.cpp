@@ -125,8 +125,23 @@ void TWinControl::CreateHandle() {
   }
   SendMessageA(hwnd, WM_SETFONT, WPARAM(EffectiveFont().Handle()), FALSE);
   CreateWnd();
+  // A hidden top-level window makes its controls when it is first shown: the
+  // launcher's form owns the popup but is never seen in that role.
+  if (parent_ || visible_) CreateChildHandles();
+}
+
+void TWinControl::CreateChildHandles() {
+  bool created = false;
   for (TWinControl* c : controls_)
-    if (!c->handle_) c->CreateHandle();
+    if (!c->handle_) {
+      c->CreateHandle();
+      created = true;
+    }
+  if (!created) return;
+  // Controls made early on demand take their place again, so the tab order
+  // is the order of declaration.
+  for (TWinControl* c : controls_)
+    SetWindowPos(c->handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   AlignControls();
 }
 
@@ -184,6 +199,8 @@ std::string TWinControl::GetText() {
 
 void TWinControl::SetVisible(bool visible) {
   visible_ = visible;
+  if (visible && !parent_) Handle();  // showing a window makes it
+  if (handle_ && visible) CreateChildHandles();
   if (handle_) ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE);
   if (parent_) parent_->AlignControls();
 }

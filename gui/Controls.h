@@ -106,6 +106,7 @@ class TWinControl : public TComponent {
  private:
   friend LRESULT CALLBACK LayerWindowProc(HWND, UINT, WPARAM, LPARAM);
   void CreateHandle();
+  void CreateChildHandles();
   void UpdateBounds();
   void ParentResized(int dx, int dy);
 

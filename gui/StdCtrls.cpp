@@ -41,10 +41,11 @@ void TLabel::CreateParams(TCreateParams& params) {
 }
 
 HBRUSH TLabel::CtlColor(HDC dc) {
-  if (!Transparent) return TWinControl::CtlColor(dc);
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorToRGB(EffectiveFont().Color()));
-  return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+  HBRUSH brush = TWinControl::CtlColor(dc);
+  // The parent clips its children, so nothing of it would show through a
+  // hollow brush: its own colour stands in for it.
+  if (Transparent) SetBkMode(dc, TRANSPARENT);
+  return brush;
 }
 
 // --- TEdit ---------------------------------------------------------------------

@@ -31,7 +31,7 @@ class TButton : public TWinControl {
 class TLabel : public TWinControl {
  public:
   explicit TLabel(TComponent* AOwner);
-  // The parent's background shows through the text.
+  // The text is set straight on the parent's colour.
   bool Transparent = false;
   bool WordWrap = false;
 
