@@ -1,0 +1,175 @@
+// Loading a menu file into the editor's tree and saving the tree back.
+#include <fstream>
+
+#include "EditorFixture.h"
+#include "TestText.h"
+
+using namespace gui;
+using menufile::EntryKind;
+
+namespace {
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* l : lines) text.append(l).append("\r\n");
+  return text;
+}
+}  // namespace
+
+using DocumentTest = EditorTest;
+
+TEST_F(DocumentTest, LevelsPlaceEntriesByTheEditorsRules) {
+  // First entry at level 1 is a top-level node, and its equal neighbour a
+  // sibling; a rise of two is one step down; a fall climbs as many parents
+  // as the levels differ and stops at the top.
+  Load(WriteMenu("levels.txt", Lines({"\tA", "", "\tB", "", "C", "",     //
+                                      "\t\tD", "", "\t\tE", "", "\tF", "",  //
+                                      "\t\t\tG", "", "H", "", "\t\t\t\tI", "", "J", ""})));
+  EXPECT_EQ(Shape(), "A, B, C[D, E], F[G], H[I], J");
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(app->Terminated());
+
+  Nodes().Clear();
+  Load(WriteMenu("deepfall.txt", Lines({"A", "", "\tB", "", "\t\tC", "", "\t\t\t\t\t\tD", "", "E", ""})));
+  EXPECT_EQ(Shape(), "A[B[C[D]]], E") << "a fall deeper than the tree ends at the top level";
+}
+
+TEST_F(DocumentTest, RecordsCarryEachKindsFieldsAndNodesTheirPictures) {
+  Load(WriteMenu("kinds.txt",
+                 Lines({"Notepad<C:\\x\\nothing.ico,3>[C:\\Work]{minimize}", "\"C:\\Program Files\\ed.exe\" -n a.txt",
+                        "", "", "ツール[C:\\dropped]{MAXIMIZE}", "", "\tなし<NONE,4>", "\tnowhere.exe",
+                        "\tメニュー", "\tOstrevan.exe", "x<Ostrevan.exe,3>", ""})));
+  EXPECT_EQ(Shape(), "Notepad, ━━━━━━━━, ツール[なし, メニュー], x");
+
+  const TRecord* item = RecordFor("Notepad");
+  EXPECT_EQ(item->Kind, EntryKind::Item);
+  EXPECT_EQ(item->IconFileName, "C:\\x\\nothing.ico");
+  EXPECT_EQ(item->IconIndex, 3);
+  EXPECT_EQ(item->WorkFolder, "C:\\Work");
+  EXPECT_EQ(item->WindowState, 1);
+  EXPECT_EQ(item->ExeName, "C:\\Program Files\\ed.exe");
+  EXPECT_EQ(item->CmdLine, "-n a.txt");
+
+  const TRecord* sub = RecordFor("ツール");
+  EXPECT_EQ(sub->Kind, EntryKind::Submenu);
+  EXPECT_EQ(sub->WorkFolder, "") << "a submenu's folder mark is not read";
+  EXPECT_EQ(sub->WindowState, 0);
+
+  TTreeNode* separator = Nodes().GetNodeFromIndex(1);
+  EXPECT_EQ(RecordOf(separator)->Kind, EntryKind::Separator);
+  EXPECT_EQ(RecordOf(separator)->ItemName, sjis("━━━━━━━━"));
+  EXPECT_EQ(separator->ImageIndex(), -1) << "separators show no icon";
+  EXPECT_EQ(Find("なし")->ImageIndex(), -1) << "\"none\" in any case shows no icon";
+
+  // Every node with a picture has its own image, and its selected image is
+  // the same one.
+  for (const char* name : {"Notepad", "ツール", "メニュー", "x"}) {
+    TTreeNode* n = Find(name);
+    EXPECT_GE(n->ImageIndex(), 0) << name;
+    EXPECT_EQ(n->SelectedIndex(), n->ImageIndex()) << name;
+  }
+  EXPECT_EQ(form->ilstLaunch->Count(), 4);
+  // Defaults stand in when the named file yields nothing: item 1, submenu 2.
+  EXPECT_EQ(NodePicture(*form, Find("Notepad")), FilePicture("Ostrevan.exe", 1));
+  EXPECT_EQ(NodePicture(*form, Find("ツール")), FilePicture("Ostrevan.exe", 2));
+  EXPECT_EQ(NodePicture(*form, Find("メニュー")), FilePicture("Ostrevan.exe", 0))
+      << "an item without icon file shows icon 0 of its target";
+  EXPECT_EQ(NodePicture(*form, Find("x")), FilePicture("Ostrevan.exe", 3));
+  EXPECT_NE(FilePicture("Ostrevan.exe", 1), FilePicture("Ostrevan.exe", 2));
+}
+
+TEST_F(DocumentTest, SavingWritesTheEntriesBackInTheWritersForm) {
+  // A program found only through PATH is written with its full path.
+  const std::string bin = Path("");
+  std::ofstream(bin + "tool.exe") << "x";
+  char oldPath[4096] = {};
+  GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
+  SetEnvironmentVariableA("PATH", (std::string(oldPath) + ";" + bin).c_str());
+
+  Load(WriteMenu("in.txt", "Notepad{MAXIMIZE}[C:\\Work]<C:\\n.exe,-2>\r\n  \t\"C:\\n.exe\"   \r\n"
+                           "\t\r\n\r\n"
+                           "サブ{MINIMIZE}[C:\\dropped]<none,5>\r\n\r\n"
+                           "\t中\r\n\ttool.exe -x  \"y z\"\r\n"
+                           "\t\t\r\n\t\t\r\n"
+                           "\tメニュー\r\n\t\"C:\\a b\\c.exe\"\r\n"
+                           "end\nC:\\e.exe"));
+  SetEnvironmentVariableA("PATH", oldPath);
+  EXPECT_EQ(SaveToUtf8("out.txt"),
+            "Notepad<C:\\n.exe,-2>[C:\\Work]{MAXIMIZE}\r\nC:\\n.exe\r\n"
+            "\t\r\n\t\r\n"
+            "サブ<none,5>\r\n\r\n"
+            "\t中\r\n\t" + utf8(bin) + "tool.exe -x  \"y z\"\r\n"
+            "\t\t\r\n\t\t\r\n"
+            "\tメニュー\r\n\t\"C:\\a b\\c.exe\"\r\n"
+            "end\r\nC:\\e.exe\r\n");
+}
+
+TEST_F(DocumentTest, TheNameTypedIntoTheTreeIsTheNameSaved) {
+  Load(WriteMenu("in.txt", Lines({"old", "x.exe"})));
+  TTreeNode* node = Find("old");
+  node->EditText();
+  ASSERT_TRUE(Tree().IsEditing());
+  HWND edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
+  SetWindowTextA(edit, sjis("新しい名前").c_str());
+  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+  EXPECT_EQ(utf8(node->Text()), "新しい名前");
+  EXPECT_EQ(SaveToUtf8("out.txt"), "新しい名前\r\nx.exe\r\n");
+
+  node->EditText();
+  edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
+  SetWindowTextA(edit, "");
+  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+  EXPECT_EQ(SaveToUtf8("out.txt"), "\r\nx.exe\r\n") << "an empty name is a name too";
+
+  node->EditText();
+  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
+  EXPECT_EQ(SaveToUtf8("out.txt"), "\r\nx.exe\r\n") << "a cancelled edit changes nothing";
+}
+
+TEST_F(DocumentTest, AnEmptyTreeWritesAnEmptyFileThatEndsTheEditorSilently) {
+  EXPECT_EQ(SaveToUtf8("empty.txt"), "");
+  Load(Path("empty.txt"));
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Nodes().Count(), 0);
+}
+
+// An odd number of lines, a single line included, is reported once, with
+// nothing read, and ends the editor.
+class OddLineCountTest : public EditorTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(OddLineCountTest, IsReportedOnceAndEndsTheEditor) {
+  Load(WriteMenu("odd.txt", GetParam()));
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, sjis("メニューファイルの行数がおかしいです。"));
+  EXPECT_EQ(boxes[0].caption, sjis("警告"));
+  EXPECT_EQ(boxes[0].flags, UINT(MB_ICONSTOP | MB_OK));
+  EXPECT_TRUE(app->Terminated());
+  EXPECT_EQ(Nodes().Count(), 0);
+}
+INSTANTIATE_TEST_SUITE_P(Files, OddLineCountTest, testing::Values("lonely\r\n", "a\r\nb.exe\r\nc"));
+
+TEST_F(DocumentTest, AFailedLoadKeepsWhatWasReadAndLeavesNothingHalfMade) {
+  const std::string path =
+      WriteMenu("bad.txt", Lines({"A", "a.exe", "B", "", "\tC", "c.exe", "\tbroken<x.ico,1", "b.exe", "D", "d.exe"}));
+  EXPECT_THROW(Load(path), std::exception);
+  EXPECT_EQ(Shape(), "A, B[C]");
+  for (int i = 0; i < Nodes().Count(); ++i)
+    EXPECT_NE(RecordOf(Nodes().GetNodeFromIndex(i)), nullptr) << "every node has its record";
+  EXPECT_TRUE(boxes.empty()) << "the caller reports it";
+  EXPECT_FALSE(app->Terminated());
+  EXPECT_EQ(form->ilstLaunch->Count(), 3) << "no picture for the entry that failed";
+
+  EXPECT_THROW(Load(Path("missing.txt")), std::exception);
+  EXPECT_EQ(Shape(), "A, B[C]");
+}
+
+TEST_F(DocumentTest, AFailedSaveIsAnErrorAndTheTreeStays) {
+  Load(WriteMenu("in.txt", Lines({"A", "a.exe"})));
+  CreateDirectoryA(Path("folder").c_str(), nullptr);
+  form->Subject->FileName = Path("folder");
+  EXPECT_THROW(form->Subject->SaveTree(Tree()), std::exception);
+  form->Subject->FileName = Path("no such folder\\x.txt");
+  EXPECT_THROW(form->Subject->SaveTree(Tree()), std::exception);
+  EXPECT_EQ(Shape(), "A");
+  RemoveDirectoryA(Path("folder").c_str());
+}

@@ -1,0 +1,145 @@
+#include "EditorFixture.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "Pixels.h"
+#include "ShellApi.h"
+#include "TestText.h"
+#include "unitAbout.h"
+
+using namespace gui;
+
+void EditorTest::SetUp() {
+  app = std::make_unique<TApplication>();
+  app->Initialize();
+  app->SetTitle(sjis("Ostrevan メニューエディタ"));
+  previous_ = SetMessageBoxResponder([this](const MessageBoxRequest& r) {
+    boxes.push_back(r);
+    return IDOK;
+  });
+  form = std::make_unique<TformMain>(nullptr);
+  formMain = form.get();
+  // The start-up step reads this program's own command line; the tests load
+  // their files themselves.
+  form->OnShow = nullptr;
+  auto free = form->TreeView->OnDeletion;
+  form->TreeView->OnDeletion = [this, free](TObject* s, TTreeNode* n) {
+    ++deletions;
+    free(s, n);
+  };
+  // The window stays hidden (showing and hiding top-level windows on a
+  // display without a window manager costs seconds); the tree gets the size
+  // the layout would give it.
+  form->Handle();
+  Tree().SetBounds(0, 0, 265, 200);
+  Tree().Handle();
+  Pump();
+
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  char unique[MAX_PATH];
+  GetTempFileNameA(temp, "ed", 0, unique);
+  DeleteFileA(unique);
+  CreateDirectoryA(unique, nullptr);
+  dir_ = std::string(unique) + "\\";
+}
+
+void EditorTest::TearDown() {
+  form.reset();
+  formMain = nullptr;
+  formAbout = nullptr;
+  SetMessageBoxResponder(previous_);
+  app.reset();
+  // The folder's files first, then the folder.
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir_ + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((dir_ + fd.cFileName).c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir_.c_str());
+}
+
+std::string EditorTest::WriteMenu(const std::string& name, const std::string& utf8Text) {
+  const std::string path = dir_ + name;
+  std::ofstream(path, std::ios::binary) << sjis(utf8Text);
+  return path;
+}
+
+std::string EditorTest::ReadUtf8(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return utf8(s.str());
+}
+
+void EditorTest::Load(const std::string& path) {
+  form->Subject->FileName = path;
+  form->Subject->LoadTree(Tree());
+}
+
+std::string EditorTest::SaveToUtf8(const std::string& name) {
+  form->Subject->FileName = dir_ + name;
+  form->Subject->SaveTree(Tree());
+  return ReadUtf8(dir_ + name);
+}
+
+namespace {
+void Describe(const std::vector<TTreeNode*>& nodes, std::string& out) {
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    if (i) out += ", ";
+    out += utf8(nodes[i]->Text());
+    if (nodes[i]->HasChildren()) {
+      std::vector<TTreeNode*> children;
+      for (int c = 0; c < nodes[i]->Count(); ++c) children.push_back(nodes[i]->Item(c));
+      out += "[";
+      Describe(children, out);
+      out += "]";
+    }
+  }
+}
+}  // namespace
+
+std::string EditorTest::Shape() {
+  std::string out;
+  Describe(Nodes().TopLevel(), out);
+  return out;
+}
+
+TTreeNode* EditorTest::Find(const std::string& utf8Caption) {
+  const std::string caption = sjis(utf8Caption);
+  for (int i = 0; i < Nodes().Count(); ++i)
+    if (Nodes().GetNodeFromIndex(i)->Text() == caption) return Nodes().GetNodeFromIndex(i);
+  ADD_FAILURE() << "no node " << utf8Caption;
+  return nullptr;
+}
+
+POINT EditorTest::PointOn(TTreeNode* node, THitTest part) {
+  node->MakeVisible();
+  const RECT row = node->DisplayRect(false);
+  const int y = (row.top + row.bottom) / 2;
+  for (int x = 0; x < Tree().ClientWidth(); ++x)
+    if (Tree().GetNodeAt(x, y) == node && (Tree().GetHitTestInfoAt(x, y) & part)) return POINT{x, y};
+  ADD_FAILURE() << "no such part on the row of " << utf8(node->Text());
+  return POINT{-1, -1};
+}
+
+void EditorTest::Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::vector<uint32_t> NodePicture(TformMain& form, TTreeNode* node) {
+  return ImagePixels(form.ilstLaunch->Handle(), node->ImageIndex());
+}
+
+std::vector<uint32_t> FilePicture(const std::string& file, int index) {
+  TIcon icon = ExtractSmallIcon(file, index);
+  return icon.Empty() ? std::vector<uint32_t>() : IconPixels(icon.Handle());
+}
