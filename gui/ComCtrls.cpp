@@ -124,6 +124,20 @@ TTreeNode* TTreeNode::GetPrevSibling() const {
   return i > 0 ? siblings[size_t(i - 1)] : nullptr;
 }
 
+TTreeNode* TTreeNode::GetNextVisible() const {
+  TTreeView* tree = TreeView();
+  if (!item_ || !tree->HandleAllocated()) return nullptr;
+  return owner_->FromItemId(reinterpret_cast<HTREEITEM>(SendMessageA(
+      tree->Handle(), TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item_))));
+}
+
+TTreeNode* TTreeNode::GetPrevVisible() const {
+  TTreeView* tree = TreeView();
+  if (!item_ || !tree->HandleAllocated()) return nullptr;
+  return owner_->FromItemId(reinterpret_cast<HTREEITEM>(SendMessageA(
+      tree->Handle(), TVM_GETNEXTITEM, TVGN_PREVIOUSVISIBLE, reinterpret_cast<LPARAM>(item_))));
+}
+
 int TTreeNode::AbsoluteIndex() const {
   const auto& order = owner_->Order();
   return int(std::find(order.begin(), order.end(), this) - order.begin());
@@ -226,7 +240,10 @@ void TTreeNode::Delete() {
 
 void TTreeNode::EditText() {
   TTreeView* tree = TreeView();
-  if (!item_) return;
+  if (!item_ || !tree->HandleAllocated()) return;
+  // Editing a caption selects its node, as the control documents; doing it
+  // here makes every system agree and reports the selection as usual.
+  tree->SetSelected(this);
   SetFocus(tree->Handle());
   SendMessageA(tree->Handle(), TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item_));
 }
@@ -523,8 +540,20 @@ TTreeNode* TTreeView::TopItem() const {
 }
 
 void TTreeView::SetTopItem(TTreeNode* node) {
-  if (handle_ && node && node->item_)
-    SendMessageA(handle_, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(node->item_));
+  if (!handle_ || !node || !node->item_) return;
+  SendMessageA(handle_, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(node->item_));
+  // Some controls will not make the very first row the top one this way;
+  // scrolling line by line gets there, or as far as the control can go.
+  TTreeNode* top = TopItem();
+  if (top == node || !top) return;
+  const bool up = node->AbsoluteIndex() < top->AbsoluteIndex();
+  for (int guard = 0; guard < items_.Count(); ++guard) {
+    SendMessageA(handle_, WM_VSCROLL, up ? SB_LINEUP : SB_LINEDOWN, 0);
+    TTreeNode* now = TopItem();
+    if (now == node || now == top) return;
+    if (up != (node->AbsoluteIndex() < now->AbsoluteIndex())) return;
+    top = now;
+  }
 }
 
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const {

@@ -76,6 +76,10 @@ class TTreeNode {
   TTreeNode* GetLastChild() const { return children_.empty() ? nullptr : children_.back(); }
   TTreeNode* GetNextSibling() const;
   TTreeNode* GetPrevSibling() const;
+  // The row shown below or above this one (children of collapsed nodes are
+  // not shown); null at either end or while the node is not in the control.
+  TTreeNode* GetNextVisible() const;
+  TTreeNode* GetPrevVisible() const;
   // Position among its siblings.
   int Index() const;
   // Position in the tree's depth-first order.

@@ -99,6 +99,12 @@ int TImageList::AddIcon(const TIcon& icon) {
   return index;
 }
 
+int TImageList::AddMasked(HBITMAP strip, TColor key) {
+  const int index = strip ? ImageList_AddMasked(handle_, strip, ColorToRGB(key)) : -1;
+  if (index < 0) throw Exception("イメージリストに画像を追加できません。");
+  return index;
+}
+
 void TImageList::ReplaceIcon(int index, const TIcon& icon) {
   if (index < 0 || index >= Count()) return;
   if (icon.Empty()) {

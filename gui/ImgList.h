@@ -25,6 +25,10 @@ class TImageList : public TComponent {
   // Appends a copy of the icon and returns its number; -1 for an empty icon.
   // Throws when the list refuses a real icon.
   int AddIcon(const TIcon& icon);
+  // Appends a strip of images cut from a bitmap (as many as its width
+  // holds); pixels of the key colour become transparent. Returns the number
+  // of the first new image.
+  int AddMasked(HBITMAP strip, TColor key);
   // Puts a copy of the icon in place of image index (an empty icon clears it).
   void ReplaceIcon(int index, const TIcon& icon);
   // A new icon made from image index; empty when there is no such image.

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "Pixels.h"
+#include "ImgList.h"
 #include "ShellApi.h"
 #include "TestText.h"
 #include "unitAbout.h"
@@ -140,6 +141,11 @@ std::vector<uint32_t> NodePicture(TformMain& form, TTreeNode* node) {
 }
 
 std::vector<uint32_t> FilePicture(const std::string& file, int index) {
+  // Through an image list of the same kind, so that both pictures are drawn
+  // the same way.
   TIcon icon = ExtractSmallIcon(file, index);
-  return icon.Empty() ? std::vector<uint32_t>() : IconPixels(icon.Handle());
+  if (icon.Empty()) return {};
+  TImageList list(nullptr);
+  list.AddIcon(icon);
+  return ImagePixels(list.Handle(), 0);
 }

@@ -1,0 +1,290 @@
+// The main window's tree commands, the drop table and the automatic
+// scrolling, driven against the real tree control.
+#include "EditorFixture.h"
+#include "TestText.h"
+
+using namespace gui;
+using menufile::EntryKind;
+
+namespace {
+
+class TreeCommandsTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    Tree().SetBounds(0, 0, 265, 400);
+  }
+  // A, a separator, submenu S with s1 and s2, B, submenu T holding
+  // submenu t1 with u1; everything open.
+  void LoadSample() {
+    Load(WriteMenu("sample.txt", "A\r\na.exe\r\n\r\n\r\nS\r\n\r\n\ts1\r\n\ts1.exe\r\n\ts2\r\n\ts2.exe\r\n"
+                                 "B\r\nb.exe\r\nT\r\n\r\n\tt1\r\n\t\r\n\t\tu1\r\n\t\tu1.exe\r\n"));
+    for (TTreeNode* n : Nodes().TopLevel()) n->Expand(true);
+    ASSERT_EQ(Shape(), "A, ━━━━━━━━, S[s1, s2], B, T[t1[u1]]");
+  }
+  // Drags the node and drops it at the point, as the tree reports a drop.
+  void Drop(const char* dragged, POINT at) {
+    Tree().SetSelected(Find(dragged));
+    form->TreeViewDragDrop(&Tree(), &Tree(), at.x, at.y);
+  }
+  void CloseEditing() { SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, TRUE, 0); }
+};
+
+}  // namespace
+
+TEST_F(TreeCommandsTest, AddItemOnAnEmptyTreeOpensItsCaptionForEditing) {
+  form->pmnuTreeView_IClick(nullptr);
+  EXPECT_EQ(Shape(), "新しい項目");
+  TTreeNode* node = Nodes().GetNodeFromIndex(0);
+  const TRecord* record = RecordOf(node);
+  EXPECT_EQ(record->Kind, EntryKind::Item);
+  EXPECT_EQ(record->ItemName, sjis("新しい項目"));
+  EXPECT_TRUE(record->ExeName.empty() && record->IconFileName.empty() && record->IconIndex == 0);
+  EXPECT_EQ(NodePicture(*form, node), FilePicture("Ostrevan.exe", 1));
+  EXPECT_EQ(node->SelectedIndex(), node->ImageIndex());
+  EXPECT_TRUE(Tree().IsEditing());
+  EXPECT_EQ(Tree().Selected(), node);
+  EXPECT_EQ(form->CurrentNode, node);
+  CloseEditing();
+  EXPECT_EQ(SaveToUtf8("out.txt"), "新しい項目\r\n\r\n") << "without a target it is written as a submenu";
+}
+
+TEST_F(TreeCommandsTest, NewEntriesGoBeforeTheSelectedOneInItsList) {
+  LoadSample();
+  Tree().SetSelected(Find("s2"));
+  form->pmnuTreeView_SClick(nullptr);
+  EXPECT_EQ(Shape(), "A, ━━━━━━━━, S[s1, ━━━━━━━━, s2], B, T[t1[u1]]");
+  TTreeNode* separator = Find("s1")->GetNextSibling();
+  EXPECT_EQ(RecordOf(separator)->Kind, EntryKind::Separator);
+  EXPECT_EQ(separator->ImageIndex(), -1);
+  EXPECT_FALSE(Tree().IsEditing()) << "a separator is not opened for editing";
+  bool allow = true;
+  form->TreeViewEditing(&Tree(), separator, allow);
+  EXPECT_FALSE(allow);
+  separator->EditText();
+  EXPECT_FALSE(Tree().IsEditing()) << "nor can it be";
+
+  Tree().SetSelected(Find("A"));
+  form->pmnuTreeView_MClick(nullptr);
+  EXPECT_EQ(Shape(), "新しいサブメニュー, A, ━━━━━━━━, S[s1, ━━━━━━━━, s2], B, T[t1[u1]]");
+  TTreeNode* sub = Nodes().GetNodeFromIndex(0);
+  EXPECT_EQ(RecordOf(sub)->Kind, EntryKind::Submenu);
+  EXPECT_EQ(NodePicture(*form, sub), FilePicture("Ostrevan.exe", 2));
+  EXPECT_TRUE(Tree().IsEditing());
+  CloseEditing();
+  allow = false;
+  form->TreeViewEditing(&Tree(), sub, allow);
+  EXPECT_TRUE(allow);
+
+  Tree().SetSelected(nullptr);
+  form->pmnuTreeView_IClick(nullptr);
+  CloseEditing();
+  EXPECT_EQ(Nodes().TopLevel().back()->Text(), sjis("新しい項目")) << "nothing selected: the end of the top level";
+}
+
+TEST_F(TreeCommandsTest, SpecialItemsStartTheExplorerOnAShellFolder) {
+  struct Row {
+    TMenuItem* entry;
+    const char* caption;
+    const char* cmdLine;
+    const char* iconFile;
+    int iconIndex;
+  } rows[] = {
+      {form->pmnuTreeView_PM, "マイ コンピュータ", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "Explorer.exe", 0},
+      {form->M1, "マイ ネットワーク", "::{208D2C60-3AEA-1069-A2D7-08002B30309D}", "shell32.dll", 17},
+      {form->N3, "マイ ドキュメント", "::{450D8FBA-AD25-11D0-98A8-0800361B1103}", "MYDOCS.DLL", 0},
+  };
+  for (const Row& row : rows) {
+    Tree().SetSelected(nullptr);
+    row.entry->Click();
+    TTreeNode* node = Nodes().TopLevel().back();
+    const TRecord* r = RecordOf(node);
+    EXPECT_EQ(utf8(node->Text()), row.caption);
+    EXPECT_EQ(utf8(r->ItemName), row.caption);
+    EXPECT_EQ(r->ExeName, "Explorer.exe");
+    EXPECT_EQ(r->CmdLine, row.cmdLine);
+    EXPECT_EQ(r->Kind, EntryKind::Item);
+    EXPECT_TRUE(r->IconFileName.empty());
+    EXPECT_EQ(r->IconIndex, 0);
+    const auto expected = FilePicture(row.iconFile, row.iconIndex);
+    if (expected.empty()) EXPECT_EQ(node->ImageIndex(), -1) << row.caption;
+    else EXPECT_EQ(NodePicture(*form, node), expected) << row.caption;
+    EXPECT_FALSE(Tree().IsEditing());
+  }
+  EXPECT_EQ(SaveToUtf8("out.txt"),
+            "マイ コンピュータ\r\nExplorer.exe ::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\r\n"
+            "マイ ネットワーク\r\nExplorer.exe ::{208D2C60-3AEA-1069-A2D7-08002B30309D}\r\n"
+            "マイ ドキュメント\r\nExplorer.exe ::{450D8FBA-AD25-11D0-98A8-0800361B1103}\r\n");
+}
+
+TEST_F(TreeCommandsTest, DeleteTakesTheSubtreeAndItsRecordsAndNothingPointsAtThem) {
+  LoadSample();
+  Tree().SetSelected(nullptr);
+  form->pmnuTreeView_DClick(nullptr);
+  EXPECT_EQ(Nodes().Count(), 9) << "nothing selected, nothing deleted";
+
+  // The window's current node lies inside the deleted submenu.
+  Tree().SetSelected(Find("u1"));
+  EXPECT_EQ(form->CurrentNode, Find("u1"));
+  Tree().SetSelected(Find("T"));
+  form->CurrentNode = Find("u1");
+  deletions = 0;
+  form->pmnuTreeView_DClick(nullptr);
+  EXPECT_EQ(Shape(), "A, ━━━━━━━━, S[s1, s2], B");
+  EXPECT_EQ(deletions, 3) << "T, t1 and u1 each gave up their record";
+  if (form->CurrentNode) EXPECT_NE(RecordOf(form->CurrentNode), nullptr);
+  EXPECT_EQ(SaveToUtf8("out.txt"), "A\r\na.exe\r\n\r\n\r\nS\r\n\r\n\ts1\r\n\ts1.exe\r\n\ts2\r\n\ts2.exe\r\nB\r\nb.exe\r\n");
+
+  Tree().SetSelected(Find("s1"));
+  form->pmnuTreeView_DClick(nullptr);
+  EXPECT_EQ(Shape(), "A, ━━━━━━━━, S[s2], B");
+  EXPECT_NE(form->CurrentNode, nullptr) << "the selection moved on, and so did the current node";
+  EXPECT_EQ(form->CurrentNode, Tree().Selected());
+}
+
+TEST_F(TreeCommandsTest, TheRightButtonSelectsOverACaptionOrIconOnly) {
+  LoadSample();
+  Tree().SetSelected(Find("A"));
+  POINT p = PointOn(Find("B"), htOnRight);
+  form->TreeViewMouseUp(&Tree(), mbRight, 0, p.x, p.y);
+  EXPECT_EQ(Tree().Selected(), Find("A"));
+  p = PointOn(Find("B"), htOnLabel);
+  form->TreeViewMouseUp(&Tree(), mbLeft, 0, p.x, p.y);
+  EXPECT_EQ(Tree().Selected(), Find("A"));
+  form->TreeViewMouseUp(&Tree(), mbRight, 0, p.x, p.y);
+  EXPECT_EQ(Tree().Selected(), Find("B"));
+  p = PointOn(Find("s1"), htOnIcon);
+  form->TreeViewMouseUp(&Tree(), mbRight, 0, p.x, p.y);
+  EXPECT_EQ(Tree().Selected(), Find("s1"));
+}
+
+TEST_F(TreeCommandsTest, DropsFollowTheTableOfRowsAndParts) {
+  LoadSample();
+  // Onto an item, any part: before it.
+  Drop("B", PointOn(Find("A"), htOnRight));
+  EXPECT_EQ(Shape(), "B, A, ━━━━━━━━, S[s1, s2], T[t1[u1]]");
+  Drop("A", PointOn(Find("s2"), htOnLabel));
+  EXPECT_EQ(Shape(), "B, ━━━━━━━━, S[s1, A, s2], T[t1[u1]]");
+  // Onto a separator: nothing.
+  Drop("A", PointOn(Nodes().GetNodeFromIndex(1), htOnLabel));
+  EXPECT_EQ(Shape(), "B, ━━━━━━━━, S[s1, A, s2], T[t1[u1]]");
+  // Onto a submenu's caption: its last child.
+  Drop("B", PointOn(Find("S"), htOnLabel));
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, A, s2, B], T[t1[u1]]");
+  // Its icon: before it.
+  Drop("B", PointOn(Find("t1"), htOnIcon));
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, A, s2], T[B, t1[u1]]");
+  // The indent left of it: the end of the list that holds it.
+  Drop("A", PointOn(Find("t1"), htOnIndent));
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]");
+  // Its expand button, or right of its caption: nothing.
+  Drop("A", PointOn(Find("S"), htOnButton));
+  Drop("A", PointOn(Find("S"), htOnRight));
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]");
+  // Onto itself, or a submenu into its own subtree: nothing.
+  Drop("S", PointOn(Find("S"), htOnLabel));
+  Drop("T", PointOn(Find("t1"), htOnLabel));
+  Drop("T", PointOn(Find("u1"), htOnLabel));
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]");
+}
+
+TEST_F(TreeCommandsTest, ADropBelowTheLastRowJoinsTheDeepestLastList) {
+  LoadSample();
+  const RECT last = Find("u1")->DisplayRect(false);
+  ASSERT_LT(last.bottom + 5, Tree().ClientHeight());
+  const POINT below{30, last.bottom + 5};
+  Drop("A", below);
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], B, T[t1[u1, A]]");
+  Drop("T", below);
+  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], B, T[t1[u1, A]]") << "not into its own subtree";
+}
+
+TEST_F(TreeCommandsTest, AMovedNodeKeepsItsRecordPictureChildrenAndSelection) {
+  LoadSample();
+  TTreeNode* t = Find("T");
+  TRecord* record = RecordOf(t);
+  const int image = t->ImageIndex();
+  Find("t1")->Collapse();
+  Drop("T", PointOn(Find("A"), htOnLabel));
+  EXPECT_EQ(Shape(), "T[t1[u1]], A, ━━━━━━━━, S[s1, s2], B");
+  EXPECT_EQ(Find("T"), t);
+  EXPECT_EQ(RecordOf(t), record);
+  EXPECT_EQ(t->ImageIndex(), image);
+  EXPECT_EQ(t->SelectedIndex(), image);
+  EXPECT_EQ(Tree().Selected(), t);
+  EXPECT_TRUE(t->Expanded());
+  EXPECT_FALSE(Find("t1")->Expanded()) << "open and closed submenus stay so";
+
+  // Drops that are not the tree's own, or with nothing selected, do nothing.
+  const POINT p = PointOn(Find("B"), htOnLabel);
+  form->TreeViewDragDrop(&Tree(), form->ToolBar1, p.x, p.y);
+  Tree().SetSelected(nullptr);
+  form->TreeViewDragDrop(&Tree(), &Tree(), p.x, p.y);
+  EXPECT_EQ(Shape(), "T[t1[u1]], A, ━━━━━━━━, S[s1, s2], B");
+}
+
+TEST_F(TreeCommandsTest, DraggingNearAnEdgeScrollsRowByRowUntilTheEndShows) {
+  Tree().SetBounds(0, 0, 265, 150);
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "row" + std::to_string(i) + "\r\nx.exe\r\n";
+  Load(WriteMenu("long.txt", text));
+  TTreeNode* first = Nodes().GetNodeFromIndex(0);
+  TTreeNode* last = Nodes().GetNodeFromIndex(39);
+  ASSERT_EQ(Tree().TopItem(), first);
+  ASSERT_TRUE(last->DisplayRect(false).bottom > Tree().ClientHeight() || last->DisplayRect(false).bottom == 0);
+
+  // Hold the drag over the last whole row.
+  auto holdOver = [&](TTreeNode* node) {
+    const RECT r = node->DisplayRect(true);
+    POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    POINT screen = p;
+    ClientToScreen(Tree().Handle(), &screen);
+    SetCursorPos(screen.x, screen.y);
+    Tree().DragTo(p.x, p.y);
+  };
+  Tree().SetSelected(first);
+  Tree().BeginDrag();
+  TTreeNode* bottom = first;
+  while (bottom->GetNextVisible() &&
+         bottom->GetNextVisible()->DisplayRect(false).bottom <= Tree().ClientHeight())
+    bottom = bottom->GetNextVisible();
+  holdOver(bottom);
+  EXPECT_EQ(Tree().DropTarget(), bottom);
+  EXPECT_EQ(form->ScrollDirection, 2);
+  ASSERT_TRUE(form->Timer->Enabled());
+  EXPECT_EQ(form->Timer->Interval(), 600u);
+
+  int ticks = 0;
+  while (form->Timer->Enabled() && ticks < 100) {
+    TTreeNode* top = Tree().TopItem();
+    form->TimerTimer(form->Timer);
+    if (form->Timer->Enabled()) EXPECT_EQ(Tree().TopItem(), top->GetNextVisible()) << "one row a tick";
+    ++ticks;
+  }
+  EXPECT_FALSE(form->Timer->Enabled()) << "the timer stops by itself";
+  EXPECT_GT(ticks, 20);
+  const RECT lastRow = last->DisplayRect(false);
+  EXPECT_GT(lastRow.bottom, 0);
+  EXPECT_LE(lastRow.bottom, Tree().ClientHeight()) << "the last row shows";
+
+  // And back up from the top edge.
+  holdOver(Tree().TopItem());
+  EXPECT_EQ(form->ScrollDirection, 1);
+  for (ticks = 0; form->Timer->Enabled() && ticks < 100; ++ticks) form->TimerTimer(form->Timer);
+  EXPECT_FALSE(form->Timer->Enabled());
+  EXPECT_EQ(Tree().TopItem(), first);
+
+  // Leaving the tree removes the highlight and stops scrolling; so does
+  // the end of the drag.
+  holdOver(Tree().TopItem()->GetNextVisible());
+  Tree().DragTo(-20, -20);
+  EXPECT_EQ(Tree().DropTarget(), nullptr);
+  EXPECT_EQ(form->ScrollDirection, 0);
+  EXPECT_FALSE(form->Timer->Enabled());
+  holdOver(bottom);
+  EXPECT_TRUE(form->Timer->Enabled());
+  Tree().EndDrag(false);
+  EXPECT_FALSE(form->Timer->Enabled());
+  EXPECT_FALSE(Tree().Dragging());
+  EXPECT_EQ(Shape().substr(0, 10), "row0, row1") << "a cancelled drag moves nothing";
+}
