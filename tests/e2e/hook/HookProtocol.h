@@ -1,0 +1,24 @@
+// How the driver asks e2eHook.dll, loaded into a target process, for a menu
+// that only exists inside that process (Wine keeps menus process-private).
+//
+// The driver creates a shared memory block and an event named after the
+// target's process id, hooks the target's thread (WH_GETMESSAGE) and posts
+// the request message to a window of it: wParam the HMENU, or 0 and lParam
+// the window whose menu bar to read. The hook writes one line per item,
+// depth TAB kind (C command, S separator, P submenu) TAB id TAB state (hex)
+// TAB text, with '%', TAB, CR and LF in the text as %XX, then sets the event.
+#pragma once
+
+#include <string>
+
+namespace e2e::hook {
+
+constexpr const char* kDllName = "e2eHook.dll";
+constexpr const char* kProcName = "E2eGetMessageHook";
+constexpr const char* kMessageName = "OstrevanE2eReadMenu";
+constexpr unsigned kMappingSize = 256 * 1024;
+
+inline std::string MappingName(unsigned long pid) { return "OstrevanE2eMenu." + std::to_string(pid); }
+inline std::string EventName(unsigned long pid) { return "OstrevanE2eMenuDone." + std::to_string(pid); }
+
+}  // namespace e2e::hook
