@@ -697,16 +697,23 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
       return 0;
     }
     case NM_RCLICK: {
+      // The control swallows the button's release in its own loop; where the
+      // button went down is where it came up.
+      const POINT p = rightClick_;
       if (OnMouseUp) {
-        POINT p;
-        GetCursorPos(&p);
-        ScreenToClient(handle_, &p);
         unsigned shift = 0;
         if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
         if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
         OnMouseUp(this, mbRight, shift, p.x, p.y);
       }
-      return 0;  // the control goes on to ask for the context menu
+      if (!PopupMenu) return 0;
+      // Not every control follows the click with a context-menu message, so
+      // the menu opens here, once.
+      POINT screen = p;
+      ClientToScreen(handle_, &screen);
+      contextShown_ = true;
+      PopupMenu->Popup(screen.x, screen.y);
+      return 1;
     }
     default:
       return 0;
@@ -744,7 +751,15 @@ LRESULT TTreeView::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR:
       if (dragging_) return TRUE;
       break;
+    case WM_RBUTTONDOWN:
+      rightClick_ = POINT{short(LOWORD(lParam)), short(HIWORD(lParam))};
+      contextShown_ = false;
+      break;
     case WM_CONTEXTMENU:
+      if (contextShown_ && lParam != -1) {
+        contextShown_ = false;
+        return 0;
+      }
       if (PopupMenu) {
         int x = short(LOWORD(lParam)), y = short(HIWORD(lParam));
         if (lParam == -1) {

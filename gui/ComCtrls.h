@@ -279,6 +279,8 @@ class TTreeView : public TSubclassedControl {
   bool dragInside_ = false;
   bool dragAccepted_ = false;
   int dragX_ = 0, dragY_ = 0;
+  POINT rightClick_{};         // where the right button last went down
+  bool contextShown_ = false;  // the menu already opened for that click
   // Set while the layer itself moves the selection (a node's move), so the
   // events report only what the user or the program asked for.
   int quietSelection_ = 0;
