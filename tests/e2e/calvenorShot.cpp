@@ -1,0 +1,70 @@
+// Opens a window of the editor for a picture (tools/screenshot --driver):
+//   calvenorShot about     the version window, from the help menu
+//   calvenorShot splash    the version window and its picture
+//   calvenorShot context   the tree's context menu on its first item
+// Waits for the editor's main window on the desktop it runs in, does that,
+// and ends: 0 when it could, 1 otherwise.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "Driver.h"
+#include "TestText.h"
+
+using namespace e2e;
+
+namespace {
+
+HWND FindEditor() {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = FindWindowA("OstrevanWindow", sjis("Morvath Ostrevan - メニューエディタ").c_str());
+        return found && IsWindowVisible(found);
+      },
+      20s);
+  return found;
+}
+
+UINT MenuCommand(HWND main, const std::vector<std::string>& path) {
+  std::vector<MenuItem> items = ReadMenuBar(main);
+  for (size_t i = 0; i < path.size(); ++i) {
+    auto it = std::find_if(items.begin(), items.end(), [&](const MenuItem& m) { return m.text == path[i]; });
+    if (it == items.end()) return 0;
+    if (i + 1 == path.size()) return it->id;
+    std::vector<MenuItem> inner = it->items;
+    items = std::move(inner);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* what = argc > 1 ? argv[1] : "about";
+  try {
+    const HWND main = FindEditor();
+    if (!main) return 1;
+    const DWORD pid = ProcessOf(main);
+    if (std::strcmp(what, "context") == 0) {
+      RemoteTree tree(WaitChild(main, "SysTreeView32"));
+      WaitUntil([&] { return !tree.Items().empty(); }, 10s);
+      const RECT r = *tree.ItemRect(tree.Items().front().handle);
+      RightClick(tree.Window(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      WaitPopupMenu(pid);
+      return 0;
+    }
+    PostCommand(main, int(MenuCommand(main, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")})));
+    const HWND about = WaitWindow(pid, "OstrevanWindow", sjis("バージョン情報"));
+    if (std::strcmp(what, "splash") == 0) {
+      for (HWND c : Descendants(about))
+        if ((GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) Click(c, POINT{10, 10});
+      WaitWindow(pid, "OstrevanWindow", sjis("ちょっと待っててね☆"));
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "calvenorShot: %s\n", e.what());
+    return 1;
+  }
+}
