@@ -50,6 +50,46 @@ const TIcon& EntryIcon(const TRecord& r, IconCache& cache) {
   return own.Empty() ? cache.Get(kLauncherFile, kItemIcon) : own;
 }
 
+// One image per node, as always, but made cheaply: the list grows in large
+// steps instead of one image at a time, each distinct icon is drawn into it
+// once, and every further node with that icon gets a copy of that image.
+// What was reserved and not used goes again at the end, also after a failure.
+class ImageSlots {
+ public:
+  explicit ImageSlots(TImageList* list) : list_(list), base_(list ? list->Count() : 0) {}
+  ~ImageSlots() {
+    if (!list_) return;
+    try {
+      list_->SetCount(base_ + used_);
+    } catch (...) {
+      // Shrinking does not fail; the spare blank images would do no harm.
+    }
+  }
+  int Add(const TIcon& icon) {
+    if (!list_ || icon.Empty()) return -1;
+    if (used_ == reserved_) {
+      reserved_ = reserved_ ? reserved_ * 2 : 256;
+      list_->SetCount(base_ + reserved_);
+    }
+    const int index = base_ + used_++;
+    auto drawn = first_.find(&icon);
+    if (drawn != first_.end()) {
+      list_->CopyImage(index, drawn->second);
+    } else {
+      list_->ReplaceIcon(index, icon);
+      first_.emplace(&icon, index);
+    }
+    return index;
+  }
+
+ private:
+  TImageList* list_;
+  int base_;
+  int used_ = 0;
+  int reserved_ = 0;
+  std::map<const TIcon*, int> first_;  // icons of the load's cache, by address
+};
+
 struct UpdateGuard {
   explicit UpdateGuard(TTreeNodes* n) : nodes(n) { nodes->BeginUpdate(); }
   ~UpdateGuard() { nodes->EndUpdate(); }
@@ -75,6 +115,7 @@ void TSubject::LoadTree(TTreeView& tree) {
   TTreeNodes* nodes = tree.Items();
   UpdateGuard update(nodes);
   IconCache icons;
+  ImageSlots images(tree.Images);
   int previousLevel = 0;
   TTreeNode* previous = nullptr;
   for (int k = 0; k + 1 < count; k += 2) {
@@ -105,8 +146,7 @@ void TSubject::LoadTree(TTreeView& tree) {
         record->ItemName = kSeparatorCaption;
         break;
     }
-    const TIcon& icon = EntryIcon(*record, icons);
-    const int image = tree.Images ? tree.Images->AddIcon(icon) : -1;
+    const int image = images.Add(EntryIcon(*record, icons));
 
     // Any rise of the level is one step down; a fall climbs as many parents
     // as the levels differ, stopping at the top level.

@@ -125,6 +125,7 @@ TTreeNode* TTreeNode::GetPrevSibling() const {
 }
 
 TTreeNode* TTreeNode::GetNextVisible() const {
+  owner_->Flush();
   TTreeView* tree = TreeView();
   if (!item_ || !tree->HandleAllocated()) return nullptr;
   return owner_->FromItemId(reinterpret_cast<HTREEITEM>(SendMessageA(
@@ -132,6 +133,7 @@ TTreeNode* TTreeNode::GetNextVisible() const {
 }
 
 TTreeNode* TTreeNode::GetPrevVisible() const {
+  owner_->Flush();
   TTreeView* tree = TreeView();
   if (!item_ || !tree->HandleAllocated()) return nullptr;
   return owner_->FromItemId(reinterpret_cast<HTREEITEM>(SendMessageA(
@@ -182,12 +184,14 @@ void TTreeNode::Collapse() {
 }
 
 void TTreeNode::MakeVisible() {
+  owner_->Flush();
   TTreeView* tree = TreeView();
   if (item_ && tree->HandleAllocated())
     SendMessageA(tree->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
 }
 
 bool TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
+  owner_->Flush();
   if (!destination || destination == this || destination->HasAsParent(this)) return false;
   if (destination->owner_ != owner_) return false;
   TTreeView* tree = TreeView();
@@ -228,6 +232,7 @@ bool TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
 }
 
 void TTreeNode::Delete() {
+  owner_->Flush();
   TTreeNodes* nodes = owner_;
   TTreeView* tree = TreeView();
   // The control lets go of its items first; while it moves the selection
@@ -239,6 +244,7 @@ void TTreeNode::Delete() {
 }
 
 void TTreeNode::EditText() {
+  owner_->Flush();
   TTreeView* tree = TreeView();
   if (!item_ || !tree->HandleAllocated()) return;
   // Editing a caption selects its node, as the control documents; doing it
@@ -249,6 +255,7 @@ void TTreeNode::EditText() {
 }
 
 RECT TTreeNode::DisplayRect(bool textOnly) const {
+  owner_->Flush();
   RECT r{};
   TTreeView* tree = TreeView();
   if (!item_ || !tree->HandleAllocated()) return r;
@@ -262,16 +269,13 @@ RECT TTreeNode::DisplayRect(bool textOnly) const {
 // --- TTreeNodes -----------------------------------------------------------------
 
 TTreeNodes::~TTreeNodes() {
-  struct Freer {
-    static void Free(std::vector<TTreeNode*>& list) {
-      for (TTreeNode* n : list) {
-        Free(n->children_);
-        delete n;
-      }
-      list.clear();
-    }
-  };
-  Freer::Free(roots_);
+  std::vector<TTreeNode*> stack(roots_.begin(), roots_.end());
+  while (!stack.empty()) {
+    TTreeNode* n = stack.back();
+    stack.pop_back();
+    stack.insert(stack.end(), n->children_.begin(), n->children_.end());
+    delete n;
+  }
 }
 
 std::vector<TTreeNode*>& TTreeNodes::SiblingsOf(const TTreeNode* node) {
@@ -323,7 +327,11 @@ TTreeNode* TTreeNodes::InsertNode(TTreeNode* parent, size_t position, const std:
   siblings.insert(siblings.begin() + std::ptrdiff_t(position), node);
   ++count_;
   Changed();
-  if (owner_->HandleAllocated()) {
+  if (owner_->HandleAllocated() && updateCount_ > 0) {
+    // Made together when the update ends, each in one step with its
+    // caption and pictures.
+    deferred_ = true;
+  } else if (owner_->HandleAllocated()) {
     try {
       CreateItems(node);
     } catch (...) {
@@ -368,41 +376,72 @@ void TTreeNodes::Unlink(TTreeNode* node) {
   Changed();
 }
 
-void TTreeNodes::CreateItems(TTreeNode* node) {
-  HWND tree = owner_->handle_;
-  const auto& siblings = SiblingsOf(node);
-  const auto at = std::find(siblings.begin(), siblings.end(), node);
+HTREEITEM TTreeNodes::CreateItem(TTreeNode* node, HTREEITEM after) {
   TVINSERTSTRUCTA ins{};
   ins.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
-  ins.hInsertAfter = at == siblings.begin() ? TVI_FIRST : (*(at - 1))->item_;
+  ins.hInsertAfter = after;
   ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   ins.item.pszText = const_cast<char*>(node->text_.c_str());
   ins.item.iImage = ItemImage(node->imageIndex_);
   ins.item.iSelectedImage = ItemImage(node->selectedIndex_);
   ins.item.lParam = reinterpret_cast<LPARAM>(node);
   node->item_ = reinterpret_cast<HTREEITEM>(
-      SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+      SendMessageA(owner_->handle_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
   if (!node->item_) throw EOSError("ツリーに項目を追加できません。");
-  for (TTreeNode* child : node->children_) CreateItems(child);
-  if (node->expanded_ && !node->children_.empty())
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->item_));
+  return node->item_;
+}
+
+void TTreeNodes::CreateSubtree(TTreeNode* node, HTREEITEM after) {
+  // Parents before children and children in order, without recursion: a
+  // deep menu must not exhaust the stack. Below the subtree's top every item
+  // is new, so each simply goes last among its siblings.
+  std::vector<TTreeNode*> open;
+  std::vector<TTreeNode*> stack{node};
+  while (!stack.empty()) {
+    TTreeNode* n = stack.back();
+    stack.pop_back();
+    CreateItem(n, n == node ? after : TVI_LAST);
+    if (n->expanded_ && !n->children_.empty()) open.push_back(n);
+    for (auto it = n->children_.rbegin(); it != n->children_.rend(); ++it) stack.push_back(*it);
+  }
+  for (TTreeNode* n : open)
+    SendMessageA(owner_->handle_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(n->item_));
+}
+
+void TTreeNodes::CreateItems(TTreeNode* node) {
+  const auto& siblings = SiblingsOf(node);
+  const auto at = std::find(siblings.begin(), siblings.end(), node);
+  CreateSubtree(node, at == siblings.begin() ? TVI_FIRST : (*(at - 1))->item_);
+}
+
+void TTreeNodes::Flush() {
+  if (!deferred_ || !owner_->HandleAllocated()) return;
+  deferred_ = false;
+  // Every list in turn, keeping the item before each node at hand, so the
+  // whole tree is walked once.
+  std::vector<const std::vector<TTreeNode*>*> lists{&roots_};
+  while (!lists.empty()) {
+    const std::vector<TTreeNode*>* list = lists.back();
+    lists.pop_back();
+    HTREEITEM previous = TVI_FIRST;
+    for (TTreeNode* n : *list) {
+      if (!n->item_) CreateSubtree(n, previous);
+      else if (!n->children_.empty()) lists.push_back(&n->children_);
+      previous = n->item_;
+    }
+  }
 }
 
 void TTreeNodes::ForgetItems(TTreeNode* node) {
   // Remember what only the control knew, then let it drop the items.
-  struct Walk {
-    static void Keep(TTreeNode* n) {
-      n->expanded_ = n->Expanded();
-      for (TTreeNode* c : n->children_) Keep(c);
-    }
-    static void Clear(TTreeNode* n) {
-      n->item_ = nullptr;
-      for (TTreeNode* c : n->children_) Clear(c);
-    }
-  };
-  Walk::Keep(node);
+  std::vector<TTreeNode*> subtree{node};
+  for (size_t i = 0; i < subtree.size(); ++i) {
+    TTreeNode* n = subtree[i];
+    n->expanded_ = n->Expanded();
+    subtree.insert(subtree.end(), n->children_.begin(), n->children_.end());
+  }
   HTREEITEM item = node->item_;
-  Walk::Clear(node);
+  for (TTreeNode* n : subtree) n->item_ = nullptr;
   SendMessageA(owner_->handle_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
 }
 
@@ -442,6 +481,7 @@ void TTreeNodes::Clear() {
     SendMessageA(owner_->handle_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   std::vector<TTreeNode*> roots;
   roots.swap(roots_);
+  deferred_ = false;
   Changed();
   std::exception_ptr failure;
   for (TTreeNode* root : roots) {
@@ -463,6 +503,7 @@ void TTreeNodes::BeginUpdate() {
 void TTreeNodes::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ == 0 && owner_->HandleAllocated()) {
+    Flush();
     SendMessageA(owner_->handle_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(owner_->handle_, nullptr, TRUE);
   }
@@ -504,7 +545,7 @@ void TTreeView::CreateWnd() {
   ApplyImages();
   SendMessageA(handle_, TVM_SETBKCOLOR, 0, LPARAM(ColorToRGB(EffectiveColor())));
   items_.BeginUpdate();
-  for (TTreeNode* root : items_.roots_) items_.CreateItems(root);
+  items_.deferred_ = true;
   items_.EndUpdate();
 }
 
@@ -521,12 +562,14 @@ TTreeNode* TTreeView::Selected() const {
 }
 
 void TTreeView::SetSelected(TTreeNode* node) {
+  const_cast<TTreeNodes&>(items_).Flush();
   if (!handle_) return;
   SendMessageA(handle_, TVM_SELECTITEM, TVGN_CARET,
                reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
 }
 
 void TTreeView::SetDropTarget(TTreeNode* node) {
+  const_cast<TTreeNodes&>(items_).Flush();
   dropTarget_ = node;
   if (handle_)
     SendMessageA(handle_, TVM_SELECTITEM, TVGN_DROPHILITE,
@@ -534,12 +577,14 @@ void TTreeView::SetDropTarget(TTreeNode* node) {
 }
 
 TTreeNode* TTreeView::TopItem() const {
+  const_cast<TTreeNodes&>(items_).Flush();
   if (!handle_) return nullptr;
   return items_.FromItemId(
       reinterpret_cast<HTREEITEM>(SendMessageA(handle_, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
 }
 
 void TTreeView::SetTopItem(TTreeNode* node) {
+  const_cast<TTreeNodes&>(items_).Flush();
   if (!handle_ || !node || !node->item_) return;
   SendMessageA(handle_, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(node->item_));
   // Some controls will not make the very first row the top one this way;
@@ -557,6 +602,7 @@ void TTreeView::SetTopItem(TTreeNode* node) {
 }
 
 TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
+  const_cast<TTreeNodes&>(items_).Flush();
   if (!handle_) return nullptr;
   TVHITTESTINFO hit{};
   hit.pt = POINT{x, y};
@@ -565,6 +611,7 @@ TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
 }
 
 THitTests TTreeView::GetHitTestInfoAt(int x, int y) const {
+  const_cast<TTreeNodes&>(items_).Flush();
   if (!handle_) return htNowhere;
   TVHITTESTINFO hit{};
   hit.pt = POINT{x, y};

@@ -157,7 +157,9 @@ class TTreeNodes {
   void Clear();
   void Delete(TTreeNode* node) { node->Delete(); }
 
-  // Stops the control from painting while many nodes change.
+  // Stops the control from painting while many nodes change; nodes added
+  // meanwhile reach the control when the last update ends (or sooner, when
+  // something asks the control about them).
   void BeginUpdate();
   void EndUpdate();
 
@@ -169,7 +171,10 @@ class TTreeNodes {
   TTreeNode* InsertNode(TTreeNode* parent, size_t position, const std::string& text, void* data);
   std::vector<TTreeNode*>& SiblingsOf(const TTreeNode* node);
   void Unlink(TTreeNode* node);
+  HTREEITEM CreateItem(TTreeNode* node, HTREEITEM after);
+  void CreateSubtree(TTreeNode* node, HTREEITEM after);
   void CreateItems(TTreeNode* node);      // the control's items for a subtree
+  void Flush();                           // items for the nodes still without
   void ForgetItems(TTreeNode* node);      // after the control dropped them
   void DestroyNodes(TTreeNode* node);     // reports and frees a subtree
   void Changed() { order_.clear(); }
@@ -179,6 +184,7 @@ class TTreeNodes {
   std::vector<TTreeNode*> roots_;
   int count_ = 0;
   int updateCount_ = 0;
+  bool deferred_ = false;  // nodes wait for their items until the update ends
   mutable std::vector<TTreeNode*> order_;  // depth-first, rebuilt on demand
 };
 

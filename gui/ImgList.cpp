@@ -105,6 +105,17 @@ int TImageList::AddMasked(HBITMAP strip, TColor key) {
   return index;
 }
 
+void TImageList::SetCount(int count) {
+  if (count < 0 || !ImageList_SetImageCount(handle_, UINT(count)))
+    throw Exception("イメージリストの大きさを変えられません。");
+}
+
+void TImageList::CopyImage(int destination, int source) {
+  const int count = Count();
+  if (destination < 0 || destination >= count || source < 0 || source >= count) return;
+  ImageList_Copy(handle_, destination, handle_, source, ILCF_MOVE);
+}
+
 void TImageList::ReplaceIcon(int index, const TIcon& icon) {
   if (index < 0 || index >= Count()) return;
   if (icon.Empty()) {

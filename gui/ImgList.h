@@ -29,6 +29,12 @@ class TImageList : public TComponent {
   // holds); pixels of the key colour become transparent. Returns the number
   // of the first new image.
   int AddMasked(HBITMAP strip, TColor key);
+  // Makes the list hold exactly `count` images: new ones are blank, the
+  // last ones go when it shrinks. Throws when the list cannot grow.
+  void SetCount(int count);
+  // Makes image `destination` a copy of image `source`, both in this list;
+  // far cheaper than adding the same icon again.
+  void CopyImage(int destination, int source);
   // Puts a copy of the icon in place of image index (an empty icon clears it).
   void ReplaceIcon(int index, const TIcon& icon);
   // A new icon made from image index; empty when there is no such image.

@@ -107,8 +107,11 @@ TEST_F(TreeCommandsTest, SpecialItemsStartTheExplorerOnAShellFolder) {
     EXPECT_TRUE(r->IconFileName.empty());
     EXPECT_EQ(r->IconIndex, 0);
     const auto expected = FilePicture(row.iconFile, row.iconIndex);
-    if (expected.empty()) EXPECT_EQ(node->ImageIndex(), -1) << row.caption;
-    else EXPECT_EQ(NodePicture(*form, node), expected) << row.caption;
+    if (expected.empty()) {
+      EXPECT_EQ(node->ImageIndex(), -1) << row.caption;
+    } else {
+      EXPECT_EQ(NodePicture(*form, node), expected) << row.caption;
+    }
     EXPECT_FALSE(Tree().IsEditing());
   }
   EXPECT_EQ(SaveToUtf8("out.txt"),
@@ -132,7 +135,9 @@ TEST_F(TreeCommandsTest, DeleteTakesTheSubtreeAndItsRecordsAndNothingPointsAtThe
   form->pmnuTreeView_DClick(nullptr);
   EXPECT_EQ(Shape(), "A, ━━━━━━━━, S[s1, s2], B");
   EXPECT_EQ(deletions, 3) << "T, t1 and u1 each gave up their record";
-  if (form->CurrentNode) EXPECT_NE(RecordOf(form->CurrentNode), nullptr);
+  if (form->CurrentNode) {
+    EXPECT_NE(RecordOf(form->CurrentNode), nullptr);
+  }
   EXPECT_EQ(SaveToUtf8("out.txt"), "A\r\na.exe\r\n\r\n\r\nS\r\n\r\n\ts1\r\n\ts1.exe\r\n\ts2\r\n\ts2.exe\r\nB\r\nb.exe\r\n");
 
   Tree().SetSelected(Find("s1"));
@@ -258,7 +263,9 @@ TEST_F(TreeCommandsTest, DraggingNearAnEdgeScrollsRowByRowUntilTheEndShows) {
   while (form->Timer->Enabled() && ticks < 100) {
     TTreeNode* top = Tree().TopItem();
     form->TimerTimer(form->Timer);
-    if (form->Timer->Enabled()) EXPECT_EQ(Tree().TopItem(), top->GetNextVisible()) << "one row a tick";
+    if (form->Timer->Enabled()) {
+      EXPECT_EQ(Tree().TopItem(), top->GetNextVisible()) << "one row a tick";
+    }
     ++ticks;
   }
   EXPECT_FALSE(form->Timer->Enabled()) << "the timer stops by itself";
