@@ -12,6 +12,13 @@
 using namespace gui;
 
 void EditorTest::SetUp() {
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  char unique[MAX_PATH];
+  GetTempFileNameA(temp, "ed", 0, unique);
+  DeleteFileA(unique);
+  CreateDirectoryA(unique, nullptr);
+  dir_ = std::string(unique) + "\\";
   app = std::make_unique<TApplication>();
   app->Initialize();
   app->SetTitle(sjis("Ostrevan メニューエディタ"));
@@ -37,13 +44,6 @@ void EditorTest::SetUp() {
   Tree().Handle();
   Pump();
 
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  char unique[MAX_PATH];
-  GetTempFileNameA(temp, "ed", 0, unique);
-  DeleteFileA(unique);
-  CreateDirectoryA(unique, nullptr);
-  dir_ = std::string(unique) + "\\";
 }
 
 void EditorTest::TearDown() {
@@ -52,7 +52,9 @@ void EditorTest::TearDown() {
   formAbout = nullptr;
   SetMessageBoxResponder(previous_);
   app.reset();
-  // The folder's files first, then the folder.
+  // The folder's files first, then the folder; never anything else, even
+  // when setting up failed before the folder was made.
+  if (dir_.empty()) return;
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((dir_ + "*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {

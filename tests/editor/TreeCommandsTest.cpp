@@ -295,3 +295,32 @@ TEST_F(TreeCommandsTest, DraggingNearAnEdgeScrollsRowByRowUntilTheEndShows) {
   EXPECT_FALSE(Tree().Dragging());
   EXPECT_EQ(Shape().substr(0, 10), "row0, row1") << "a cancelled drag moves nothing";
 }
+
+TEST_F(TreeCommandsTest, SaveWritesTheKnownFileAndReportsAFailureInTheErrorBox) {
+  LoadSample();
+  const std::string file = Path("sample.txt");
+  // Without a name there is nothing to write to.
+  form->Subject->FileName.clear();
+  SendMessageA(form->Handle(), WM_COMMAND, form->MainMenu_FSS->Command(), 0);
+  EXPECT_TRUE(boxes.empty());
+
+  form->Subject->FileName = file;
+  Tree().SetSelected(Find("B"));
+  form->pmnuTreeView_DClick(nullptr);
+  SendMessageA(form->Handle(), WM_COMMAND, form->MainMenu_FSS->Command(), 0);
+  EXPECT_EQ(ReadUtf8(file), "A\r\na.exe\r\n\r\n\r\nS\r\n\r\n\ts1\r\n\ts1.exe\r\n\ts2\r\n\ts2.exe\r\n"
+                            "T\r\n\r\n\tt1\r\n\t\r\n\t\tu1\r\n\t\tu1.exe\r\n");
+  EXPECT_TRUE(boxes.empty());
+
+  // A file that cannot be written: the application's error box, and the
+  // editor goes on.
+  CreateDirectoryA(Path("folder").c_str(), nullptr);
+  form->Subject->FileName = Path("folder");
+  SendMessageA(form->Handle(), WM_COMMAND, form->MainMenu_FSS->Command(), 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, sjis("Ostrevan メニューエディタ"));
+  EXPECT_EQ(boxes[0].flags, UINT(MB_ICONSTOP | MB_OK));
+  EXPECT_FALSE(boxes[0].text.empty());
+  EXPECT_EQ(Nodes().Count(), 8);
+  RemoveDirectoryA(Path("folder").c_str());
+}
