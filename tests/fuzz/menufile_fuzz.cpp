@@ -59,7 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (e.Kind == EntryKind::Separator) {
       Check(nameOut == std::string(size_t(level), '\t'));
     } else if (nameOut.find_first_of("\r\n") == std::string::npos &&
-               nameOut.find('\0') == std::string::npos) {
+               nameOut.find('\0') == std::string::npos &&
+               (e.ItemName + e.IconFileName + e.WorkFolder).find_first_of("[]<>{}") == std::string::npos) {
+      // Fields holding a mark character are not representable (the format has
+      // no escapes): an icon file "]\t<" read from "<]\t<,>" writes back as a
+      // line with another tab in its leading run.
       try {
         Check(ExtractItemName(nameOut).level == level);
       } catch (const UnclosedMark&) {
