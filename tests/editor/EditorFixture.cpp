@@ -12,6 +12,9 @@
 using namespace gui;
 
 void EditorTest::SetUp() {
+  // A test that moves the pointer puts it back: later tests of other
+  // programs open their menus where it rests.
+  GetCursorPos(&cursor_);
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   char unique[MAX_PATH];
@@ -47,6 +50,7 @@ void EditorTest::SetUp() {
 }
 
 void EditorTest::TearDown() {
+  SetCursorPos(cursor_.x, cursor_.y);
   form.reset();
   formMain = nullptr;
   formAbout = nullptr;

@@ -51,6 +51,7 @@ class EditorTest : public testing::Test {
  private:
   std::string dir_;
   gui::MessageBoxResponder previous_;
+  POINT cursor_{};
 };
 
 // The pixels of an image of the editor's list, and of an icon of the
