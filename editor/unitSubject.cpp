@@ -90,10 +90,27 @@ class ImageSlots {
   std::map<const TIcon*, int> first_;  // icons of the load's cache, by address
 };
 
-struct UpdateGuard {
-  explicit UpdateGuard(TTreeNodes* n) : nodes(n) { nodes->BeginUpdate(); }
-  ~UpdateGuard() { nodes->EndUpdate(); }
-  TTreeNodes* nodes;
+// Ends the tree's update however the load ends; a failure to end it is
+// reported only when nothing else failed first.
+class UpdateGuard {
+ public:
+  explicit UpdateGuard(TTreeNodes* nodes) : nodes_(nodes) { nodes_->BeginUpdate(); }
+  ~UpdateGuard() {
+    if (!open_) return;
+    try {
+      nodes_->EndUpdate();
+    } catch (...) {
+      // Already failing: the first failure is the one reported.
+    }
+  }
+  void End() {
+    open_ = false;
+    nodes_->EndUpdate();
+  }
+
+ private:
+  TTreeNodes* nodes_;
+  bool open_ = true;
 };
 
 }  // namespace
@@ -167,6 +184,7 @@ void TSubject::LoadTree(TTreeView& tree) {
     previousLevel = name.level;
     previous = node;
   }
+  update.End();
 }
 
 void TSubject::SaveTree(TTreeView& tree) {

@@ -503,9 +503,16 @@ void TTreeNodes::BeginUpdate() {
 void TTreeNodes::EndUpdate() {
   if (updateCount_ == 0) return;
   if (--updateCount_ == 0 && owner_->HandleAllocated()) {
-    Flush();
+    // The control paints again whether or not every item could be made.
+    std::exception_ptr failure;
+    try {
+      Flush();
+    } catch (...) {
+      failure = std::current_exception();
+    }
     SendMessageA(owner_->handle_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(owner_->handle_, nullptr, TRUE);
+    if (failure) std::rethrow_exception(failure);
   }
 }
 
