@@ -762,7 +762,9 @@ void Keyboard::InputKeys(const std::vector<UINT>& keys) {
 
 void Keyboard::Post(HWND target, UINT vk) {
   e2e::Post(target, WM_KEYDOWN, vk, KeyLParam(vk, false));
-  e2e::Post(target, WM_KEYUP, vk, KeyLParam(vk, true));
+  // The key may have closed its window already (Escape or Enter in a popup);
+  // then there is nothing left to release it in.
+  PostMessageA(target, WM_KEYUP, vk, KeyLParam(vk, true));
 }
 
 void Keyboard::PostKeys(HWND target, const std::vector<UINT>& keys) {
