@@ -119,7 +119,7 @@ bool XdoTool(std::vector<std::string> args) {
   const bool ok = spawn(argv.data(), TRUE) == 0;
   static std::atomic<bool> warned{false};
   if (!ok && !warned.exchange(true))
-    std::fputs("e2e: xdotool failed; a held Shift may be dropped when a window opens\n", stderr);
+    std::fputs("e2e: xdotool failed; held keys and the pointer are not what X thinks\n", stderr);
   return ok;
 }
 
@@ -228,6 +228,8 @@ std::vector<MenuItem> ParseMenu(const std::string& text) {
   return root;
 }
 
+// `window` is where the request goes: any window of the target's thread that
+// outlives the request.
 std::vector<MenuItem> ReadMenuInside(HWND window, WPARAM menu, LPARAM bar) {
   static HMODULE hook = LoadLibraryA(BesideTest(hook::kDllName).c_str());
   if (!hook) Fail("cannot load " + BesideTest(hook::kDllName));
@@ -760,7 +762,9 @@ void Keyboard::InputKeys(const std::vector<UINT>& keys) {
 
 void Keyboard::Post(HWND target, UINT vk) {
   e2e::Post(target, WM_KEYDOWN, vk, KeyLParam(vk, false));
-  e2e::Post(target, WM_KEYUP, vk, KeyLParam(vk, true));
+  // The key may have closed its window already (Escape or Enter in a popup);
+  // then there is nothing left to release it in.
+  PostMessageA(target, WM_KEYUP, vk, KeyLParam(vk, true));
 }
 
 void Keyboard::PostKeys(HWND target, const std::vector<UINT>& keys) {
@@ -842,6 +846,15 @@ std::vector<HWND> PopupMenus(DWORD pid) {
   return out;
 }
 
+void MovePointer(POINT p) {
+  // While a menu is open its program holds the X pointer grab, and Wine's
+  // SetCursorPos gives up without a grab of its own; X moves it anyway.
+  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y)})) SetCursorPos(p.x, p.y);
+  POINT now{};
+  if (!WaitUntil([&] { return GetCursorPos(&now) && now.x == p.x && now.y == p.y; }, 2s))
+    Fail("the pointer did not move to " + std::to_string(p.x) + "," + std::to_string(p.y));
+}
+
 HWND WaitPopupMenu(DWORD pid, size_t depth, Duration timeout) {
   std::vector<HWND> shown;
   if (WaitUntil([&] { return (shown = PopupMenus(pid)).size() == depth; }, timeout))
@@ -849,6 +862,12 @@ HWND WaitPopupMenu(DWORD pid, size_t depth, Duration timeout) {
   Fail("process " + std::to_string(pid) + " shows " + std::to_string(shown.size()) +
        " popup menu levels, not " + std::to_string(depth) + ", after " +
        std::to_string(timeout.count()) + " ms; its windows:\n" + DescribeWindows({pid}));
+}
+
+void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
+  const auto shown = PopupMenus(pid);
+  if (shown.empty()) Fail("process " + std::to_string(pid) + " shows no popup menu");
+  Keyboard::PostKeys(shown.back(), keys);
 }
 
 HWND WaitNewPopupMenu(DWORD pid, HWND previous, Duration timeout) {
@@ -871,7 +890,9 @@ void WaitNoPopupMenu(DWORD pid, Duration timeout) {
 std::vector<MenuItem> ReadPopupMenu(HWND popup) {
   const auto menu = WPARAM(SendTimeout(popup, MN_GETHMENU, 0, 0));
   if (!menu) Fail("popup window " + Hex(popup) + " has no menu");
-  return ReadMenuInside(popup, menu, 0);
+  // To the first level, which lasts as long as the menu (see PostMenuKeys).
+  const auto shown = PopupMenus(ProcessOf(popup));
+  return ReadMenuInside(shown.empty() ? popup : shown.back(), menu, 0);
 }
 
 std::vector<MenuItem> ReadMenuBar(HWND window) { return ReadMenuInside(window, 0, LPARAM(window)); }

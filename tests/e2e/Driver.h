@@ -10,13 +10,18 @@
 // What works under Wine 8 on a bare Xvfb (no window manager), found by trying:
 //
 // - Keyboard into a popup menu (#32768): both routes work. Keys posted as
-//   WM_KEYDOWN/WM_KEYUP to the popup window reach TrackPopupMenu's loop (it
+//   WM_KEYDOWN/WM_KEYUP to a popup window reach TrackPopupMenu's loop (it
 //   takes every key message of its thread, whatever the window), with no need
-//   for the foreground. SendInput works too: the owner's SetForegroundWindow
-//   on its hidden window makes its thread the foreground one, and Wine queues
-//   injected keys there. Nothing is selected before the first Down; Right
-//   opens a submenu with its first item selected; Left and Escape close one
-//   level; Escape on the last level ends TrackPopupMenu with no command.
+//   for the foreground. Post them to the first level, though: Wine's loop
+//   peeks at a key, acts on it, then removes "the next WM_KEYDOWN"; when the
+//   key closed (destroyed) the submenu it was posted to, the queue has dropped
+//   it already and the key removed is the test's next one (Escape in a
+//   submenu followed quickly by Left lost the Left). PostMenuKeys does so.
+//   SendInput works too: the owner's SetForegroundWindow on its hidden window
+//   makes its thread the foreground one, and Wine queues injected keys there.
+//   Nothing is selected before the first Down; Right opens a submenu with its
+//   first item selected; Left and Escape close one level; Escape on the last
+//   level ends TrackPopupMenu with no command.
 // - Shift held across popups (GetKeyState(VK_SHIFT) in the target): a thread's
 //   key state changes only when it takes a hardware key message out of its
 //   queue. A posted WM_KEYDOWN(VK_SHIFT) changes nothing, and a Shift pressed
@@ -45,7 +50,11 @@
 // - Typing: posted WM_CHAR works; a double-byte character must go as two
 //   messages, lead byte first (both bytes in one wParam come out wrong).
 // - Clicks: posted WM_LBUTTONDOWN/UP at client coordinates work, through the
-//   tree view's drag-detection loop too. Nothing needs the real pointer.
+//   tree view's drag-detection loop too.
+// - The mouse pointer: a popup that opens under it does not select the item
+//   there, and keys and clicks never need it. Wine's SetCursorPos fails
+//   while another program's menu holds the X pointer grab; MovePointer asks
+//   X (xdotool) instead.
 // - Message boxes are #32770 dialogs, the text is the static control 0xFFFF;
 //   a posted WM_COMMAND with a button's id closes one like a click.
 // - Job objects work: killing a test's job also ends what its program started
@@ -225,6 +234,9 @@ void PressButton(HWND dialog, int id);
 
 // ---- Keyboard and mouse
 
+// The two routes don't mix: a target takes posted messages before hardware
+// ones, so a key posted right after Input() can overtake it (and a Ctrl
+// release still in the queue turns a posted Delete into Ctrl+Delete).
 namespace Keyboard {
 // Hardware-like keys (SendInput) for the foreground thread, as a user types.
 // A chord holds the modifiers around the key: Input({VK_CONTROL, 'N'}).
@@ -270,9 +282,16 @@ std::vector<HWND> PopupMenus(DWORD pid);
 // Waits until the process shows exactly `depth` popup levels (1: the popup,
 // 2: with one submenu open, ...) and returns the deepest.
 HWND WaitPopupMenu(DWORD pid, size_t depth = 1, Duration timeout = 10s);
+// Keys for the open popup menu of the process, posted as WM_KEYDOWN/KEYUP
+// to its first level, the one window that lasts as long as the menu: a key
+// posted to a submenu that the key itself closes would take the next key
+// down with it (see above).
+void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys);
 // Waits for a popup shown anew after `previous` closed (a program that shows
 // its popup again after a pick), and returns it.
 HWND WaitNewPopupMenu(DWORD pid, HWND previous, Duration timeout = 10s);
+// Moves the mouse pointer (where the launcher's popup will open).
+void MovePointer(POINT screen);
 // Waits until no popup of the process is visible.
 void WaitNoPopupMenu(DWORD pid, Duration timeout = 10s);
 

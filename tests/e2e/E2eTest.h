@@ -1,5 +1,6 @@
 // The base of every end-to-end test: a watchdog per test, no modifier key
-// left down by an earlier test, and nothing left running afterwards.
+// left down by an earlier test, the mouse in the middle of the screen, and
+// nothing left running afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +18,8 @@ class E2eTest : public ::testing::Test {
 
   void SetUp() override {
     ReleaseModifiers();
+    // Popups open at the mouse: every test starts with it in the same place.
+    MovePointer(POINT{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2});
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     watchdog_ = std::make_unique<Watchdog>(
         Limit(), std::string(info->test_suite_name()) + "." + info->name());

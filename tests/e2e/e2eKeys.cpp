@@ -25,11 +25,10 @@ UINT KeyCode(const char* name) {
   return 0;
 }
 
+// The last visible popup in z-order: the first level, which lasts as long as
+// the menu, so that no key goes to a submenu that an earlier key closed.
 BOOL CALLBACK FindPopup(HWND h, LPARAM lp) {
-  if (IsWindowVisible(h) && e2e::ClassName(h) == "#32768") {
-    *reinterpret_cast<HWND*>(lp) = h;
-    return FALSE;
-  }
+  if (IsWindowVisible(h) && e2e::ClassName(h) == "#32768") *reinterpret_cast<HWND*>(lp) = h;
   return TRUE;
 }
 
@@ -60,7 +59,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (UINT vk : keys) {
-    // Any popup window of the thread will do: the menu loop takes every key.
     e2e::Keyboard::Post(popup, vk);
     Sleep(150);
   }
