@@ -86,8 +86,10 @@ std::vector<std::string> LoadLines(const std::string& path) {
 void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
   const std::string text = JoinLines(lines);
   // A plain rewrite in place: it leaves the archive flag alone set, which is
-  // what tells the launcher that its icon cache is stale.
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // what tells the launcher that its icon cache is stale. The launcher may be
+  // reading the file at that moment (it shares writing); that must not make
+  // the save fail.
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     file.release();

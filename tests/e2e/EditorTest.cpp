@@ -29,7 +29,9 @@ class Editing : public E2eTest {
   }
   // Starts the editor on the file and waits for its main window and tree.
   void StartEditor(const std::string& file) {
-    editor_ = Process::Start(Quote(Editor()) + (file.empty() ? "" : " " + Quote(file)));
+    std::string command = Quote(Editor());
+    if (!file.empty()) command.append(" ").append(Quote(file));
+    editor_ = Process::Start(command);
     main_ = WaitWindow(editor_.Id(), kLayerClass, sjis("Morvath Ostrevan - メニューエディタ"));
     tree_ = WaitChild(main_, "SysTreeView32");
   }
