@@ -2,6 +2,7 @@
 //   calvenorShot about     the version window, from the help menu
 //   calvenorShot splash    the version window and its picture
 //   calvenorShot context   the tree's context menu on its first item
+//   calvenorShot file      the File menu of the menu bar
 // Waits for the editor's main window on the desktop it runs in, does that,
 // and ends: 0 when it could, 1 otherwise.
 #include <windows.h>
@@ -52,6 +53,11 @@ int main(int argc, char** argv) {
       WaitUntil([&] { return !tree.Items().empty(); }, 10s);
       const RECT r = *tree.ItemRect(tree.Items().front().handle);
       RightClick(tree.Window(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      WaitPopupMenu(pid);
+      return 0;
+    }
+    if (std::strcmp(what, "file") == 0) {
+      PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'f');
       WaitPopupMenu(pid);
       return 0;
     }
