@@ -25,8 +25,14 @@ class TImageList : public TComponent {
   // Appends a copy of the icon and returns its number; -1 for an empty icon.
   // Throws when the list refuses a real icon.
   int AddIcon(const TIcon& icon);
-  // Puts a copy of the icon in place of image index (an empty icon clears it).
+  // Puts a copy of the icon in place of image index (an empty icon leaves a
+  // blank image); throws for an index outside the list.
   void ReplaceIcon(int index, const TIcon& icon);
+  // Grows (with blank images) or shrinks the list to `count` images at once.
+  void SetCount(int count);
+  // Image `source` again at `destination`: far cheaper than adding the same
+  // icon once more.
+  void CopyImage(int destination, int source);
   // A new icon made from image index; empty when there is no such image.
   TIcon GetIcon(int index) const;
   void Clear();
