@@ -3,6 +3,9 @@
 // probe program named in the menu.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <algorithm>
 
 #include "Driver.h"
@@ -215,7 +218,7 @@ TEST_F(Launcher, FilesItCannotUseAreReportedOnceAndNothingIsCached) {
 }
 
 TEST_F(Launcher, AMenuFileCutShortBeforeThePickStartsNothing) {
-  const std::string target = "\"" + utf8(tool_) + "\"\r\n";
+  const std::string target = Quote(utf8(tool_)) + "\r\n";
   const std::string menu = Menu("A<none,0>\r\n" + target + "B<none,0>\r\n" + target);
   Process p = Start(Quote(menu));
   WaitPopupMenu(p.Id());
@@ -320,4 +323,35 @@ TEST_F(Launcher, WithoutAMenuFileItShowsItsVersionWindow) {
   ForegroundWindow(window);
   Keyboard::Input({VK_RETURN});
   EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+}
+
+TEST_F(Launcher, TheProgramFileCarriesItsSevenIconsAndItsVersion) {
+  // Menu files and the editor name the launcher's icons by number: 0 to 6.
+  const std::string exe = Program("Ostrevan");
+  EXPECT_EQ(ExtractIconExA(exe.c_str(), -1, nullptr, nullptr, 0), 7u);
+  for (int n : {0, 1, 2, 5, 6, 7}) {
+    HICON small = nullptr;
+    const UINT got = ExtractIconExA(exe.c_str(), n, nullptr, &small, 1);
+    EXPECT_EQ(got != 0 && small != nullptr, n != 7) << "icon " << n;
+    if (small) DestroyIcon(small);
+  }
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::string data(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, data.data()));
+  auto value = [&](const char* name) {
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\041103A4\\") + name;
+    return VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+               ? std::string(text)
+               : std::string();
+  };
+  EXPECT_EQ(value("FileDescription"), sjis("非常駐ランチャ"));
+  EXPECT_EQ(value("FileVersion"), "1.2.3.126");
+  EXPECT_EQ(value("ProductVersion"), "1.3 Release 4");
+  EXPECT_EQ(value("OriginalFilename"), "Ostrevan.exe");
+  EXPECT_EQ(value("ProductName"), "Morvath Ostrevan");
 }
