@@ -82,7 +82,7 @@ int TForm::ClientWidth() { return HandleAllocated() ? TWinControl::ClientWidth()
 int TForm::ClientHeight() { return HandleAllocated() ? TWinControl::ClientHeight() : clientHeight_; }
 
 void TForm::CreateWnd() {
-  if (Menu) SetMenu(handle_, Menu->Handle());
+  if (Menu) Menu->AttachTo(handle_);
 }
 
 void TForm::Centre() {

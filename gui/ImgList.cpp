@@ -112,12 +112,15 @@ void TImageList::SetCount(int count) {
 
 void TImageList::CopyImage(int destination, int source) {
   const int count = Count();
-  if (destination < 0 || destination >= count || source < 0 || source >= count) return;
-  ImageList_Copy(handle_, destination, handle_, source, ILCF_MOVE);
+  if (destination < 0 || destination >= count || source < 0 || source >= count)
+    throw EListError("イメージのインデックスが範囲を超えています。");
+  // ILCF_MOVE leaves the source as it is: the image then stands twice.
+  if (!ImageList_Copy(handle_, destination, handle_, source, ILCF_MOVE))
+    throw Exception("イメージをコピーできません。");
 }
 
 void TImageList::ReplaceIcon(int index, const TIcon& icon) {
-  if (index < 0 || index >= Count()) return;
+  if (index < 0 || index >= Count()) throw EListError("イメージのインデックスが範囲を超えています。");
   if (icon.Empty()) {
     // A blank picture keeps the numbers of every later image valid.
     HDC screen = GetDC(nullptr);
@@ -134,7 +137,8 @@ void TImageList::ReplaceIcon(int index, const TIcon& icon) {
     DeleteObject(mask);
     return;
   }
-  ImageList_ReplaceIcon(handle_, index, icon.Handle());
+  if (ImageList_ReplaceIcon(handle_, index, icon.Handle()) < 0)
+    throw Exception("イメージリストにアイコンを追加できません。");
 }
 
 TIcon TImageList::GetIcon(int index) const {

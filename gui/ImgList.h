@@ -29,14 +29,14 @@ class TImageList : public TComponent {
   // holds); pixels of the key colour become transparent. Returns the number
   // of the first new image.
   int AddMasked(HBITMAP strip, TColor key);
-  // Makes the list hold exactly `count` images: new ones are blank, the
-  // last ones go when it shrinks. Throws when the list cannot grow.
-  void SetCount(int count);
-  // Makes image `destination` a copy of image `source`, both in this list;
-  // far cheaper than adding the same icon again.
-  void CopyImage(int destination, int source);
-  // Puts a copy of the icon in place of image index (an empty icon clears it).
+  // Puts a copy of the icon in place of image index (an empty icon leaves a
+  // blank image); throws for an index outside the list.
   void ReplaceIcon(int index, const TIcon& icon);
+  // Grows (with blank images) or shrinks the list to `count` images at once.
+  void SetCount(int count);
+  // Image `source` again at `destination`: far cheaper than adding the same
+  // icon once more.
+  void CopyImage(int destination, int source);
   // A new icon made from image index; empty when there is no such image.
   TIcon GetIcon(int index) const;
   void Clear();

@@ -192,6 +192,7 @@ TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), items_(new TMenuItem(null
 
 TMenu::~TMenu() {
   // The items stay with their owner; they only lose their menu.
+  items_->rootOf_ = nullptr;
   while (items_->Count() > 0) items_->Remove(items_->Items(items_->Count() - 1));
   delete items_;
   DestroyHandles();
@@ -208,26 +209,22 @@ void TMenu::DestroyHandles() {
 void TMenu::Changed() {
   HMENU old = handle_;
   if (!old) return;
-  // A menu bar is replaced in its window at once; a popup is rebuilt at its
-  // next showing.
-  HWND window = nullptr;
-  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == GetCurrentProcessId() && GetMenu(w) == old) {
-      window = w;
-      break;
-    }
-  }
   handle_ = nullptr;
   if (accel_) DestroyAcceleratorTable(accel_);
   accel_ = nullptr;
   accelBuilt_ = false;
-  if (window) {
-    SetMenu(window, Handle());
-    DrawMenuBar(window);
+  // A menu bar is replaced in its window at once; a popup is rebuilt when it
+  // is next shown.
+  if (window_ && IsWindow(window_) && GetMenu(window_) == old) {
+    SetMenu(window_, Handle());
+    DrawMenuBar(window_);
   }
   DestroyMenu(old);
+}
+
+void TMenu::AttachTo(HWND window) {
+  window_ = window;
+  SetMenu(window, Handle());
 }
 
 HMENU TMenu::Handle() {

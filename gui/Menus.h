@@ -85,6 +85,8 @@ class TMenu : public TComponent {
   HMENU Handle();
   // Keyboard shortcuts of the items, for the message loop.
   HACCEL Accelerators();
+  // Makes this the menu bar of the window, kept up to date from then on.
+  void AttachTo(HWND window);
 
   // Draws the items' images; the windows that own menus call this.
   static bool HandleOwnerDraw(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -98,6 +100,7 @@ class TMenu : public TComponent {
   void Changed();
   TMenuItem* items_;
   HMENU handle_ = nullptr;
+  HWND window_ = nullptr;
   HACCEL accel_ = nullptr;
   bool accelBuilt_ = false;
 };

@@ -24,30 +24,44 @@ constexpr int kSubmenuIcon = 2;
 constexpr int kBlankIcon = 5;
 constexpr int kEditorIcon = 6;
 
-// Icons are taken once per (file, number) while a menu is built: a menu of a
-// hundred programs from one folder opens each program file once.
-class IconSource {
+// Puts the entries' icons into the menu's image list, entry k at image k.
+// Each distinct picture is extracted and converted once; an entry showing a
+// picture seen before gets a copy of that image, which costs a fraction of
+// adding the icon again. A menu of a hundred programs from one folder thus
+// opens each program file once.
+class IconPlacer {
  public:
-  // The small icon, or the launcher's fallback when the file yields none.
-  const TIcon& Get(const std::string& file, int index, int fallback) {
-    const TIcon& icon = FromFile(file, index);
-    return icon.Empty() ? Launcher(fallback) : icon;
+  explicit IconPlacer(TImageList& list) : list_(list) {}
+
+  // Icon `index` of the file, or the launcher's `fallback` when it yields none.
+  void FromFile(int slot, const std::string& file, int index, int fallback) {
+    auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
+    if (fresh) {
+      const TIcon icon = ExtractSmallIcon(file, index);
+      if (!icon.Empty()) {
+        list_.ReplaceIcon(slot, icon);
+        it->second = slot;
+        return;
+      }
+    } else if (it->second >= 0) {
+      list_.CopyImage(slot, it->second);
+      return;
+    }
+    Launcher(slot, fallback);
   }
-  const TIcon& Launcher(int n) {
-    auto it = launcher_.find(n);
-    if (it == launcher_.end()) it = launcher_.emplace(n, LauncherIcon(n)).first;
-    return it->second;
+
+  void Launcher(int slot, int n) {
+    if (auto it = launcher_.find(n); it != launcher_.end()) return list_.CopyImage(slot, it->second);
+    const TIcon icon = LauncherIcon(n);
+    if (icon.Empty()) throw Exception("ランチャのアイコンを取り出せません。");
+    list_.ReplaceIcon(slot, icon);
+    launcher_[n] = slot;
   }
 
  private:
-  const TIcon& FromFile(const std::string& file, int index) {
-    auto key = std::make_pair(file, index);
-    auto it = files_.find(key);
-    if (it == files_.end()) it = files_.emplace(std::move(key), ExtractSmallIcon(file, index)).first;
-    return it->second;
-  }
-  std::map<std::pair<std::string, int>, TIcon> files_;
-  std::map<int, TIcon> launcher_;
+  TImageList& list_;
+  std::map<std::pair<std::string, int>, int> files_;  // slot holding it, -1: the file has none
+  std::map<int, int> launcher_;
 };
 
 std::string Quoted(const std::string& text) {
@@ -209,7 +223,9 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     return false;
   }
 
-  IconSource icons;
+  IconPlacer icons(*ilstLaunch);
+  // One image per entry, separators included, so that image k is entry k's.
+  if (!fromCache) ilstLaunch->SetCount(lines.Count() / 2);
   TMenuItem* parent = pmnuLaunch->Items();
   int previousLevel = 0;
   for (int k = 0; 2 * k < lines.Count(); ++k) {
@@ -224,27 +240,29 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
     if (kind == menufile::EntryKind::Separator) {
       item->SetCaption("-");
-      if (!fromCache) item->SetImageIndex(ilstLaunch->AddIcon(icons.Launcher(kBlankIcon)));
+      if (!fromCache) {
+        icons.Launcher(k, kBlankIcon);
+        item->SetImageIndex(k);
+      }
     } else {
       item->SetCaption(name.name);
       const std::string iconFile = menufile::ExtractIconFile(nameLine);
       const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
       const bool isItem = kind == menufile::EntryKind::Item;
       if (isItem) item->OnClick = [this](TObject* s) { LaunchItemClick(s); };
-      if (fromCache) {
-        item->SetImageIndex(k);
-      } else {
-        const int fallback = isItem ? kItemIcon : kSubmenuIcon;
-        // "none" shows nothing: the blank icon keeps image k on entry k.
-        const TIcon& icon = menufile::IsNoIcon(iconFile) ? icons.Launcher(kBlankIcon)
-                            : !iconFile.empty()          ? icons.Get(iconFile, iconIndex, fallback)
-                            : isItem ? icons.Get(menufile::ExtractExeName(targetLine), iconIndex, fallback)
-                                     : icons.Launcher(kSubmenuIcon);
-        item->SetImageIndex(ilstLaunch->AddIcon(icon));
+      if (!fromCache) {
+        // "none" shows nothing: the blank icon keeps the entry's slot.
+        if (menufile::IsNoIcon(iconFile))
+          icons.Launcher(k, kBlankIcon);
+        else if (!iconFile.empty())
+          icons.FromFile(k, iconFile, iconIndex, isItem ? kItemIcon : kSubmenuIcon);
+        else if (isItem)
+          icons.FromFile(k, menufile::ExtractExeName(targetLine), iconIndex, kItemIcon);
+        else
+          icons.Launcher(k, kSubmenuIcon);
       }
+      item->SetImageIndex(k);
     }
-    if (!fromCache && item->ImageIndex() < 0)
-      throw Exception("ランチャのアイコンを取り出せません。");
 
     // An entry one level deeper opens the entry before it; any deeper jump
     // has no entry to open and fails here (Items of an empty item throws).

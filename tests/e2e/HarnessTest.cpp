@@ -2,6 +2,8 @@
 // miniature, before other tests trust it with the real programs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Driver.h"
 #include "E2eTest.h"
 #include "TestText.h"
@@ -283,6 +285,25 @@ TEST_F(Processes, EnvironmentAndFolderReachTheProgram) {
   EXPECT_EQ(r.folder(), temp.Path());
   EXPECT_EQ(r.show(), SW_SHOWMINIMIZED);
   EXPECT_EQ(r.pid(), probe.Id());
+}
+
+TEST_F(Processes, ProbesStartedTogetherWriteWholeRecords) {
+  TempFolder temp("together");
+  ProbeLog log(temp.Path());
+  Process::Options options;
+  options.environment = {log.Variable()};
+  std::vector<Process> probes;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 8; ++i) {
+    // Long enough that one record takes more than a few bytes to write.
+    expected.push_back(std::string(3000, char('a' + i)));
+    probes.push_back(Process::Start(Quote(ProbePath()) + " " + expected.back(), options));
+  }
+  for (auto& p : probes) EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+  std::vector<std::string> got;
+  for (const auto& r : log.WaitRecords(8)) got.push_back(r.arguments());
+  std::sort(got.begin(), got.end());
+  EXPECT_EQ(got, expected);
 }
 
 // The watchdog is what keeps a test from sitting in front of a modal window

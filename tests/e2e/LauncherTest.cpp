@@ -1,0 +1,360 @@
+// Ostrevan.exe driven as a user drives it: started with a menu file, its
+// popup picked with the keyboard, and what it started checked through the
+// probe program named in the menu.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "Driver.h"
+#include "E2eTest.h"
+#include "TestText.h"
+
+using namespace e2e;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+void SetEditorPosition(const std::string& value) {
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\MORVATH\\Ostrevan", 0, nullptr, 0,
+                            KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "EditorPosition", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1));
+  RegCloseKey(key);
+}
+
+FILETIME LastWrite(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+bool operator==(const FILETIME& a, const FILETIME& b) {
+  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
+
+bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+class Launcher : public E2eTest {
+ protected:
+  void SetUp() override {
+    E2eTest::SetUp();
+    SetEditorPosition("bottom");
+    // A copy of the probe under a name with a blank, in a folder with one.
+    programDir_ = temp_.File(sjis("プログラム dir"));
+    ASSERT_TRUE(CreateDirectoryA(programDir_.c_str(), nullptr));
+    tool_ = programDir_ + "\\probe tool.exe";
+    ASSERT_TRUE(CopyFileA(ProbePath().c_str(), tool_.c_str(), FALSE));
+  }
+  void TearDown() override {
+    E2eTest::TearDown();
+    SetEditorPosition("bottom");
+  }
+
+  // Writes a menu file from UTF-8 text (stored as Shift-JIS) and returns its path.
+  std::string Menu(const std::string& text, const std::string& name = "menu file.txt") {
+    const std::string path = temp_.File(name);
+    WriteBytes(path, sjis(text));
+    return path;
+  }
+
+  Process Start(const std::string& arguments, const std::string& launcher = Program("Ostrevan"),
+                Environment extra = {}) {
+    Process::Options options;
+    options.folder = temp_.Path();
+    options.environment = std::move(extra);
+    options.environment.push_back(log_.Variable());
+    return Process::Start(Quote(launcher) + (arguments.empty() ? "" : " " + arguments), options);
+  }
+
+  // Starts the launcher on the menu, presses the keys in its popup, and waits
+  // until it has ended. What it started lives as long as the returned process.
+  Process Pick(const std::string& menu, const std::vector<UINT>& keys, Environment extra = {}) {
+    Process launcher = Start(Quote(menu), Program("Ostrevan"), std::move(extra));
+    WaitPopupMenu(launcher.Id());
+    PostMenuKeys(launcher.Id(), keys);
+    EXPECT_EQ(launcher.ExitCodeWithin(10s), 0u);
+    return launcher;
+  }
+
+  TempFolder temp_{"launcher"};
+  ProbeLog log_{temp_.Path()};
+  std::string programDir_;
+  std::string tool_;
+};
+
+}  // namespace
+
+TEST_F(Launcher, APickStartsItsProgramWithOptionsFolderAndWindowSize) {
+  const std::string menu = Menu(
+      "Marked folder<none,0>[" + utf8(temp_.Path()) + "]\r\n"
+      "\t\"" + utf8(tool_) + "\" -a \"b c\"\r\n"  // indentation never reaches the program
+      "Own folder<none,0>{MAXIMIZE}\r\n"
+      + utf8(ProbePath()) + "  two  blanks\r\n"
+      "Empty folder mark<none,0>[]{minimize}\r\n"
+      "\"" + utf8(tool_) + "\"\r\n");
+
+  // One after the other, so the records come in this order.
+  Process first = Pick(menu, {VK_DOWN, VK_RETURN});
+  log_.WaitRecords(1);
+  Process second = Pick(menu, {VK_DOWN, VK_DOWN, VK_RETURN});
+  log_.WaitRecords(2);
+  Process third = Pick(menu, {VK_UP, VK_UP, VK_RETURN});  // from the bottom: the editor, then this
+  const auto records = log_.WaitRecords(3);
+  ASSERT_EQ(records.size(), 3u);
+
+  EXPECT_TRUE(SamePath(records[0].module(), tool_)) << utf8(records[0].module());
+  EXPECT_EQ(records[0].argv(), (Strings{"-a", "b c"}));
+  EXPECT_TRUE(SamePath(records[0].folder(), temp_.Path())) << utf8(records[0].folder());
+  EXPECT_EQ(records[0].show(), SW_SHOW);
+
+  EXPECT_EQ(records[1].arguments(), "two  blanks");
+  const std::string commandLine = records[1].commandLine();
+  EXPECT_EQ(commandLine.substr(commandLine.size() - 13), "  two  blanks")
+      << "the second blank after the program stays: " << commandLine;
+  EXPECT_TRUE(SamePath(records[1].folder(), FolderOf(ProbePath())))
+      << "no folder mark: the program's own folder";
+  EXPECT_EQ(records[1].show(), SW_SHOWMAXIMIZED) << "the window size chosen in the editor";
+
+  EXPECT_EQ(records[2].arguments(), "");
+  EXPECT_TRUE(SamePath(records[2].folder(), programDir_)) << "an empty mark: the program's folder";
+  EXPECT_EQ(records[2].show(), SW_SHOWMINIMIZED);
+}
+
+TEST_F(Launcher, BareProgramNamesAreFoundThroughPathAlsoInSubmenus) {
+  const std::string bin = temp_.File("bin");
+  ASSERT_TRUE(CreateDirectoryA(bin.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(ProbePath().c_str(), (bin + "\\pathprobe.exe").c_str(), FALSE));
+  const std::string menu = Menu(
+      "Tools<none,0>\r\n\r\n"
+      "\t\r\n\t\r\n"
+      "\tFound on PATH\r\n"
+      "\tpathprobe.exe -p\r\n");
+  char path[4096];
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+
+  Process launcher = Pick(menu, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN},
+                          {{"PATH", temp_.File("nothing") + ";" + bin + ";" + path}});
+  const auto records = log_.WaitRecords(1);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(SamePath(records[0].module(), bin + "\\pathprobe.exe")) << utf8(records[0].module());
+  EXPECT_EQ(records[0].argv(), Strings{"-p"});
+  EXPECT_TRUE(SamePath(records[0].folder(), bin));
+}
+
+TEST_F(Launcher, TheEditorEntryStandsWhereTheEditorPutItAndOpensThisMenu) {
+  // The launcher takes the editor from its own folder.
+  const std::string appDir = temp_.File("app dir");
+  ASSERT_TRUE(CreateDirectoryA(appDir.c_str(), nullptr));
+  const std::string launcher = appDir + "\\Ostrevan.exe";
+  ASSERT_TRUE(CopyFileA(Program("Ostrevan").c_str(), launcher.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(ProbePath().c_str(), (appDir + "\\Calvenor.exe").c_str(), FALSE));
+  const std::string menu = Menu("A<none,0>\r\na.exe\r\nB<none,0>\r\nb.exe\r\n", "my menus.txt");
+
+  const struct {
+    const char* position;
+    Strings texts;
+  } cases[] = {
+      {"bottom", {"A", "B", "-", sjis("メニューエディタ")}},
+      {"top", {sjis("メニューエディタ"), "-", "A", "B"}},
+      {"Top", {"A", "B"}},
+      {"none", {"A", "B"}},
+  };
+  std::vector<Process> launchers;
+  for (const auto& c : cases) {
+    SetEditorPosition(c.position);
+    Process& p = launchers.emplace_back(Start(Quote(menu), launcher));
+    EXPECT_EQ(Texts(ReadPopupMenu(WaitPopupMenu(p.Id()))), c.texts) << c.position;
+    if (std::string(c.position) == "top") {
+      PostMenuKeys(p.Id(), {VK_DOWN, VK_RETURN});
+    } else {
+      PostMenuKeys(p.Id(), {VK_ESCAPE});
+    }
+    EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+  }
+  const auto records = log_.WaitRecords(1);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(SamePath(records[0].module(), appDir + "\\Calvenor.exe"));
+  EXPECT_EQ(records[0].argv(), Strings{menu}) << "the whole path arrives as one argument";
+  EXPECT_TRUE(log_.StaysAt(1, 300ms)) << "Escape starts nothing";
+}
+
+TEST_F(Launcher, FilesItCannotUseAreReportedOnceAndNothingIsCached) {
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"A\r\na.exe\r\nB\r\n", "メニューファイルの行数がおかしいです。"},
+      {"A\r\na.exe\r\nB<x.ico,0\r\nb.exe\r\n", "メニュー情報ファイルがヘンです～。"},
+      {"A\r\n\r\n\t\tB\r\nb.exe\r\n", "メニュー情報ファイルがヘンです～。"},
+      {"\tA\r\na.exe\r\n", "メニュー情報ファイルがヘンです～。"},
+  };
+  for (const auto& c : cases) {
+    const std::string menu = Menu(c.text);
+    const DWORD attributes = GetFileAttributesA(menu.c_str());
+    Process p = Start(Quote(menu));
+    const MessageBoxView box = WaitMessageBox(p.Id());
+    EXPECT_EQ(box.caption, sjis("警告"));
+    EXPECT_EQ(box.text, sjis(c.message)) << c.text;
+    EXPECT_TRUE(PopupMenus(p.Id()).empty());
+    PressButton(box.dialog, IDOK);
+    EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+    EXPECT_EQ(GetFileAttributesA(temp_.File("menu file.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA(menu.c_str()), attributes);
+  }
+
+  Process missing = Start(Quote(temp_.File("no such menu.txt")));
+  const MessageBoxView box = WaitMessageBox(missing.Id(), sjis("警告"));
+  EXPECT_EQ(box.text, sjis("指定されたメニュー情報ファイルが見つかりません～。"));
+  PressButton(box.dialog, IDOK);
+  EXPECT_EQ(missing.ExitCodeWithin(10s), 0u);
+  EXPECT_EQ(GetFileAttributesA(temp_.File("no such menu.tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(Launcher, AMenuFileCutShortBeforeThePickStartsNothing) {
+  const std::string target = Quote(utf8(tool_)) + "\r\n";
+  const std::string menu = Menu("A<none,0>\r\n" + target + "B<none,0>\r\n" + target);
+  Process p = Start(Quote(menu));
+  WaitPopupMenu(p.Id());
+  WriteBytes(menu, "A<none,0>\r\nx.exe\r\n");
+  PostMenuKeys(p.Id(), {VK_DOWN, VK_DOWN, VK_RETURN});
+  // The application's own error box, titled with its name.
+  const MessageBoxView box = WaitMessageBox(p.Id(), sjis("ランチャ"));
+  EXPECT_FALSE(box.text.empty());
+  PressButton(box.dialog, IDOK);
+  EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+  EXPECT_TRUE(log_.StaysAt(0, 300ms));
+}
+
+TEST_F(Launcher, TheCacheIsBuiltOnceAndRebuiltAfterTheMenuFileChanges) {
+  const std::string menu = Menu("A<none,0>\r\na.exe\r\nB\r\n\r\n\tC<none,0>\r\nc.exe\r\n");
+  const std::string cache = temp_.File("menu file.tmp");
+  auto startAndClose = [&](const Strings& expected) {
+    Process p = Start(Quote(menu));
+    EXPECT_EQ(Texts(ReadPopupMenu(WaitPopupMenu(p.Id()))), expected);
+    PostMenuKeys(p.Id(), {VK_ESCAPE});
+    EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+  };
+  const Strings abc{"A", "B", "-", sjis("メニューエディタ")};
+
+  startAndClose(abc);
+  ASSERT_NE(GetFileAttributesA(cache.c_str()), INVALID_FILE_ATTRIBUTES) << "the first start writes it";
+  const FILETIME built = LastWrite(cache);
+  Sleep(50);
+  startAndClose(abc);
+  EXPECT_TRUE(LastWrite(cache) == built) << "an unchanged menu file is shown from the cache";
+
+  // The editor saves: the next start builds again.
+  WriteBytes(menu, sjis("A<none,0>\r\na.exe\r\nD<none,0>\r\nd.exe\r\n"));
+  startAndClose({"A", "D", "-", sjis("メニューエディタ")});
+  EXPECT_FALSE(LastWrite(cache) == built);
+
+  // A cache that cannot be read back is built anew, and the popup still shows.
+  WriteBytes(cache, "not a cache at all");
+  startAndClose({"A", "D", "-", sjis("メニューエディタ")});
+  EXPECT_GT(ReadBytes(cache).size(), 100u);
+}
+
+TEST_F(Launcher, HoldingShiftKeepsThePopupForSeveralPicks) {
+  const std::string menu = Menu("One<none,0>\r\n\"" + utf8(tool_) + "\" 1\r\nTwo<none,0>\r\n\"" +
+                                utf8(tool_) + "\" 2\r\n");
+  Process p = Start(Quote(menu));
+  HWND popup = WaitPopupMenu(p.Id());
+  {
+    HeldKey shift(VK_SHIFT);
+    Keyboard::InputKeys({VK_DOWN, VK_RETURN});
+    popup = WaitNewPopupMenu(p.Id(), popup);
+    Sleep(300);
+    Keyboard::InputKeys({VK_DOWN, VK_DOWN, VK_RETURN});
+    popup = WaitNewPopupMenu(p.Id(), popup);
+  }
+  Keyboard::InputKeys({VK_ESCAPE});
+  EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+  const auto records = log_.WaitRecords(2);
+  ASSERT_EQ(records.size(), 2u);
+  Strings args{records[0].arguments(), records[1].arguments()};
+  std::sort(args.begin(), args.end());
+  EXPECT_EQ(args, (Strings{"1", "2"}));
+}
+
+TEST_F(Launcher, ThePopupOpensFiftyPixelsLeftOfTheMouse) {
+  const std::string menu = Menu("A<none,0>\r\na.exe\r\n");
+  for (const auto& [mouseX, left] : {std::pair{300, 250}, {51, 1}, {30, 0}}) {
+    MovePointer(POINT{mouseX, 200});
+    Process p = Start(Quote(menu));
+    const RECT r = ScreenRect(WaitPopupMenu(p.Id()));
+    EXPECT_EQ(r.left, left) << "mouse at " << mouseX;
+    EXPECT_EQ(r.top, 200);
+    PostMenuKeys(p.Id(), {VK_ESCAPE});
+    EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+  }
+}
+
+TEST_F(Launcher, WithoutAMenuFileItShowsItsVersionWindow) {
+  // The editor button names the editor without a folder: the shell finds it
+  // beside the launcher, which here is also its current folder. (A launcher
+  // started from the build folder would find the real editor beside it.)
+  ASSERT_TRUE(CopyFileA(ProbePath().c_str(), temp_.File("Calvenor.exe").c_str(), FALSE));
+  const std::string launcher = temp_.File("Ostrevan.exe");
+  ASSERT_TRUE(CopyFileA(Program("Ostrevan").c_str(), launcher.c_str(), FALSE));
+  Process p = Start("", launcher);
+  const HWND window = WaitWindow(p.Id(), "", sjis("Morvath Ostrevan のバージョン情報"));
+  const RECT r = ScreenRect(window);
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+  EXPECT_EQ(GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU, 0) << "no system menu, no close box";
+
+  HWND editorButton = nullptr;
+  for (HWND child : Descendants(window))
+    if (Text(child) == sjis("メニューエディタ")) editorButton = child;
+  ASSERT_NE(editorButton, nullptr);
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(ControlId(editorButton), BN_CLICKED),
+               LPARAM(editorButton));
+  const auto records = log_.WaitRecords(1);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(SamePath(records[0].module(), temp_.File("Calvenor.exe")));
+  EXPECT_TRUE(records[0].argv().empty());
+  EXPECT_TRUE(Visible(window)) << "the version window stays";
+
+  // Enter presses OK, which closes the window and ends the launcher.
+  ForegroundWindow(window);
+  Keyboard::Input({VK_RETURN});
+  EXPECT_EQ(p.ExitCodeWithin(10s), 0u);
+}
+
+TEST_F(Launcher, TheProgramFileCarriesItsSevenIconsAndItsVersion) {
+  // Menu files and the editor name the launcher's icons by number: 0 to 6.
+  const std::string exe = Program("Ostrevan");
+  EXPECT_EQ(ExtractIconExA(exe.c_str(), -1, nullptr, nullptr, 0), 7u);
+  for (int n : {0, 1, 2, 5, 6, 7}) {
+    HICON small = nullptr;
+    const UINT got = ExtractIconExA(exe.c_str(), n, nullptr, &small, 1);
+    EXPECT_EQ(got != 0 && small != nullptr, n != 7) << "icon " << n;
+    if (small) DestroyIcon(small);
+  }
+
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  ASSERT_GT(size, 0u);
+  std::string data(size, '\0');
+  ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, data.data()));
+  auto value = [&](const char* name) {
+    char* text = nullptr;
+    UINT length = 0;
+    const std::string path = std::string("\\StringFileInfo\\041103A4\\") + name;
+    return VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&text), &length) && text
+               ? std::string(text)
+               : std::string();
+  };
+  EXPECT_EQ(value("FileDescription"), sjis("非常駐ランチャ"));
+  EXPECT_EQ(value("FileVersion"), "1.2.3.126");
+  EXPECT_EQ(value("ProductVersion"), "1.3 Release 4");
+  EXPECT_EQ(value("OriginalFilename"), "Ostrevan.exe");
+  EXPECT_EQ(value("ProductName"), "Morvath Ostrevan");
+}

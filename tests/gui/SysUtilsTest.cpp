@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "Classes.h"
+#include "Registry.h"
+#include "SysUtils.h"
+#include "TestText.h"
+
+using namespace gui;
+
+TEST(FileNames, SeparatorsAreNeverSecondBytes) {
+  // The second byte of 表 is the code of '\'.
+  const std::string dir = sjis("C:\\表\\");
+  EXPECT_EQ(ExtractFilePath(dir + "a.exe"), dir);
+  EXPECT_EQ(ExtractFilePath(sjis("C:\\表")), "C:\\");
+  EXPECT_EQ(ExtractFileName(sjis("C:\\ソフト")), sjis("ソフト"));
+  EXPECT_EQ(ExtractFilePath("D:a.exe"), "D:");
+  EXPECT_EQ(ExtractFilePath("a.exe"), "");
+  EXPECT_EQ(ExtractFileName("C:\\x\\"), "");
+}
+
+TEST(FileNames, ExtensionsBelongToTheNamePartOnly) {
+  EXPECT_EQ(ExtractFileExt("C:\\my.dir\\menu"), "");
+  EXPECT_EQ(ExtractFileExt("C:\\dir\\my.menu.txt"), ".txt");
+  EXPECT_EQ(ChangeFileExt("C:\\my.dir\\menu", ".tmp"), "C:\\my.dir\\menu.tmp");
+  EXPECT_EQ(ChangeFileExt("C:\\dir\\my.menu.txt", ".tmp"), "C:\\dir\\my.menu.tmp");
+  EXPECT_EQ(ChangeFileExt("C:\\dir\\.profile", ".tmp"), "C:\\dir\\.tmp");
+  EXPECT_EQ(LowerCaseAscii(sjis("ＡB.LNK")), sjis("Ａb.lnk")) << "double-byte letters stay";
+}
+
+TEST(Numbers, DecimalOrTheDefault) {
+  EXPECT_EQ(StrToIntDef("17", 0), 17);
+  EXPECT_EQ(StrToIntDef("-3", 0), -3);
+  EXPECT_EQ(StrToIntDef("abc", 9), 9);
+  EXPECT_EQ(StrToIntDef("", 9), 9);
+  EXPECT_EQ(StrToIntDef("4294967296", 9), 9);
+}
+
+TEST(StringList, LinesOutsideTheListAreAnError) {
+  TStringList list;
+  list.Add("a");
+  EXPECT_EQ(list.Strings(0), "a");
+  EXPECT_THROW(list.Strings(1), EListError);
+  EXPECT_THROW(list.Strings(-1), EListError);
+  EXPECT_THROW(list.LoadFromFile("no such file.txt"), Exception);
+}
+
+TEST(RegIniFile, SectionsAreSubkeysAndMissingValuesReadAsTheDefault) {
+  const char* key = "Software\\MORVATH\\OstrevanTest";
+  {
+    TRegIniFile reg(key);
+    EXPECT_EQ(reg.ReadString("Folders", "Missing", "default"), "default");
+    reg.WriteString("Folders", "MenuFile", sjis("C:\\表\\menu.txt"));
+    reg.WriteString("", "Own", "value");
+  }
+  TRegIniFile reg(key);
+  EXPECT_EQ(reg.ReadString("Folders", "MenuFile", ""), sjis("C:\\表\\menu.txt"));
+  EXPECT_EQ(reg.ReadString("", "Own", ""), "value");
+  EXPECT_EQ(reg.ReadString("Other", "Own", "none"), "none");
+  RegDeleteTreeA(HKEY_CURRENT_USER, key);
+}
