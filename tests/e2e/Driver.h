@@ -92,7 +92,7 @@ bool WaitUntil(const std::function<bool()>& pred, Duration timeout, Duration eve
 
 // ---- Files and command lines
 
-// A file in the folder of the running test program (Probe.exe, the sample).
+// A file in the folder of the running test program (Probe.exe, the hook).
 std::string BesideTest(const std::string& fileName);
 // The Windows path for a host path such as CMake's $<TARGET_FILE:...>;
 // Windows paths come back unchanged.
