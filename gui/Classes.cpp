@@ -9,14 +9,7 @@
 namespace gui {
 
 EOSError EOSError::LastError(const std::string& context) {
-  const DWORD code = GetLastError();
-  char* text = nullptr;
-  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string msg = n ? std::string(text, n) : "Win32 error " + std::to_string(code);
-  if (text) LocalFree(text);
-  while (!msg.empty() && (msg.back() == '\n' || msg.back() == '\r')) msg.pop_back();
+  const std::string msg = menufile::SystemErrorText(GetLastError());
   return EOSError(context.empty() ? msg : context + ": " + msg);
 }
 

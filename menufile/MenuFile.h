@@ -49,6 +49,11 @@ class FileError : public std::runtime_error {
 // this asks the system; elsewhere it is the fixed Shift-JIS rule.
 bool IsLeadByte(unsigned char c);
 
+#ifdef _WIN32
+// The system's text for an error code, without its line break.
+std::string SystemErrorText(unsigned long code);
+#endif
+
 // --- Lines -----------------------------------------------------------------
 
 // Splits text into lines: CR LF, LF and a lone CR each end a line; a last line

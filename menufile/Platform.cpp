@@ -25,9 +25,7 @@ constexpr uint64_t kMaxFileSize = 64u * 1024 * 1024;
 
 bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 
-namespace {
-
-std::string SystemMessage(DWORD code) {
+std::string SystemErrorText(unsigned long code) {
   char* text = nullptr;
   const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                      FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -38,13 +36,15 @@ std::string SystemMessage(DWORD code) {
   return msg;
 }
 
+namespace {
+
 struct HandleCloser {
   void operator()(HANDLE h) const { CloseHandle(h); }
 };
 using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 [[noreturn]] void ThrowLastError(const std::string& path) {
-  throw FileError(path + ": " + SystemMessage(GetLastError()));
+  throw FileError(path + ": " + SystemErrorText(GetLastError()));
 }
 
 class WindowsFileSystem final : public FileSystem {
