@@ -63,37 +63,35 @@ LRESULT TSubclassedControl::DefSubclassProc(UINT msg, WPARAM wParam, LPARAM lPar
 
 TTreeView* TTreeNode::TreeView() const { return owner_->owner_; }
 
-void TTreeNode::SetText(const std::string& text) {
-  text_ = text;
+void TTreeNode::UpdateItem(TVITEMA& item) {
   TTreeView* tree = TreeView();
   if (!item_ || !tree->HandleAllocated()) return;
+  item.hItem = item_;
+  SendMessageA(tree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TTreeNode::SetText(const std::string& text) {
+  text_ = text;
   TVITEMA item{};
   item.mask = TVIF_TEXT;
-  item.hItem = item_;
   item.pszText = const_cast<char*>(text_.c_str());
-  SendMessageA(tree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  UpdateItem(item);
 }
 
 void TTreeNode::SetImageIndex(int index) {
   imageIndex_ = index;
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return;
   TVITEMA item{};
   item.mask = TVIF_IMAGE;
-  item.hItem = item_;
   item.iImage = ItemImage(index);
-  SendMessageA(tree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  UpdateItem(item);
 }
 
 void TTreeNode::SetSelectedIndex(int index) {
   selectedIndex_ = index;
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return;
   TVITEMA item{};
   item.mask = TVIF_SELECTEDIMAGE;
-  item.hItem = item_;
   item.iSelectedImage = ItemImage(index);
-  SendMessageA(tree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  UpdateItem(item);
 }
 
 int TTreeNode::Level() const {

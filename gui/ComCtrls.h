@@ -113,6 +113,8 @@ class TTreeNode {
   friend class TTreeView;
   explicit TTreeNode(TTreeNodes* owner) : owner_(owner) {}
   ~TTreeNode() = default;
+  // Hands the fields set in `item` to the control, once the node is in it.
+  void UpdateItem(TVITEMA& item);
 
   TTreeNodes* owner_;
   TTreeNode* parent_ = nullptr;
