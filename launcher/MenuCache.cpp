@@ -25,6 +25,8 @@ struct Header {
   uint32_t payloadHash;
 };
 #pragma pack(pop)
+// Fixed widths only: 32- and 64-bit launchers read each other's caches.
+static_assert(sizeof(Header) == 40);
 
 uint32_t Fnv1a(const char* data, size_t size) {
   uint32_t h = 2166136261u;

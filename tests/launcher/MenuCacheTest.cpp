@@ -124,3 +124,22 @@ TEST_F(MenuCacheTest, AMenuFileNamedLikeItsCacheIsNeverOverwritten) {
   EXPECT_EQ(MenuCachePath("C:\\a.b\\menu"), "C:\\a.b\\menu.tmp");
   EXPECT_EQ(MenuCachePath("C:\\a.b\\my.menu.txt"), "C:\\a.b\\my.menu.tmp");
 }
+
+// A menu file may sit on a share used by 32- and 64-bit launchers alike: the
+// cache is fixed-width, and the image list inside it must come out of either
+// launcher as the same bytes, which either reads back.
+TEST_F(MenuCacheTest, ACacheIsTheSameWhicheverWidthWroteIt) {
+  HRSRC found = FindResourceA(nullptr, "CACHE_PAYLOAD", MAKEINTRESOURCEA(10) /* RT_RCDATA */);
+  ASSERT_NE(found, nullptr);
+  const std::string fixture(static_cast<const char*>(LockResource(LoadResource(nullptr, found))),
+                            SizeofResource(nullptr, found));
+
+  const std::string written = list_.WriteData();
+  if (written != fixture) WriteBytes("cache-payload.actual", written);
+  EXPECT_EQ(written, fixture) << "this build's bytes are in cache-payload.actual";
+
+  TImageList read(nullptr);
+  ASSERT_TRUE(read.ReadData(fixture));
+  EXPECT_EQ(read.Count(), 3);
+  EXPECT_EQ(read.WriteData(), fixture);
+}
