@@ -73,8 +73,11 @@ class TWinControl : public TComponent {
   bool ParentFont = true;
   const TFont& EffectiveFont() const;
   void FontChanged();  // applies Font after it was changed on a live window
-  TColor Color = clBtnFace;
-  bool ParentColor = true;
+  // The background of the control; a colour of its own (not the parent's)
+  // once set, shown at once on a live control.
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  bool ParentColor() const { return parentColor_; }
   TColor EffectiveColor() const;
 
   TNotifyEvent OnClick;
@@ -95,6 +98,8 @@ class TWinControl : public TComponent {
   virtual void CNCommandId(WORD /*id*/, WORD code) { CNCommand(code); }
   virtual LRESULT CNNotify(NMHDR* /*header*/) { return 0; }
   virtual HBRUSH CtlColor(HDC dc);
+  // After the colour changed on a live window; the default repaints it.
+  virtual void ColorChanged();
   // Lays out children by Align and Anchors after the client area changed.
   void AlignControls();
   // Routes the reports of child controls; own-class windows call this.
@@ -118,6 +123,8 @@ class TWinControl : public TComponent {
   bool visible_ = true;
   bool enabled_ = true;
   TAlign align_ = alNone;
+  TColor color_ = clBtnFace;
+  bool parentColor_ = true;
   int id_ = 0;
   HBRUSH brush_ = nullptr;
   COLORREF brushColor_ = 0;

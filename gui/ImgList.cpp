@@ -99,8 +99,12 @@ int TImageList::AddIcon(const TIcon& icon) {
   return index;
 }
 
-int TImageList::AddMasked(HBITMAP strip, TColor key) {
+int TImageList::AddMasked(const char* resource, TColor key) {
+  HBITMAP strip = static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  // The list keeps a copy of the pictures; the strip goes at once.
   const int index = strip ? ImageList_AddMasked(handle_, strip, ColorToRGB(key)) : -1;
+  if (strip) DeleteObject(strip);
   if (index < 0) throw Exception("イメージリストに画像を追加できません。");
   return index;
 }

@@ -25,10 +25,10 @@ class TImageList : public TComponent {
   // Appends a copy of the icon and returns its number; -1 for an empty icon.
   // Throws when the list refuses a real icon.
   int AddIcon(const TIcon& icon);
-  // Appends a strip of images cut from a bitmap (as many as its width
-  // holds); pixels of the key colour become transparent. Returns the number
-  // of the first new image.
-  int AddMasked(HBITMAP strip, TColor key);
+  // Appends a strip of images cut from a bitmap of the program's resources
+  // (as many as its width holds); pixels of the key colour become
+  // transparent. Returns the number of the first new image.
+  int AddMasked(const char* resource, TColor key);
   // Puts a copy of the icon in place of image index (an empty icon leaves a
   // blank image); throws for an index outside the list.
   void ReplaceIcon(int index, const TIcon& icon);

@@ -51,8 +51,7 @@ HBRUSH TLabel::CtlColor(HDC dc) {
 // --- TEdit ---------------------------------------------------------------------
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
-  Color = clWindow;
-  ParentColor = false;
+  SetColor(clWindow);
 }
 
 void TEdit::CreateParams(TCreateParams& params) {
@@ -70,8 +69,7 @@ void TEdit::CNCommand(WORD code) {
 // --- TComboBox ------------------------------------------------------------------
 
 TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner) {
-  Color = clWindow;
-  ParentColor = false;
+  SetColor(clWindow);
 }
 
 void TComboBox::CreateParams(TCreateParams& params) {
