@@ -3,11 +3,14 @@
 //   calvenorShot splash    the version window and its picture
 //   calvenorShot context   the tree's context menu on its first item
 //   calvenorShot file      the File menu of the menu bar
+//   calvenorShot select N  the tree's Nth entry (counted down the outline)
+//                          with its property panel
 // Waits for the editor's main window on the desktop it runs in, does that,
 // and ends: 0 when it could, 1 otherwise.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Driver.h"
@@ -54,6 +57,15 @@ int main(int argc, char** argv) {
       const RECT r = *tree.ItemRect(tree.Items().front().handle);
       RightClick(tree.Window(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
       WaitPopupMenu(pid);
+      return 0;
+    }
+    if (std::strcmp(what, "select") == 0) {
+      RemoteTree tree(WaitChild(main, "SysTreeView32"));
+      WaitUntil([&] { return !tree.Items().empty(); }, 10s);
+      const auto items = tree.Items();
+      const size_t n = argc > 2 ? size_t(std::atoi(argv[2])) : 0;
+      if (n >= items.size()) return 1;
+      tree.ClickItem(items[n].handle);
       return 0;
     }
     if (std::strcmp(what, "file") == 0) {
