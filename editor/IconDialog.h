@@ -16,9 +16,9 @@ class TIconDialog : public gui::TComponent {
   std::string FileName;  // the file whose icons are offered; after OK, the chosen one
   int32_t IconIndex = 0;
 
-  // True when the user chose an icon; FileName and IconIndex then hold the
-  // choice. False, with both unchanged, on Cancel, when the shell offers no
-  // such dialog, or when FileName is too long for the dialog's path buffer
-  // (259 characters and a terminator).
+  // Shows the shell's dialog, or one of this unit's own where the shell has
+  // none. True when the user chose an icon; FileName and IconIndex then hold
+  // the choice. False, with both unchanged, on Cancel, or when FileName is
+  // too long for the dialog's path buffer (259 characters and a terminator).
   bool Execute();
 };
