@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "Forms.h"
 
@@ -44,16 +45,17 @@ TImage::~TImage() {
   if (bitmap_) DeleteObject(bitmap_);
 }
 
+// The control lets go of the old picture (also for none) before it goes.
 void TImage::SetIcon(HICON icon) {
-  if (icon_) DestroyIcon(icon_);
-  icon_ = icon;
+  HICON old = std::exchange(icon_, icon);
   if (HandleAllocated()) CreateWnd();
+  if (old && old != icon) DestroyIcon(old);
 }
 
 void TImage::SetBitmap(HBITMAP bitmap) {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = bitmap;
+  HBITMAP old = std::exchange(bitmap_, bitmap);
   if (HandleAllocated()) CreateWnd();
+  if (old && old != bitmap) DeleteObject(old);
 }
 
 void TImage::CreateParams(TCreateParams& params) {
@@ -63,8 +65,8 @@ void TImage::CreateParams(TCreateParams& params) {
 }
 
 void TImage::CreateWnd() {
-  if (icon_) SendMessageA(handle_, STM_SETICON, WPARAM(icon_), 0);
   if (bitmap_) SendMessageA(handle_, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(bitmap_));
+  else SendMessageA(handle_, STM_SETICON, WPARAM(icon_), 0);
 }
 
 void TImage::CNCommand(WORD code) {
