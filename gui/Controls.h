@@ -77,7 +77,6 @@ class TWinControl : public TComponent {
   // once set, shown at once on a live control.
   TColor Color() const { return color_; }
   void SetColor(TColor color);
-  bool ParentColor() const { return parentColor_; }
   TColor EffectiveColor() const;
 
   TNotifyEvent OnClick;
