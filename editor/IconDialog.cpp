@@ -77,8 +77,8 @@ TLabel* NewLabel(TForm* form, const char* caption, int top) {
 
 TformPickIcon::TformPickIcon(const std::string& fileName, int index) : TForm(nullptr) {
   SetCaption("アイコンの変更");
-  BorderStyle = bsDialog;
-  BorderIcons = biSystemMenu;
+  SetBorderStyle(bsDialog);
+  SetBorderIcons(biSystemMenu);
   Position = poScreenCenter;
   Font.SetName("MS UI Gothic");
   Font.SetHeight(12);

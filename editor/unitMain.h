@@ -14,6 +14,7 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "TreeView.h"
 #include "unitRecord.h"
 #include "unitSubject.h"
 
@@ -23,7 +24,6 @@ constexpr gui::TColor kGlyphKey = RGB(255, 0, 255);
 class TformMain : public gui::TForm {
  public:
   explicit TformMain(gui::TComponent* AOwner);
-  ~TformMain() override;
 
   gui::TImageList* ilstMainMenu;
   gui::TImageList* ilstLaunch;

@@ -98,7 +98,7 @@ void TformMain::CreatePanel() {
   Label5 = NewLabel(this, panlOptional, "作業フォルダ：", 64);
   editWorkFolder = NewEdit(this, panlOptional, 80, 64, 272, change);
   Label6 = NewLabel(this, panlOptional, "実行時の大きさ：", 92);
-  Label6->WordWrap = true;
+  Label6->SetWordWrap(true);
   Label6->SetBounds(8, 89, 72, 27);
   cmbbWindowState = new TComboBox(this);
   cmbbWindowState->SetBounds(80, 92, 272, 120);
@@ -132,7 +132,7 @@ void TformMain::ResetPanel() {
   cmbbWindowState->SetItemIndex(0);
 }
 
-void TformMain::ShowPreview(int image) { imageIcon->SetIcon(ilstLaunch->GetIcon(image).Release()); }
+void TformMain::ShowPreview(int image) { imageIcon->SetIcon(ilstLaunch->GetIcon(image)); }
 
 void TformMain::SetNodeIcon(TTreeNode* node, const TIcon& icon) {
   // In place, so that every other node keeps its image number; a node that

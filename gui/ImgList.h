@@ -4,13 +4,42 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Classes.h"
 #include "Graphics.h"
 
 namespace gui {
+
+class TImageList;
+
+// How whoever shows a list's images (a tree, a toolbar, a menu) keeps up with
+// the list: it hears when the list's images come under a new handle, and
+// when the list goes (List() is null by then).
+class TChangeLink {
+ public:
+  explicit TChangeLink(std::function<void()> changed) : changed_(std::move(changed)) {}
+  ~TChangeLink() { SetList(nullptr); }
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+
+  TImageList* List() const { return list_; }
+  void SetList(TImageList* list);
+
+ private:
+  friend class TImageList;
+  TImageList* list_ = nullptr;
+  std::function<void()> changed_;
+};
+
+struct ImageListTraits {
+  using Handle = HIMAGELIST;
+  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+using TImageListHandle = base::UniqueHandle<ImageListTraits>;
 
 class TImageList : public TComponent {
  public:
@@ -20,14 +49,17 @@ class TImageList : public TComponent {
   int Width() const { return width_; }
   int Height() const { return height_; }
   int Count() const;
-  HIMAGELIST Handle() const { return handle_; }
+  // The handle changes when ReadData reads a whole new list.
+  HIMAGELIST Handle() const { return handle_.Handle(); }
 
   // Appends a copy of the icon and returns its number; -1 for an empty icon.
   // Throws when the list refuses a real icon.
   int AddIcon(const TIcon& icon);
-  // Appends a strip of images cut from a bitmap of the program's resources
-  // (as many as its width holds); pixels of the key colour become
-  // transparent. Returns the number of the first new image.
+  // Appends a strip of images cut from a bitmap (as many as its width
+  // holds); pixels of the key colour become transparent. Returns the number
+  // of the first new image.
+  int AddMasked(HBITMAP strip, TColor key);
+  // The same for a bitmap of the program's resources.
   int AddMasked(const char* resource, TColor key);
   // Puts a copy of the icon in place of image index (an empty icon leaves a
   // blank image); throws for an index outside the list.
@@ -50,8 +82,11 @@ class TImageList : public TComponent {
   bool ReadData(std::string_view data);
 
  private:
+  friend class TChangeLink;
+  void Changed();
   int width_, height_;
-  HIMAGELIST handle_;
+  TImageListHandle handle_;
+  std::vector<TChangeLink*> links_;
 };
 
 }  // namespace gui

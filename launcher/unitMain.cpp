@@ -97,8 +97,8 @@ TIcon LauncherIcon(int n) {
 
 TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Morvath Ostrevan のバージョン情報");
-  BorderStyle = bsDialog;
-  BorderIcons = 0;
+  SetBorderStyle(bsDialog);
+  SetBorderIcons(0);
   SetColor(clBtnFace);
   Font.SetName("ＭＳ Ｐゴシック");
   Font.SetCharset(SHIFTJIS_CHARSET);
@@ -127,7 +127,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label1->SetParent(Panel1);
   Label1->SetBounds(56, 8, 193, 22);
   Label1->SetCaption("Morvath Ostrevan 1.3");
-  Label1->ParentFont = false;
+  Label1->SetParentFont(false);
   Label1->Font.SetName("Arial");
   Label1->Font.SetCharset(ANSI_CHARSET);
   Label1->Font.SetHeight(19);
@@ -139,7 +139,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label2->SetParent(Panel1);
   Label2->SetBounds(260, 12, 58, 16);
   Label2->SetCaption("Release 4");
-  Label2->ParentFont = false;
+  Label2->SetParentFont(false);
   Label2->Font.SetName("Arial");
   Label2->Font.SetCharset(ANSI_CHARSET);
   Label2->Font.SetHeight(13);
@@ -149,8 +149,8 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Image1->Name = "Image1";
   Image1->SetParent(Panel1);
   Image1->SetBounds(12, 12, 32, 32);
-  Image1->SetIcon(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+  Image1->SetIcon(TIcon(static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
 
   bttnCreateShortCut = new TButton(this);
   bttnCreateShortCut->Name = "bttnCreateShortCut";
@@ -166,7 +166,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
 
   ilstLaunch = new TImageList(this);
   ilstLaunch->Name = "ilstLaunch";
-  pmnuLaunch->Images = ilstLaunch;
+  pmnuLaunch->SetImages(ilstLaunch);
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnPaint = [this](TObject* s) { FormPaint(s); };

@@ -31,18 +31,6 @@ HWND FindEditor() {
   return found;
 }
 
-UINT MenuCommand(HWND main, const std::vector<std::string>& path) {
-  std::vector<MenuItem> items = ReadMenuBar(main);
-  for (size_t i = 0; i < path.size(); ++i) {
-    auto it = std::find_if(items.begin(), items.end(), [&](const MenuItem& m) { return m.text == path[i]; });
-    if (it == items.end()) return 0;
-    if (i + 1 == path.size()) return it->id;
-    std::vector<MenuItem> inner = it->items;
-    items = std::move(inner);
-  }
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -52,20 +40,19 @@ int main(int argc, char** argv) {
     if (!main) return 1;
     const DWORD pid = ProcessOf(main);
     if (std::strcmp(what, "context") == 0) {
-      RemoteTree tree(WaitChild(main, "SysTreeView32"));
-      WaitUntil([&] { return !tree.Items().empty(); }, 10s);
-      const RECT r = *tree.ItemRect(tree.Items().front().handle);
-      RightClick(tree.Window(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      const HWND tree = WaitChild(main, "SysTreeView32");
+      WaitUntil([&] { return TreeItem(tree, TVGN_ROOT) != nullptr; }, 10s);
+      RightClick(tree, TreeItemPoint(tree, TreeItem(tree, TVGN_ROOT)));
       WaitPopupMenu(pid);
       return 0;
     }
     if (std::strcmp(what, "select") == 0) {
-      RemoteTree tree(WaitChild(main, "SysTreeView32"));
-      WaitUntil([&] { return !tree.Items().empty(); }, 10s);
-      const auto items = tree.Items();
-      const size_t n = argc > 2 ? size_t(std::atoi(argv[2])) : 0;
-      if (n >= items.size()) return 1;
-      tree.ClickItem(items[n].handle);
+      const HWND tree = WaitChild(main, "SysTreeView32");
+      WaitUntil([&] { return TreeItem(tree, TVGN_ROOT) != nullptr; }, 10s);
+      HTREEITEM item = TreeItem(tree, TVGN_ROOT);
+      for (int n = argc > 2 ? std::atoi(argv[2]) : 0; n > 0 && item; --n) item = TreeItem(tree, TVGN_NEXTVISIBLE, item);
+      if (!item) return 1;
+      Click(tree, TreeItemPoint(tree, item));
       return 0;
     }
     if (std::strcmp(what, "file") == 0) {
@@ -73,7 +60,7 @@ int main(int argc, char** argv) {
       WaitPopupMenu(pid);
       return 0;
     }
-    PostCommand(main, int(MenuCommand(main, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")})));
+    PostCommand(main, int(MenuBarCommand(main, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")})));
     const HWND about = WaitWindow(pid, "OstrevanWindow", sjis("バージョン情報"));
     if (std::strcmp(what, "splash") == 0) {
       for (HWND c : Descendants(about))
