@@ -41,7 +41,7 @@ TEdit* NewEdit(TComponent* owner, TWinControl* group, int left, int row, int wid
 }
 
 TSpeedButton* NewButton(TComponent* owner, TWinControl* group, int left, int row,
-                        const TImageList* glyphs, int glyph, TNotifyEvent onClick) {
+                        TImageList* glyphs, int glyph, TNotifyEvent onClick) {
   auto* button = new TSpeedButton(owner);
   button->SetBounds(left, row - 1, 23, 22);
   button->SetGlyph(glyphs, glyph);

@@ -1,13 +1,11 @@
 #include "Buttons.h"
 
-#include "ImgList.h"
-
 namespace gui {
 
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TWinControl(AOwner) {}
 
-void TSpeedButton::SetGlyph(const TImageList* images, int index) {
-  images_ = images;
+void TSpeedButton::SetGlyph(TImageList* images, int index) {
+  images_.SetList(images);
   index_ = index;
   Invalidate();
 }
@@ -28,10 +26,11 @@ void TSpeedButton::Paint(HDC dc) {
   GetClientRect(handle_, &r);
   FillRect(dc, &r, CtlColor(dc));
   if (Enabled() && (hot_ || down_)) DrawEdge(dc, &r, down_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-  if (!images_) return;
+  const TImageList* images = images_.List();
+  if (!images) return;
   const int shift = down_ ? 1 : 0;
-  images_->Draw(dc, (r.right - images_->Width()) / 2 + shift, (r.bottom - images_->Height()) / 2 + shift,
-                index_, Enabled());
+  images->Draw(dc, (r.right - images->Width()) / 2 + shift, (r.bottom - images->Height()) / 2 + shift,
+               index_, Enabled());
 }
 
 LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -2,10 +2,9 @@
 #pragma once
 
 #include "Controls.h"
+#include "ImgList.h"
 
 namespace gui {
-
-class TImageList;
 
 // A small button that shows one picture of an image list and no text. It
 // is flat: its edge shows only while the mouse is over it or presses it, and
@@ -14,8 +13,9 @@ class TImageList;
 class TSpeedButton : public TWinControl {
  public:
   explicit TSpeedButton(TComponent* AOwner);
-  // The list is not owned; it must outlive the button.
-  void SetGlyph(const TImageList* images, int index);
+  // Picture `index` of the list; the list is not owned, and the button
+  // shows none once the list goes.
+  void SetGlyph(TImageList* images, int index);
   // What a click does (also when the program calls Click).
   void Click();
 
@@ -25,7 +25,7 @@ class TSpeedButton : public TWinControl {
  private:
   void Paint(HDC dc);
   void SetState(bool hot, bool down);
-  const TImageList* images_ = nullptr;
+  TChangeLink images_{[this] { Invalidate(); }};
   int index_ = -1;
   bool hot_ = false;       // the mouse is over it
   bool pressed_ = false;   // the left button went down on it and is held

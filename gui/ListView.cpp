@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include "ImgList.h"
-
 namespace gui {
 
 TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) { SetColor(clWindow); }
@@ -19,7 +17,7 @@ void TListView::CreateParams(TCreateParams& params) {
 
 void TListView::CreateWnd() {
   ColorChanged();
-  SetImages(images_);
+  ApplyImages();
   for (int i = 0; i < ItemCount(); ++i) InsertItem(i);
   SetItemIndex(itemIndex_);
 }
@@ -29,10 +27,15 @@ void TListView::ColorChanged() {
   Invalidate();
 }
 
-void TListView::SetImages(const TImageList* images) {
-  images_ = images;
+void TListView::SetImages(TImageList* images) {
+  images_.SetList(images);
+  ApplyImages();
+}
+
+void TListView::ApplyImages() {
   if (HandleAllocated())
-    SendMessageA(handle_, LVM_SETIMAGELIST, LVSIL_NORMAL, LPARAM(images ? images->Handle() : nullptr));
+    SendMessageA(handle_, LVM_SETIMAGELIST, LVSIL_NORMAL,
+                 LPARAM(images_.List() ? images_.List()->Handle() : nullptr));
 }
 
 void TListView::InsertItem(int index) {

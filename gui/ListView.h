@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "Controls.h"
+#include "ImgList.h"
 
 namespace gui {
-
-class TImageList;
 
 class TListView : public TWinControl {
  public:
   explicit TListView(TComponent* AOwner);
-  // The pictures the items show by number. Not owned: the list must outlive
-  // the view, which never frees it.
-  void SetImages(const TImageList* images);
+  // The pictures the items show by number; not owned, and let go of when
+  // the list goes.
+  void SetImages(TImageList* images);
   void Clear();
   void AddItem(const std::string& caption, int imageIndex);
   int ItemCount() const { return int(items_.size()); }
@@ -35,12 +34,13 @@ class TListView : public TWinControl {
 
  private:
   void InsertItem(int index);
+  void ApplyImages();
   struct Item {
     std::string caption;
     int image;
   };
   std::vector<Item> items_;
-  const TImageList* images_ = nullptr;
+  TChangeLink images_{[this] { ApplyImages(); }};
   int itemIndex_ = -1;
 };
 
