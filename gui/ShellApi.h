@@ -3,11 +3,13 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "Graphics.h"
+#include "Handle.h"
 
 namespace gui {
 
@@ -27,6 +29,23 @@ UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small);
 // file has but that cannot be read is an empty one. None for a file
 // without icons.
 std::vector<TIcon> ExtractSmallIcons(const std::string& file);
+
+// Makes the window take files dropped from the shell (WM_DROPFILES), or no
+// longer take them.
+void DragAcceptFiles(HWND window, bool accept);
+
+// The shell's record of the files of one drop, let go (DragFinish) by its
+// one owner.
+struct DropTraits {
+  using Handle = HDROP;
+  static void Close(HDROP drop);
+};
+using TDropHandle = base::UniqueHandle<DropTraits>;
+// How many files the drop holds.
+UINT DroppedFileCount(HDROP drop);
+// The path of file `index` of the drop, however long; empty when there is
+// no such file.
+std::string DroppedFileName(HDROP drop, UINT index);
 
 // Loads shell32 and returns one of its exports; null when it is missing.
 FARPROC Shell32Proc(const char* name);
