@@ -1,8 +1,10 @@
 // Calvenor.exe driven as a user would: a hand-written menu file on its
 // command line, an entry deleted through the tree's context menu, Ctrl+S, and
-// what the launcher makes of the saved file; the version and picture windows;
-// broken files. What the tree's commands do is tested in-process.
+// what the launcher makes of the saved file; the desktop shortcut it makes
+// and what that starts; the version and picture windows; broken files. What
+// the commands do in detail is tested in-process.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include "Driver.h"
 #include "E2eTest.h"
@@ -222,6 +224,85 @@ TEST_F(Editing, ThePanelEditsAnEntryThatTheLauncherStartsAsEdited) {
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
 }
 
+// A registry value of the user's, set for one test and put back after it.
+class RegistryValue {
+ public:
+  RegistryValue(const char* key, const char* name, const std::string& value) : key_(key), name_(name) {
+    char old[1024];
+    DWORD size = sizeof old;
+    had_ = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, old, &size) == ERROR_SUCCESS;
+    if (had_) old_ = old;
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(), DWORD(value.size() + 1));
+  }
+  ~RegistryValue() {
+    if (had_) RegSetKeyValueA(HKEY_CURRENT_USER, key_, name_, REG_SZ, old_.c_str(), DWORD(old_.size() + 1));
+    else RegDeleteKeyValueA(HKEY_CURRENT_USER, key_, name_);
+  }
+
+ private:
+  const char* key_;
+  const char* name_;
+  bool had_;
+  std::string old_;
+};
+
+// The target and the arguments of a shortcut file, as the shell reads them.
+std::pair<std::string, std::string> ShortcutTarget(const std::string& path) {
+  std::pair<std::string, std::string> found;
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  WCHAR wide[MAX_PATH];
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  char target[MAX_PATH] = "", arguments[1024] = "";
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(wide, STGM_READ)) && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH)) &&
+      SUCCEEDED(link->GetArguments(arguments, sizeof arguments)))
+    found = {target, arguments};
+  if (file) file->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return found;
+}
+
+TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
+  const std::string desktop = temp_.File("Desktop");
+  ASSERT_TRUE(CreateDirectoryA(desktop.c_str(), nullptr));
+  const RegistryValue shellDesktop("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                   "Desktop", desktop);
+  const RegistryValue position("Software\\MORVATH\\Ostrevan", "EditorPosition", "bottom");
+  const std::string file = WriteMenu("my menu.txt", "Probe\r\n" + utf8(ProbePath()) + " --from-shortcut\r\n");
+  StartEditor(file);
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }, 10s)) << DescribeAllWindows();
+
+  PostCommand(main_, int(MenuBarCommand(main_, {sjis("アイコン(&I)"), sjis("デスクトップ(&D)")})));
+  const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("確認"));
+  EXPECT_EQ(utf8(box.text), "デスクトップにショートカットを作成します。");
+  PressButton(box.dialog, IDOK);
+  const std::string shortcut = desktop + "\\my menu.lnk";
+  ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10s));
+  const auto [target, arguments] = ShortcutTarget(shortcut);
+  EXPECT_EQ(target, Editor().substr(0, Editor().find_last_of('\\') + 1) + "Ostrevan.exe");
+  EXPECT_EQ(arguments, "\"" + file + "\"");
+
+  // What the shell starts from the shortcut: the launcher, on this menu.
+  ProbeLog log(temp_.Path());
+  Process::Options options;
+  options.environment.push_back(log.Variable());
+  Process launcher = Process::Start(Quote(target) + " " + arguments, options);
+  WaitPopupMenu(launcher.Id());
+  PostMenuKeys(launcher.Id(), {VK_DOWN, VK_RETURN});
+  const auto records = log.WaitRecords(1);
+  EXPECT_EQ(records[0].module(), ProbePath());
+  EXPECT_EQ(records[0].argv(), Strings{"--from-shortcut"});
+  EXPECT_EQ(launcher.ExitCodeWithin(10s), 0u);
+
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+}
+
 TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
   StartEditor("");
   const std::string splashCaption = sjis("ちょっと待っててね☆");
@@ -272,21 +353,19 @@ struct BrokenFile {
   const char* name;
   std::string content;  // UTF-8; ignored when missing
   bool missing;
-  const char* message;  // UTF-8; null: the editor ends without one
+  const char* message;  // UTF-8
 };
 
 class BrokenFiles : public Editing, public testing::WithParamInterface<BrokenFile> {};
 
-TEST_P(BrokenFiles, EndTheEditorWithOneMessageOrNone) {
+TEST_P(BrokenFiles, EndTheEditorWithOneMessage) {
   const BrokenFile& c = GetParam();
   const std::string path = c.missing ? temp_.File(std::string(300, 'x') + ".txt") : WriteMenu(c.name, c.content);
   editor_ = Process::Start(Quote(Editor()) + " " + Quote(path));
-  if (c.message) {
-    const MessageBoxView box = WaitMessageBox(editor_.Id());
-    EXPECT_EQ(utf8(box.caption), "警告");
-    EXPECT_EQ(utf8(box.text), c.message);
-    PressButton(box.dialog, IDOK);
-  }
+  const MessageBoxView box = WaitMessageBox(editor_.Id());
+  EXPECT_EQ(utf8(box.caption), "警告");
+  EXPECT_EQ(utf8(box.text), c.message);
+  PressButton(box.dialog, IDOK);
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u) << "one message, then the end: " << DescribeAllWindows();
 }
 
@@ -294,7 +373,6 @@ INSTANTIATE_TEST_SUITE_P(
     Files, BrokenFiles,
     testing::Values(BrokenFile{"malformed", "A\r\na.exe\r\nB<x\r\nb.exe\r\n", false, "メニュー情報ファイルがヘンです～。"},
                     BrokenFile{"odd", "A\r\na.exe\r\nB\r\n", false, "メニューファイルの行数がおかしいです。"},
-                    BrokenFile{"empty", "", false, nullptr},
                     BrokenFile{"missing", "", true, "メニュー情報ファイルがヘンです～。"}),
     [](const testing::TestParamInfo<BrokenFile>& info) { return std::string(info.param.name); });
 

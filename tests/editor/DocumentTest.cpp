@@ -125,14 +125,6 @@ TEST_F(DocumentTest, TheNameTypedIntoTheTreeIsTheNameSaved) {
   EXPECT_EQ(SaveToUtf8("out.txt"), "\r\nx.exe\r\n") << "a cancelled edit changes nothing";
 }
 
-TEST_F(DocumentTest, AnEmptyTreeWritesAnEmptyFileThatEndsTheEditorSilently) {
-  EXPECT_EQ(SaveToUtf8("empty.txt"), "");
-  Load(Path("empty.txt"));
-  EXPECT_TRUE(app->Terminated());
-  EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(Nodes().Count(), 0);
-}
-
 // An odd number of lines, a single line included, is reported once, with
 // nothing read, and ends the editor.
 class OddLineCountTest : public EditorTest, public testing::WithParamInterface<const char*> {};
