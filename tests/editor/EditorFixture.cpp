@@ -1,5 +1,7 @@
 #include "EditorFixture.h"
 
+#include <shellapi.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -12,25 +14,6 @@
 
 using namespace gui;
 
-namespace {
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((folder + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = fd.cFileName, path = folder + name;
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-      } else if (name != "." && name != "..") {
-        RemoveFolder(path + "\\");
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-}  // namespace
 
 void EditorTest::SetUp() {
   // A test that moves the pointer puts it back: later tests of other
@@ -111,7 +94,13 @@ void EditorTest::TearDown() {
   RegDeleteTreeA(HKEY_CURRENT_USER, registryKey_.c_str());
   // Never anything else than the test's folder, even when setting up failed
   // before the folder was made.
-  if (!dir_.empty()) RemoveFolder(dir_);
+  if (dir_.empty()) return;
+  std::string folder = dir_.substr(0, dir_.size() - 1) + '\0';  // a list of one, as the shell takes it
+  SHFILEOPSTRUCTA remove{};
+  remove.wFunc = FO_DELETE;
+  remove.pFrom = folder.c_str();
+  remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationA(&remove);
 }
 
 std::string EditorTest::WriteMenu(const std::string& name, const std::string& utf8Text) {

@@ -86,56 +86,6 @@ TEST_F(TreeViewTest, NodesMadeDuringAnUpdateReachTheControlInOrder) {
   EXPECT_EQ(ControlShape(), "a, b[b1], c[c1#4[c11]], d");
 }
 
-TEST_F(TreeViewTest, MovesTakeTheSubtreeAlongAndRefuseToGoIntoItself) {
-  TTreeNodes* nodes = tree->Items();
-  TTreeNode* a = nodes->Add(nullptr, "a");
-  TTreeNode* b = nodes->Add(nullptr, "b");
-  TTreeNode* b1 = nodes->AddChild(b, "b1");
-  TTreeNode* b11 = nodes->AddChild(b1, "b11");
-  TTreeNode* c = nodes->Add(nullptr, "c");
-  b->Expand(true);
-  tree->SetSelected(b11);
-  int changes = 0;
-  tree->OnChange = [&](TObject*, TTreeNode*) { ++changes; };
-
-  EXPECT_TRUE(b->MoveTo(a, naInsert));
-  EXPECT_EQ(ControlShape(), "b[b1[b11]], a, c");
-  EXPECT_TRUE(b->MoveTo(c, naAddChild));
-  EXPECT_EQ(ControlShape(), "a, c[b[b1[b11]]]");
-  EXPECT_TRUE(a->MoveTo(b11, naAdd));
-  EXPECT_EQ(ControlShape(), "c[b[b1[b11, a]]]");
-  EXPECT_FALSE(b->MoveTo(b11, naAddChild));
-  EXPECT_FALSE(b->MoveTo(b, naInsert));
-  EXPECT_FALSE(c->MoveTo(a, naAdd));
-  EXPECT_EQ(ControlShape(), "c[b[b1[b11, a]]]");
-  EXPECT_EQ(tree->Selected(), b11) << "the selection moved along";
-  EXPECT_EQ(changes, 0) << "and no selection change was reported";
-  EXPECT_TRUE(b1->Expanded());
-  EXPECT_EQ(a->AbsoluteIndex(), 4);
-  EXPECT_EQ(a->Level(), 3);
-}
-
-TEST_F(TreeViewTest, DeletingReportsEachNodeOnceWhileItStillExists) {
-  TTreeNodes* nodes = tree->Items();
-  TTreeNode* a = nodes->Add(nullptr, "a");
-  TTreeNode* b = nodes->Add(nullptr, "b");
-  nodes->AddChild(b, "b1");
-  nodes->AddChild(nodes->AddChild(b, "b2"), "b21");
-  tree->SetSelected(nodes->GetNodeFromIndex(4));
-  std::string seenWhenChanged;
-  tree->OnChange = [&](TObject*, TTreeNode* n) { seenWhenChanged += n ? n->Text() : "-"; };
-  b->Delete();
-  EXPECT_EQ(deleted, "b1 b21 b2 b ") << "children before their parent";
-  EXPECT_EQ(nodes->Count(), 1);
-  EXPECT_EQ(ControlShape(), "a");
-  EXPECT_EQ(tree->Selected(), a) << "the selection moved to what is left";
-  EXPECT_EQ(seenWhenChanged, "a") << "and was reported while every node was still there";
-  deleted.clear();
-  nodes->Clear();
-  EXPECT_EQ(deleted, "a ");
-  EXPECT_EQ(ControlShape(), "");
-}
-
 TEST_F(TreeViewTest, AVeryDeepTreeIsMadeAndFreedWithoutRecursion) {
   TTreeNodes* nodes = tree->Items();
   nodes->BeginUpdate();
