@@ -4,7 +4,6 @@
 
 #include "Dialogs.h"
 #include "ShellApi.h"
-#include "SysUtils.h"
 #include "unitAbout.h"
 
 using namespace gui;
@@ -184,8 +183,6 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   OpenDialog = new TOpenDialog(this);
   OpenDialog->Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing;
   SaveDialog = new TSaveDialog(this);
-  SaveDialog->Filter = "メニュー情報ファイル（*.*）|*.*";
-  SaveDialog->Title = "メニュー情報ファイルを保存";
   IconDialog = new TIconDialog(this);
 }
 

@@ -124,6 +124,8 @@ void TformMain::MainMenu_FSSClick(TObject*) {
 }
 
 void TformMain::MainMenu_FSAClick(TObject*) {
+  SaveDialog->Filter = kMenuFilter;
+  SaveDialog->Title = "メニュー情報ファイルを保存";
   if (!SaveDialog->Execute()) return;
   Subject->FileName = SaveDialog->FileName;
   UpdateShortcutCommands();

@@ -253,7 +253,8 @@ LinkObject NewShellLink() {
 // Paths reach the link's file interface in UTF-16.
 std::wstring Wide(const std::string& text) {
   std::wstring wide(text.size() + 1, L'\0');
-  wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), wide.data(), int(wide.size()))));
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), wide.data(), int(wide.size()));
+  wide.resize(size_t(n > 0 ? n : 0));
   return wide;
 }
 
@@ -286,9 +287,10 @@ TShortcutInfo TSubject::ReadShortcut(const std::string& path) {
   if (FAILED(link->Resolve(Application->Handle(), SLR_ANY_MATCH))) return found;
   char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", folder[MAX_PATH] = "";
   WIN32_FIND_DATAA data{};
-  // The buffers are cut at their ends whatever the shell wrote.
-  if (SUCCEEDED(link->GetPath(target, MAX_PATH, &data, SLGP_SHORTPATH))) found.Target.assign(target, strnlen(target, MAX_PATH));
-  if (SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE))) found.Arguments.assign(arguments, strnlen(arguments, INFOTIPSIZE));
-  if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) found.WorkFolder.assign(folder, strnlen(folder, MAX_PATH));
+  // Each text ends within its buffer, whatever the shell wrote there.
+  const auto text = [](const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); };
+  if (SUCCEEDED(link->GetPath(target, MAX_PATH, &data, SLGP_SHORTPATH))) found.Target = text(target, MAX_PATH);
+  if (SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE))) found.Arguments = text(arguments, INFOTIPSIZE);
+  if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) found.WorkFolder = text(folder, MAX_PATH);
   return found;
 }
