@@ -64,6 +64,9 @@ std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine
 UnclosedMark::UnclosedMark(std::string_view line)
     : std::runtime_error("opening mark without a closing mark: " + std::string(line)) {}
 
+EmbeddedNul::EmbeddedNul(size_t offset)
+    : std::runtime_error("NUL byte at offset " + std::to_string(offset) + " with text after it") {}
+
 bool IsNoIcon(std::string_view iconFileName) { return EqualsIgnoringCase(iconFileName, "none"); }
 
 bool ParseDecimal(std::string_view s, int32_t& out) {
@@ -86,7 +89,12 @@ bool ParseDecimal(std::string_view s, int32_t& out) {
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
+  const size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) {
+    const size_t after = text.find_first_not_of('\0', nul);
+    if (after != std::string_view::npos) throw EmbeddedNul(nul);
+    text = text.substr(0, nul);
+  }
   std::vector<std::string> lines;
   size_t start = 0;
   size_t i = 0;
