@@ -60,6 +60,15 @@ bool SameFile(HANDLE a, const std::string& otherName) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
+// The attributes that can be set on a file; the others (compressed,
+// encrypted, ...) are the file system's to keep.
+DWORD Settable(DWORD attributes) {
+  attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 bool WriteAll(HANDLE file, const void* data, size_t size) {
   DWORD written = 0;
   return WriteFile(file, data, DWORD(size), &written, nullptr) && written == size;
@@ -84,8 +93,10 @@ std::string MenuCachePath(const std::string& menuFileName) {
 }
 
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now) {
-  if (archiveFlagKept) return now.attributes != FILE_ATTRIBUTE_ARCHIVE;
-  return now.attributes != 0xFFFFFFFF && now.size == built.size && now.lastWrite == built.lastWrite;
+  if (now.attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (now.size != built.size || now.lastWrite != built.lastWrite) return false;
+  // Every write sets the flag, whatever other attributes stand beside it.
+  return !(archiveFlagKept && (now.attributes & FILE_ATTRIBUTE_ARCHIVE));
 }
 
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
@@ -132,10 +143,14 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE || SameFile(file.get(), menuFileName)) return false;
 
-  // The menu file is marked first, so the cache can record whether this file
-  // system keeps the mark at all.
+  // The archive flag alone is cleared, first, so that the cache can record
+  // whether this file system keeps it cleared at all; the user's other
+  // attributes (read-only, hidden, ...) stay as they are.
   const DWORD oldAttributes = GetFileAttributesA(menuFileName.c_str());
-  SetFileAttributesA(menuFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  const bool cleared = oldAttributes != INVALID_FILE_ATTRIBUTES &&
+                       (oldAttributes & FILE_ATTRIBUTE_ARCHIVE) &&
+                       SetFileAttributesA(menuFileName.c_str(),
+                                          Settable(oldAttributes & ~FILE_ATTRIBUTE_ARCHIVE));
   const DWORD now = GetFileAttributesA(menuFileName.c_str());
   const bool flagKept = now != INVALID_FILE_ATTRIBUTES && !(now & FILE_ATTRIBUTE_ARCHIVE);
 
@@ -153,8 +168,7 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   if (!ok) {
     // Whatever is left of the cache is unreadable (short or failing its
     // checksum); the menu file keeps saying it was written.
-    if (oldAttributes != INVALID_FILE_ATTRIBUTES)
-      SetFileAttributesA(menuFileName.c_str(), oldAttributes);
+    if (cleared) SetFileAttributesA(menuFileName.c_str(), Settable(oldAttributes));
     return false;
   }
   return true;

@@ -19,22 +19,23 @@ MenuFileStamp StampOf(const std::string& menuFileName);
 std::string MenuCachePath(const std::string& menuFileName);
 
 // Whether a cache made when the menu file looked like `built` still holds for
-// the file as it is `now`. Where the file system keeps the archive flag, the
-// flag alone (0x20 exactly) means the file was written since; an unreadable
-// attribute word does not. Elsewhere a change of size or last-write time does.
+// the file as it is `now`: its size and last-write time are unchanged and,
+// where the file system keeps the archive flag, the flag is not set (every
+// write sets it, whatever other attributes stand beside it). An unreadable
+// file never matches.
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now);
 
-// Fills the list from the cache when the cache exists, is intact, and the
-// menu file has not been written since the cache was made: on file systems
-// that keep the archive flag, exactly that flag alone means written; where
-// the flag is not kept, a change of size or last-write time does. False (and
-// the list untouched) otherwise.
+// Fills the list from the cache when the cache exists, is intact, and is
+// current for the menu file as `stamp` describes it. False (and the list
+// untouched) otherwise.
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
                    gui::TImageList& list);
 
-// Writes the cache, then marks the menu file as built (attributes "normal").
+// Writes the cache, recording `stamp` (taken before the menu file was read,
+// so that a save during the build makes the next start build again), and
+// clears the menu file's archive flag, leaving its other attributes alone.
 // Never writes over the menu file itself (a menu named *.tmp has no cache),
-// and leaves the attributes alone when the cache could not be written, so a
+// and leaves the flag as it was when the cache could not be written, so a
 // stale cache is never taken for a fresh one. False when nothing was written.
 bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
                     const gui::TImageList& list);

@@ -55,15 +55,19 @@ TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
   EXPECT_EQ(restored.Count(), 3);
 
   // Any save of the menu file, by the editor or another program, makes the
-  // next start build again, whether or not this file system keeps the flag.
+  // next start build again, whether or not this file system keeps the flag;
+  // so does a save while the cache was being built from the file as it was.
+  const MenuFileStamp read = StampOf(menu_);
   Sleep(20);
   WriteBytes(menu_, "B\r\nb.exe\r\n");
   TImageList stale(nullptr);
   EXPECT_FALSE(ReadBack(stale));
   EXPECT_EQ(stale.Count(), 0);
+  ASSERT_TRUE(WriteMenuCache(menu_, read, list_));
+  EXPECT_FALSE(ReadBack(stale));
 }
 
-TEST(CacheIsCurrent, TheArchiveFlagAloneMeansWrittenWhereTheFlagIsKept) {
+TEST(CacheIsCurrent, AnyWriteSinceTheBuildMakesItStale) {
   MenuFileStamp built;
   built.size = 10;
   built.lastWrite = 1000;
@@ -74,16 +78,17 @@ TEST(CacheIsCurrent, TheArchiveFlagAloneMeansWrittenWhereTheFlagIsKept) {
     s.lastWrite = time;
     return s;
   };
-  EXPECT_FALSE(CacheIsCurrent(true, built, with(0x20)));
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x80)));
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x21))) << "read-only and archive: the flag is not alone";
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0xFFFFFFFF))) << "an unreadable word is not 0x20";
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x80, 99, 5))) << "only the flag counts there";
-
-  EXPECT_TRUE(CacheIsCurrent(false, built, with(0x20)));
-  EXPECT_FALSE(CacheIsCurrent(false, built, with(0x20, 11)));
-  EXPECT_FALSE(CacheIsCurrent(false, built, with(0x20, 10, 1001)));
-  EXPECT_FALSE(CacheIsCurrent(false, built, with(0xFFFFFFFF)));
+  for (bool flagKept : {true, false}) {
+    EXPECT_TRUE(CacheIsCurrent(flagKept, built, with(0x80)));
+    EXPECT_TRUE(CacheIsCurrent(flagKept, built, with(0x01 | 0x02))) << "read-only and hidden";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0x80, 11))) << "a backup tool cleared the flag";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0x80, 10, 1001))) << "same size, another time";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0xFFFFFFFF))) << "cannot tell";
+  }
+  // Where the flag is kept, a write sets it, whatever stands beside it.
+  for (uint32_t written : {0x20u, 0x21u, 0x22u, 0x820u, 0x2020u})
+    EXPECT_FALSE(CacheIsCurrent(true, built, with(written))) << std::hex << written;
+  EXPECT_TRUE(CacheIsCurrent(false, built, with(0x21))) << "where it is not kept it says nothing";
 }
 
 TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
