@@ -158,7 +158,7 @@ TMenuItem* TMenuItem::FromCommand(UINT command) {
   return it == items.end() ? nullptr : it->second;
 }
 
-void TMenuItem::AppendTo(HMENU menu) const {
+void TMenuItem::AppendTo(HMENU menu, int level) const {
   MENUITEMINFOA mii{};
   mii.cbSize = sizeof mii;
   mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_DATA;
@@ -179,9 +179,22 @@ void TMenuItem::AppendTo(HMENU menu) const {
   if (!items_.empty()) {
     mii.fMask |= MIIM_SUBMENU;
     mii.hSubMenu = CreatePopupMenu();
-    for (const TMenuItem* child : items_) child->AppendTo(mii.hSubMenu);
+    if (!mii.hSubMenu) throw EOSError::LastError("CreatePopupMenu");
+    try {
+      for (const TMenuItem* child : items_) child->AppendTo(mii.hSubMenu, level + 1);
+    } catch (...) {
+      DestroyMenu(mii.hSubMenu);
+      throw;
+    }
   }
-  InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii);
+  // The system refuses submenus nested deeper than it takes, without an
+  // error code; a menu silently missing them would open as an empty box.
+  if (!InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii)) {
+    if (mii.hSubMenu) DestroyMenu(mii.hSubMenu);
+    throw EMenuError("「" + caption_ + "」（" + std::to_string(level) +
+                     " 階層目）をメニューに入れられません。\nサブメニューの階層が深すぎるか、"
+                     "システムの資源が足りません。");
+  }
 }
 
 // --- TMenu -----------------------------------------------------------------------
@@ -229,15 +242,21 @@ void TMenu::AttachTo(HWND window) {
 
 HMENU TMenu::Handle() {
   if (!handle_) {
-    handle_ = CreateMenuHandle();
-    if (!handle_) throw EOSError::LastError("CreateMenu");
+    HMENU menu = CreateMenuHandle();
+    if (!menu) throw EOSError::LastError("CreateMenu");
+    try {
+      for (const TMenuItem* item : items_->items_) item->AppendTo(menu, 1);
+    } catch (...) {
+      DestroyMenu(menu);
+      throw;
+    }
     // Images stand where a check mark would, as in a compact menu.
     MENUINFO info{};
     info.cbSize = sizeof info;
     info.fMask = MIM_STYLE | MIM_APPLYTOSUBMENUS;
     info.dwStyle = MNS_CHECKORBMP;
-    for (const TMenuItem* item : items_->items_) item->AppendTo(handle_);
-    SetMenuInfo(handle_, &info);
+    SetMenuInfo(menu, &info);
+    handle_ = menu;
   }
   return handle_;
 }
@@ -290,8 +309,13 @@ void TPopupMenu::Popup(int x, int y) {
   HWND owner = Application->Handle();
   UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
   if (!Animate) flags |= TPM_NOANIMATION;
-  const UINT command = UINT(TrackPopupMenuEx(Handle(), flags, x, y, owner, nullptr));
+  HMENU menu = Handle();
+  // No command is either no pick or a popup that never showed; only the
+  // latter leaves an error code.
+  SetLastError(ERROR_SUCCESS);
+  const UINT command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
   if (command) PostMessageA(owner, WM_MENU_PICK, command, 0);
+  else if (GetLastError() != ERROR_SUCCESS) throw EOSError::LastError("TrackPopupMenuEx");
 }
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}

@@ -1,6 +1,7 @@
 #include "unitMain.h"
 
 #include <map>
+#include <stdexcept>
 #include <utility>
 
 #include "MenuCache.h"
@@ -17,6 +18,11 @@ namespace {
 
 const char kWarning[] = "警告";
 const char kEditorCaption[] = "メニューエディタ";
+
+// A caption longer than this is shown cut short, so that the popup stays on
+// the screen (and within what the system's menus can draw); the file keeps
+// the whole name.
+constexpr size_t kMaxCaptionBytes = 60;
 
 // Launcher icon numbers as menu files and the editor know them.
 constexpr int kItemIcon = 1;
@@ -63,6 +69,76 @@ class IconPlacer {
   std::map<std::pair<std::string, int>, int> files_;  // slot holding it, -1: the file has none
   std::map<int, int> launcher_;
 };
+
+// An entry one level deeper than the one before it opens that entry; any
+// deeper jump, or a first entry below the top, has no entry to open.
+class LevelJump : public std::runtime_error {
+ public:
+  LevelJump() : std::runtime_error("an entry is more than one level deeper than the one before it") {}
+};
+
+void Warn(const std::string& text) {
+  Application->MessageBox(text, kWarning, MB_ICONSTOP | MB_OK);
+}
+
+std::string ShownCaption(const std::string& name) {
+  if (name.size() <= kMaxCaptionBytes) return name;
+  size_t end = 0;
+  for (;;) {
+    const size_t len = menufile::IsLeadByte(static_cast<unsigned char>(name[end])) ? 2 : 1;
+    if (end + len > kMaxCaptionBytes) break;
+    end += len;
+  }
+  return name.substr(0, end) + "…";
+}
+
+// The system's reason for a failed shell request, from the shell's result.
+std::string ShellFailureText(INT_PTR result) {
+  // The shell's own results (SE_ERR_* of shellapi.h, whose macros would
+  // rename ShellExecute here).
+  enum : INT_PTR {
+    SE_ERR_SHARE = 26,
+    SE_ERR_ASSOCINCOMPLETE = 27,
+    SE_ERR_DDETIMEOUT = 28,
+    SE_ERR_DDEFAIL = 29,
+    SE_ERR_DDEBUSY = 30,
+    SE_ERR_NOASSOC = 31,
+    SE_ERR_DLLNOTFOUND = 32,
+  };
+  DWORD code;
+  switch (result) {
+    case 0:
+      code = ERROR_NOT_ENOUGH_MEMORY;
+      break;
+    case SE_ERR_SHARE:
+      code = ERROR_SHARING_VIOLATION;
+      break;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+      code = ERROR_NO_ASSOCIATION;
+      break;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+      code = ERROR_DDE_FAIL;
+      break;
+    case SE_ERR_DLLNOTFOUND:
+      code = ERROR_DLL_NOT_FOUND;
+      break;
+    default:  // the others are the system's own error codes
+      code = DWORD(result);
+      break;
+  }
+  return menufile::SystemErrorText(code);
+}
+
+// Asks the shell to open what a pick names. A target it cannot start is
+// reported, by name and with the system's reason; the pick itself goes on.
+void Open(const std::string& file, const std::string& parameters, const std::string& folder,
+          int show) {
+  const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show);
+  if (result <= 32) Warn("「" + file + "」を開けません。\n" + ShellFailureText(result));
+}
 
 std::string Quoted(const std::string& text) {
   std::string quoted;
@@ -181,19 +257,26 @@ void TformMain::FormCreate(TObject*) {
     return;
   }
   if (!FileExists(MenuFileName)) {
-    Application->MessageBox("指定されたメニュー情報ファイルが見つかりません～。", kWarning,
-                            MB_ICONSTOP | MB_OK);
+    Warn("指定されたメニュー情報ファイルが見つかりません～。");
     Application->Terminate();
     return;
   }
 
+  // Taken before the file is read: a save during the build then makes the
+  // next start build again.
   const MenuFileStamp stamp = StampOf(MenuFileName);
   const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch);
 
   try {
     if (!BuildLaunchMenu(fromCache)) return;
+  } catch (const Exception& e) {
+    // The component layer's failures are the system refusing the popup, not
+    // a fault of the file.
+    Warn("メニューを表示できません。\n" + e.Message());
+    Application->Terminate();
+    return;
   } catch (const std::exception&) {
-    Application->MessageBox("メニュー情報ファイルがヘンです～。", kWarning, MB_ICONSTOP | MB_OK);
+    Warn("メニュー情報ファイルがヘンです～。");
     Application->Terminate();
     return;
   }
@@ -206,38 +289,43 @@ void TformMain::FormCreate(TObject*) {
 
   if (!fromCache) WriteMenuCache(MenuFileName, stamp, *ilstLaunch);
 
-  pmnuLaunch->Popup(x, y);
-  pmnuLaunch->Animate = false;
-  while (GetKeyState(VK_SHIFT) < 0) pmnuLaunch->Popup(x, y);
+  try {
+    pmnuLaunch->Popup(x, y);
+    pmnuLaunch->Animate = false;
+    while (GetKeyState(VK_SHIFT) < 0) pmnuLaunch->Popup(x, y);
+  } catch (const Exception& e) {
+    Warn("メニューを表示できません。\n" + e.Message());
+  }
 
   SetLeft(-5000);
   Application->Terminate();
 }
 
 bool TformMain::BuildLaunchMenu(bool fromCache) {
-  TStringList lines;
-  lines.LoadFromFile(MenuFileName);
-  if (lines.Count() % 2 != 0) {
-    Application->MessageBox("メニューファイルの行数がおかしいです。", kWarning, MB_ICONSTOP | MB_OK);
+  MenuLines = menufile::LoadLines(MenuFileName);
+  const int count = int(MenuLines.size());
+  if (count % 2 != 0) {
+    Warn("メニューファイルの行数がおかしいです。");
     Application->Terminate();
     return false;
   }
 
   IconPlacer icons(*ilstLaunch);
   // One image per entry, separators included, so that image k is entry k's.
-  if (!fromCache) ilstLaunch->SetCount(lines.Count() / 2);
+  if (!fromCache) ilstLaunch->SetCount(count / 2);
   TMenuItem* parent = pmnuLaunch->Items();
   int previousLevel = 0;
-  for (int k = 0; 2 * k < lines.Count(); ++k) {
-    const std::string& nameLine = lines.Strings(2 * k);
-    const std::string& targetLine = lines.Strings(2 * k + 1);
+  for (int k = 0; 2 * k < count; ++k) {
+    const std::string& nameLine = MenuLines[size_t(2 * k)];
+    const std::string& targetLine = MenuLines[size_t(2 * k + 1)];
+    const auto name = menufile::ExtractItemName(nameLine);
+    if (name.level > previousLevel && (name.level > previousLevel + 1 || parent->Count() == 0))
+      throw LevelJump();
+    const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
 
     auto* item = new TMenuItem(this);
     item->Name = "pmnuLaunch_" + IntToStr(k);
     item->Tag = k;
-
-    const auto name = menufile::ExtractItemName(nameLine);
-    const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
     if (kind == menufile::EntryKind::Separator) {
       item->SetCaption("-");
       if (!fromCache) {
@@ -245,7 +333,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
         item->SetImageIndex(k);
       }
     } else {
-      item->SetCaption(name.name);
+      item->SetCaption(ShownCaption(name.name));
       const std::string iconFile = menufile::ExtractIconFile(nameLine);
       const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
       const bool isItem = kind == menufile::EntryKind::Item;
@@ -264,9 +352,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
       item->SetImageIndex(k);
     }
 
-    // An entry one level deeper opens the entry before it; any deeper jump
-    // has no entry to open and fails here (Items of an empty item throws).
-    for (int d = previousLevel; d < name.level; ++d) parent = parent->Items(parent->Count() - 1);
+    if (name.level > previousLevel) parent = parent->Items(parent->Count() - 1);
     for (int d = name.level; d < previousLevel; ++d) parent = parent->Parent();
     parent->Add(item);
     previousLevel = name.level;
@@ -295,15 +381,15 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     delete separator;
     delete editor;
   }
+  // The system's menu is made now, so that a refusal is reported here.
+  pmnuLaunch->Handle();
   return true;
 }
 
 void TformMain::LaunchItemClick(TObject* Sender) {
-  const int k = static_cast<TMenuItem*>(Sender)->Tag;
-  TStringList lines;
-  lines.LoadFromFile(MenuFileName);
-  const std::string& nameLine = lines.Strings(2 * k);
-  const std::string& targetLine = lines.Strings(2 * k + 1);
+  const size_t k = size_t(static_cast<TMenuItem*>(Sender)->Tag);
+  const std::string& nameLine = MenuLines[2 * k];
+  const std::string& targetLine = MenuLines[2 * k + 1];
 
   const std::string program = menufile::ExtractExeName(targetLine);
   std::string folder = menufile::ExtractWorkFolder(nameLine);
@@ -311,12 +397,12 @@ void TformMain::LaunchItemClick(TObject* Sender) {
   const std::string parameters = menufile::ExtractCmdLine(targetLine);
   // The editor lets users pick a minimised or maximised start; honour it.
   const int show = ShowStateFor(menufile::ExtractWindowState(nameLine));
-  ShellExecute(Application->Handle(), "open", program, parameters, folder, show);
+  Open(program, parameters, folder, show);
 }
 
 void TformMain::EditorItemClick(TObject*) {
   const std::string editor = Quoted(ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe");
-  ShellExecute(Application->Handle(), "open", editor, Quoted(MenuFileName), "", SW_SHOW);
+  Open(editor, Quoted(MenuFileName), "", SW_SHOW);
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -31,12 +32,17 @@ class TformMain : public gui::TForm {
   void EditorItemClick(gui::TObject* Sender);
 
   // Fills pmnuLaunch from the menu file and, unless ilstLaunch was just read
-  // from the cache, ilstLaunch with one icon per entry. False after the line
-  // count warning; throws on a file it cannot make a menu of.
+  // from the cache, ilstLaunch with one icon per entry, and makes the popup
+  // ready to show. False after the line count warning. Throws on a file it
+  // cannot make a menu of, and a gui::Exception when the system refuses the
+  // popup (too many entries, nesting deeper than its menus take).
   bool BuildLaunchMenu(bool fromCache);
 
   // The menu file: program argument 1 as the runtime delivered it.
   std::string MenuFileName;
+  // The lines the popup was made from. A pick takes its entry from here: the
+  // file may have been saved since, and the user picked what the popup showed.
+  std::vector<std::string> MenuLines;
 };
 
 extern TformMain* formMain;
