@@ -9,6 +9,7 @@
 #include "Registry.h"
 #include "ShellApi.h"
 #include "SysUtils.h"
+#include "StartupTrace.h"
 
 using namespace gui;
 
@@ -225,8 +226,6 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Image1->Name = "Image1";
   Image1->SetParent(Panel1);
   Image1->SetBounds(12, 12, 32, 32);
-  Image1->SetIcon(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
 
   bttnCreateShortCut = new TButton(this);
   bttnCreateShortCut->Name = "bttnCreateShortCut";
@@ -251,7 +250,12 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TformMain::FormCreate(TObject*) {
+  StartupStep("form made");
   if (MenuFileName.empty()) {
+    // The picture is loaded only for the version window: the popup, the
+    // usual case, never shows it.
+    Image1->SetIcon(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
     SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
     Show();
     return;
@@ -266,6 +270,7 @@ void TformMain::FormCreate(TObject*) {
   // next start build again.
   const MenuFileStamp stamp = StampOf(MenuFileName);
   const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch);
+  StartupStep(fromCache ? "cache read" : "no current cache");
 
   try {
     if (!BuildLaunchMenu(fromCache)) return;
@@ -283,11 +288,29 @@ void TformMain::FormCreate(TObject*) {
 
   POINT cursor{};
   GetCursorPos(&cursor);
-  SetForegroundWindow(Handle());
+  SetForegroundWindow(Application->Handle());
+  StartupStep("foreground");
   const int x = cursor.x > 50 ? cursor.x - 50 : 0;
   const int y = cursor.y;
 
-  if (!fromCache) WriteMenuCache(MenuFileName, stamp, *ilstLaunch);
+  // In build mode the cache is written once the popup is on the screen: a
+  // timer's tick comes only when the popup's own loop has nothing else to do.
+  // A popup closed before that writes it after.
+  bool cachePending = !fromCache;
+  auto writeCache = [&] {
+    if (!cachePending) return;
+    cachePending = false;
+    WriteMenuCache(MenuFileName, stamp, *ilstLaunch);
+    StartupStep("cache written");
+  };
+  TTimer afterShow(nullptr);
+  if (cachePending) {
+    afterShow.OnTimer = [&](TObject*) {
+      afterShow.SetEnabled(false);
+      writeCache();
+    };
+    afterShow.SetInterval(1);
+  }
 
   try {
     pmnuLaunch->Popup(x, y);
@@ -296,6 +319,7 @@ void TformMain::FormCreate(TObject*) {
   } catch (const Exception& e) {
     Warn("メニューを表示できません。\n" + e.Message());
   }
+  writeCache();
 
   SetLeft(-5000);
   Application->Terminate();
@@ -303,6 +327,7 @@ void TformMain::FormCreate(TObject*) {
 
 bool TformMain::BuildLaunchMenu(bool fromCache) {
   MenuLines = menufile::LoadLines(MenuFileName);
+  StartupStep("menu file read");
   const int count = int(MenuLines.size());
   if (count % 2 != 0) {
     Warn("メニューファイルの行数がおかしいです。");
@@ -334,11 +359,11 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
       }
     } else {
       item->SetCaption(ShownCaption(name.name));
-      const std::string iconFile = menufile::ExtractIconFile(nameLine);
-      const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
       const bool isItem = kind == menufile::EntryKind::Item;
       if (isItem) item->OnClick = [this](TObject* s) { LaunchItemClick(s); };
       if (!fromCache) {
+        const std::string iconFile = menufile::ExtractIconFile(nameLine);
+        const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
         // "none" shows nothing: the blank icon keeps the entry's slot.
         if (menufile::IsNoIcon(iconFile))
           icons.Launcher(k, kBlankIcon);
@@ -357,6 +382,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     parent->Add(item);
     previousLevel = name.level;
   }
+  StartupStep("entries made");
 
   auto* separator = new TMenuItem(this);
   separator->Name = "pmnuLaunch_B";
@@ -366,7 +392,13 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   editor->Name = "pmnuLaunch_L";
   editor->SetCaption(kEditorCaption);
   editor->OnClick = [this](TObject* s) { EditorItemClick(s); };
-  editor->SetImageIndex(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
+  // A cache holds the editor's icon after the entries' (it was built with
+  // it); only a list made now needs it added.
+  const int entries = count / 2;
+  if (fromCache && ilstLaunch->Count() == entries + 1)
+    editor->SetImageIndex(entries);
+  else
+    editor->SetImageIndex(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
 
   const std::string position =
       TRegIniFile("Software\\MORVATH\\Ostrevan").ReadString("", "EditorPosition", "bottom");
@@ -381,8 +413,11 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     delete separator;
     delete editor;
   }
+  StartupStep("editor entry placed");
+
   // The system's menu is made now, so that a refusal is reported here.
   pmnuLaunch->Handle();
+  StartupStep("system menu made");
   return true;
 }
 

@@ -37,13 +37,15 @@ class BuildMenuTest : public ::testing::Test {
     TRegIniFile("Software\\MORVATH\\Ostrevan").WriteString("", "EditorPosition", value);
   }
 
-  // Writes the menu file (UTF-8 text converted to Shift-JIS) and builds.
-  bool Build(const std::string& text, bool fromCache = false) {
+  // Writes the menu file (UTF-8 text converted to Shift-JIS) and builds,
+  // in cache mode from a list of that many (blank) images.
+  bool Build(const std::string& text, bool fromCache = false, int cachedImages = 0) {
     {
       std::ofstream out(path_, std::ios::binary);
       out << sjis(text);
     }
     form_ = std::make_unique<TformMain>(nullptr);
+    form_->ilstLaunch->SetCount(cachedImages);
     form_->MenuFileName = path_;
     return form_->BuildLaunchMenu(fromCache);
   }
@@ -193,13 +195,19 @@ TEST_F(BuildMenuTest, AProgramsOwnIconIsTakenByNumber) {
 }
 
 TEST_F(BuildMenuTest, CacheModeTakesImageKForEntryKAndExtractsNothing) {
-  // Whatever the restored list holds, entry k shows image k.
-  ASSERT_TRUE(Build("A<no such.ico,0>\r\na.exe\r\n\r\n\r\nB\r\n\r\n\tC\r\nc.exe\r\n",
-                    /*fromCache=*/true));
+  // Whatever the restored list holds, entry k shows image k; a list made for
+  // these four entries holds the editor's icon after theirs.
+  const char* menu = "A<no such.ico,0>\r\na.exe\r\n\r\n\r\nB\r\n\r\n\tC\r\nc.exe\r\n";
+  ASSERT_TRUE(Build(menu, /*fromCache=*/true, 4 + 1));
   EXPECT_EQ(Top()->Items(0)->ImageIndex(), 0);
   EXPECT_EQ(Top()->Items(1)->ImageIndex(), -1) << "a separator shows no image";
   EXPECT_EQ(Top()->Items(2)->ImageIndex(), 2);
   EXPECT_EQ(Top()->Items(2)->Items(0)->ImageIndex(), 3);
-  EXPECT_EQ(form_->ilstLaunch->Count(), 1) << "only the editor icon was added";
-  EXPECT_EQ(Top()->Items(4)->ImageIndex(), 0);
+  EXPECT_EQ(Top()->Items(4)->ImageIndex(), 4);
+  EXPECT_EQ(form_->ilstLaunch->Count(), 4 + 1) << "nothing was added";
+
+  ASSERT_TRUE(Build(menu, /*fromCache=*/true, 2));
+  EXPECT_EQ(form_->ilstLaunch->Count(), 3) << "another list: the editor icon is added";
+  EXPECT_EQ(Top()->Items(4)->ImageIndex(), 2);
+  EXPECT_EQ(LauncherIconAt(2), 6);
 }
