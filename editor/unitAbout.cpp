@@ -10,7 +10,7 @@ TformAbout* formAbout = nullptr;
 
 namespace {
 void UseFont(TWinControl* control, const char* name, int height, unsigned style) {
-  control->ParentFont = false;
+  control->SetParentFont(false);
   control->Font.SetName(name);
   control->Font.SetHeight(height);
   control->Font.SetCharset(ANSI_CHARSET);
@@ -20,8 +20,8 @@ void UseFont(TWinControl* control, const char* name, int height, unsigned style)
 
 TformAbout::TformAbout(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("バージョン情報");
-  BorderStyle = bsDialog;
-  BorderIcons = biSystemMenu;
+  SetBorderStyle(bsDialog);
+  SetBorderIcons(biSystemMenu);
   Position = poScreenCenter;
   Color = clBtnFace;
   Font.SetName("MS UI Gothic");
@@ -46,8 +46,8 @@ TformAbout::TformAbout(TComponent* AOwner) : TForm(AOwner) {
 
   Image1 = new TImage(this);
   Image1->SetBounds(12, 12, 32, 32);
-  Image1->SetIcon(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+  Image1->SetIcon(TIcon(static_cast<HICON>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
   Image1->OnClick = [this](TObject* s) { Image1Click(s); };
   Image1->SetParent(this);
 

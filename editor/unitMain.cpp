@@ -29,9 +29,9 @@ TToolButton* NewToolButton(TComponent* owner, TToolBar* bar, TToolButtonStyle st
                            const std::string& caption = {}, int image = -1,
                            TNotifyEvent onClick = {}) {
   auto* button = new TToolButton(owner);
-  button->Style = style;
+  button->SetStyle(style);
   button->Caption = caption;
-  button->ImageIndex = image;
+  button->SetImageIndex(image);
   button->OnClick = std::move(onClick);
   bar->AddButton(button);
   return button;
@@ -66,7 +66,7 @@ const SpecialItem kSpecialItems[] = {
 TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_unique<TSubject>()) {
   SetCaption("Morvath Ostrevan - メニューエディタ");
   Position = poScreenCenter;
-  ShowInTaskbar = true;
+  SetShowInTaskbar(true);
   MinWidth = 512;
   MinHeight = 279;
   Font.SetName("MS UI Gothic");
@@ -75,16 +75,14 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   OnShow = [this](TObject* s) { FormShow(s); };
 
   ilstMainMenu = new TImageList(this);
-  if (auto strip = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "MAINMENUGLYPHS",
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-    ilstMainMenu->AddMasked(strip, RGB(255, 0, 255));
-    DeleteObject(strip);
-  }
+  const TBitmap strip(static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), "MAINMENUGLYPHS", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (!strip.Empty()) ilstMainMenu->AddMasked(strip.Handle(), RGB(255, 0, 255));
   ilstLaunch = new TImageList(this);
 
   // --- main menu
   MainMenu = new TMainMenu(this);
-  MainMenu->Images = ilstMainMenu;
+  MainMenu->SetImages(ilstMainMenu);
   TMenuItem* root = MainMenu->Items();
   MainMenu_F = NewItem(this, root, "ファイル(&F)");
   MainMenu_FN = NewItem(this, MainMenu_F, "新規作成(&N)", {}, 0);
@@ -92,7 +90,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   MainMenu_FO = NewItem(this, MainMenu_F, "開く(&O)", {}, 1);
   MainMenu_FS = NewItem(this, MainMenu_F, "保存(&S)", {}, 2);
   MainMenu_FSS = NewItem(this, MainMenu_FS, "保存(&S)", [this](TObject* s) { MainMenu_FSSClick(s); }, 2);
-  MainMenu_FSS->ShortCut = ShortCut('S', scCtrl);
+  MainMenu_FSS->SetShortCut(ShortCut('S', scCtrl));
   MainMenu_FSA = NewItem(this, MainMenu_FS, "別名で保存(&A)");
   N6 = NewItem(this, MainMenu_F, "-");
   MainMenu_FX = NewItem(this, MainMenu_F, "終了(&X)", [this](TObject* s) { MainMenu_FXClick(s); });
@@ -109,7 +107,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   MainMenu_ID->SetEnabled(false);
   MainMenu_H = NewItem(this, root, "ヘルプ(&H)");
   MainMenu_HA = NewItem(this, MainMenu_H, "バージョン情報(&A)", [this](TObject* s) { MainMenu_HAClick(s); });
-  Menu = MainMenu;
+  SetMenu(MainMenu);
 
   // --- the tree's context menu
   pmnuTreeView = new TPopupMenu(this);
@@ -133,7 +131,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   SetClientSize(632, 233);
 
   ToolBar1 = new TToolBar(this);
-  ToolBar1->Images = ilstMainMenu;
+  ToolBar1->SetImages(ilstMainMenu);
   ToolBar1->SetHeight(24);
   ToolBar1->SetAlign(alTop);
   ToolBar1->SetParent(this);
@@ -152,7 +150,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   ToolBar1->AddControl(cmbbEditorPosition);
 
   StatusBar = new TStatusBar(this);
-  StatusBar->PanelWidths = {50};
+  StatusBar->SetPanelWidths({50});
   StatusBar->SetHeight(19);
   StatusBar->SetAlign(alBottom);
   StatusBar->SetParent(this);
@@ -160,10 +158,10 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   TreeView = new TTreeView(this);
   TreeView->SetWidth(265);
   TreeView->SetAlign(alLeft);
-  TreeView->Indent = 19;
-  TreeView->Images = ilstLaunch;
+  TreeView->SetIndent(19);
+  TreeView->SetImages(ilstLaunch);
   TreeView->PopupMenu = pmnuTreeView;
-  TreeView->DragMode = dmAutomatic;
+  TreeView->SetDragMode(dmAutomatic);
   TreeView->OnChange = [this](TObject* s, TTreeNode* n) { TreeViewChange(s, n); };
   TreeView->OnDeletion = [this](TObject* s, TTreeNode* n) { TreeViewDeletion(s, n); };
   TreeView->OnMouseUp = [this](TObject* s, TMouseButton b, unsigned sh, int x, int y) {
@@ -195,15 +193,6 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   Timer->SetEnabled(false);
   Timer->SetInterval(600);
   Timer->OnTimer = [this](TObject* s) { TimerTimer(s); };
-}
-
-TformMain::~TformMain() {
-  // The records go with their nodes while this window is still whole; no
-  // selection report reaches a half-destroyed form.
-  TreeView->OnChanging = nullptr;
-  TreeView->OnChange = nullptr;
-  TreeView->Items()->Clear();
-  CurrentNode = nullptr;
 }
 
 // --- start-up and file commands -----------------------------------------------------
@@ -239,8 +228,7 @@ TTreeNode* TformMain::AddEntry(const std::string& caption, EntryKind kind, int i
   auto record = std::make_unique<TRecord>();
   record->ItemName = caption;
   record->Kind = kind;
-  TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, record.get());
-  record.release();  // the node holds it now
+  TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, std::move(record));
   const int image = ilstLaunch->AddIcon(LauncherIcon(iconNumber));
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
@@ -263,9 +251,9 @@ void TformMain::pmnuTreeView_PClick(TObject* Sender) {
   const int tag = static_cast<TComponent*>(Sender)->Tag;
   if (tag < 0 || tag > 2) return;
   const SpecialItem& row = kSpecialItems[tag];
-  auto record = std::make_unique<TRecord>();
-  TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), row.caption, record.get());
-  TRecord* r = record.release();
+  TTreeNode* node =
+      TreeView->Items()->InsertObject(TreeView->Selected(), row.caption, std::make_unique<TRecord>());
+  TRecord* r = RecordOf(node);
   const int image = ilstLaunch->AddIcon(ExtractSmallIcon(row.iconFile, row.iconIndex));
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
@@ -288,8 +276,6 @@ void TformMain::TreeViewDeletion(TObject*, TTreeNode* Node) {
   // The tree reports each node of a deleted subtree once, while it still
   // exists; its record goes with it, and nothing may keep pointing at either.
   if (CurrentNode == Node) CurrentNode = nullptr;
-  delete RecordOf(Node);
-  Node->SetData(nullptr);
 }
 
 void TformMain::TreeViewMouseUp(TObject*, TMouseButton Button, unsigned, int X, int Y) {

@@ -11,13 +11,13 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
+#include "TreeView.h"
 #include "unitRecord.h"
 #include "unitSubject.h"
 
 class TformMain : public gui::TForm {
  public:
   explicit TformMain(gui::TComponent* AOwner);
-  ~TformMain() override;
 
   gui::TImageList* ilstMainMenu;
   gui::TImageList* ilstLaunch;

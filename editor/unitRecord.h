@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Classes.h"
-#include "ComCtrls.h"
+#include "TreeView.h"
 #include "MenuFile.h"
 
 // The caption every separator shows.

@@ -4,7 +4,7 @@ using namespace gui;
 
 TformSplash::TformSplash(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("ちょっと待っててね☆");
-  BorderStyle = bsNone;
+  SetBorderStyle(bsNone);
   Position = poScreenCenter;
   Font.SetName("ＭＳ Ｐゴシック");
   Font.SetHeight(12);
@@ -13,8 +13,8 @@ TformSplash::TformSplash(TComponent* AOwner) : TForm(AOwner) {
 
   Image1 = new TImage(this);
   Image1->SetBounds(0, 0, 360, 270);
-  Image1->SetBitmap(static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), "SPLASH", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  Image1->SetBitmap(TBitmap(static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), "SPLASH", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR))));
   Image1->OnClick = [this](TObject* s) { Image1Click(s); };
   Image1->SetParent(this);
 }

@@ -138,7 +138,7 @@ void TSubject::LoadTree(TTreeView& tree) {
   TTreeNodes* nodes = tree.Items();
   UpdateGuard update(nodes);
   IconCache icons;
-  ImageSlots images(tree.Images);
+  ImageSlots images(tree.Images());
   int previousLevel = 0;
   TTreeNode* previous = nullptr;
   for (int k = 0; k + 1 < count; k += 2) {
@@ -173,18 +173,18 @@ void TSubject::LoadTree(TTreeView& tree) {
 
     // Any rise of the level is one step down; a fall climbs as many parents
     // as the levels differ, stopping at the top level.
+    const std::string caption = record->ItemName;
     TTreeNode* node;
     if (name.level > previousLevel) {
-      node = nodes->AddChildObject(previous, record->ItemName, record.get());
+      node = nodes->AddChildObject(previous, caption, std::move(record));
     } else if (name.level == previousLevel) {
-      node = nodes->AddObject(previous, record->ItemName, record.get());
+      node = nodes->AddObject(previous, caption, std::move(record));
     } else {
       TTreeNode* sibling = previous;
       for (int up = previousLevel - name.level; up > 0 && sibling && sibling->Parent(); --up)
         sibling = sibling->Parent();
-      node = nodes->AddObject(sibling, record->ItemName, record.get());
+      node = nodes->AddObject(sibling, caption, std::move(record));
     }
-    record.release();
     node->SetImageIndex(image);
     node->SetSelectedIndex(image);
     previousLevel = name.level;

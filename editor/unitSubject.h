@@ -5,7 +5,7 @@
 #include <string>
 
 #include "Classes.h"
-#include "ComCtrls.h"
+#include "TreeView.h"
 #include "Graphics.h"
 
 // The launcher's program file, the store of the default icons: 1 for an

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "MenuFile.h"
+#include "Text.h"
 
 namespace gui {
 
 EOSError EOSError::LastError(const std::string& context) {
-  const std::string msg = menufile::SystemErrorText(GetLastError());
+  const std::string msg = base::SystemErrorText(GetLastError());
   return EOSError(context.empty() ? msg : context + ": " + msg);
 }
 
@@ -45,16 +45,16 @@ const std::string& TStringList::Strings(int index) const {
 
 void TStringList::LoadFromFile(const std::string& fileName) {
   try {
-    lines_ = menufile::LoadLines(fileName);
-  } catch (const menufile::FileError& e) {
+    lines_ = base::LoadLines(fileName);
+  } catch (const base::FileError& e) {
     throw Exception(e.what());
   }
 }
 
 void TStringList::SaveToFile(const std::string& fileName) const {
   try {
-    menufile::SaveLines(fileName, lines_);
-  } catch (const menufile::FileError& e) {
+    base::SaveLines(fileName, lines_);
+  } catch (const base::FileError& e) {
     throw Exception(e.what());
   }
 }

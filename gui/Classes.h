@@ -62,7 +62,7 @@ class TComponent : public TObject {
   std::vector<TComponent*> components_;
 };
 
-// Lines of text, read and written by the menu file's line rules.
+// Lines of text, read and written whole.
 class TStringList : public TObject {
  public:
   int Count() const { return int(lines_.size()); }

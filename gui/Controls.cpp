@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "Forms.h"
@@ -61,14 +63,15 @@ LRESULT CALLBACK LayerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
   }
 }
 
-TWinControl::TWinControl(TComponent* AOwner) : TComponent(AOwner), id_(NextControlId()) {}
+TWinControl::TWinControl(TComponent* AOwner) : TComponent(AOwner), id_(NextControlId()) {
+  Font.OnChange = [this] { FontChanged(); };
+}
 
 TWinControl::~TWinControl() {
   DestroyHandle();
   SetParent(nullptr);
   // Children that are owned elsewhere outlive this window only as objects.
   for (TWinControl* c : controls_) c->parent_ = nullptr;
-  if (brush_) DeleteObject(brush_);
 }
 
 TWinControl* TWinControl::FromHandle(HWND hwnd) {
@@ -150,6 +153,7 @@ void TWinControl::CreateWnd() {}
 void TWinControl::DestroyHandle() {
   if (!handle_) return;
   for (TWinControl* c : controls_) c->DestroyHandle();
+  DestroyWnd();
   HWND hwnd = handle_;
   RemovePropA(hwnd, kControlProp);
   DestroyWindow(hwnd);
@@ -217,16 +221,41 @@ void TWinControl::SetAlign(TAlign align) {
   if (parent_) parent_->AlignControls();
 }
 
+void TWinControl::ChangeStyle(const std::function<void()>& change) {
+  TCreateParams before;
+  CreateParams(before);
+  change();
+  if (!handle_) return;
+  TCreateParams after;
+  CreateParams(after);
+  // Only the bits that changed: the rest is the window's own business.
+  auto apply = [this](int index, DWORD changed, DWORD wanted) {
+    if (!changed) return false;
+    const LONG_PTR now = GetWindowLongPtrA(handle_, index);
+    SetWindowLongPtrA(handle_, index, (now & ~LONG_PTR(changed)) | LONG_PTR(wanted & changed));
+    return true;
+  };
+  const bool style = apply(GWL_STYLE, before.style ^ after.style, after.style);
+  if (!apply(GWL_EXSTYLE, before.exStyle ^ after.exStyle, after.exStyle) && !style) return;
+  SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Invalidate();
+}
+
 const TFont& TWinControl::EffectiveFont() const {
-  return (ParentFont && parent_) ? parent_->EffectiveFont() : Font;
+  return (parentFont_ && parent_) ? parent_->EffectiveFont() : Font;
+}
+
+void TWinControl::SetParentFont(bool parentFont) {
+  parentFont_ = parentFont;
+  FontChanged();
 }
 
 void TWinControl::FontChanged() {
-  if (handle_) {
-    SendMessageA(handle_, WM_SETFONT, WPARAM(EffectiveFont().Handle()), TRUE);
-    for (TWinControl* c : controls_)
-      if (c->ParentFont) c->FontChanged();
-  }
+  if (!handle_) return;
+  SendMessageA(handle_, WM_SETFONT, WPARAM(EffectiveFont().Handle()), TRUE);
+  for (TWinControl* c : controls_)
+    if (c->parentFont_) c->FontChanged();
 }
 
 TColor TWinControl::EffectiveColor() const {
@@ -243,14 +272,13 @@ void TWinControl::Repaint() {
 
 HBRUSH TWinControl::CtlColor(HDC dc) {
   const COLORREF color = ColorToRGB(EffectiveColor());
-  if (!brush_ || brushColor_ != color) {
-    if (brush_) DeleteObject(brush_);
-    brush_ = CreateSolidBrush(color);
+  if (brush_.Empty() || brushColor_ != color) {
+    brush_.SetHandle(CreateSolidBrush(color));
     brushColor_ = color;
   }
   SetBkColor(dc, color);
   SetTextColor(dc, ColorToRGB(EffectiveFont().Color()));
-  return brush_;
+  return brush_.Handle();
 }
 
 void TWinControl::AlignControls() {
@@ -357,6 +385,44 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return DefWindowProcA(handle_, msg, wParam, lParam);
+}
+
+// --- TSubclassedControl ---------------------------------------------------------
+
+TSubclassedControl::~TSubclassedControl() {
+  // The subclass calls back into this object: the window must go while the
+  // object is still whole.
+  DestroyHandle();
+}
+
+void TSubclassedControl::CreateWnd() {
+  SetWindowSubclass(handle_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK TSubclassedControl::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<TSubclassedControl*>(data);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, Proc, 1);
+    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+  }
+  if (self->handle_ != hwnd) return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+  try {
+    return self->SubclassProc(msg, wParam, lParam);
+  } catch (...) {
+    Application->HandleException();
+    return 0;
+  }
+}
+
+LRESULT TSubclassedControl::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = 0;
+  if (ReflectMessage(msg, wParam, lParam, result)) return result;
+  return DefSubclassProc(msg, wParam, lParam);
+}
+
+LRESULT TSubclassedControl::DefSubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return ::DefSubclassProc(handle_, msg, wParam, lParam);
 }
 
 }  // namespace gui

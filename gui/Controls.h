@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -69,10 +70,12 @@ class TWinControl : public TComponent {
   void SetAlign(TAlign align);
   unsigned Anchors = kDefaultAnchors;
 
+  // A change of the font, or of whether the parent's is used, shows at once.
   TFont Font;
-  bool ParentFont = true;
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool parentFont);
   const TFont& EffectiveFont() const;
-  void FontChanged();  // applies Font after it was changed on a live window
+  // Colours are read whenever the control paints.
   TColor Color = clBtnFace;
   bool ParentColor = true;
   TColor EffectiveColor() const;
@@ -86,6 +89,11 @@ class TWinControl : public TComponent {
   virtual void CreateParams(TCreateParams& params);
   // After the window exists: fonts, images and state that need a handle.
   virtual void CreateWnd();
+  // Before the window goes: gives back what the window holds but does not own.
+  virtual void DestroyWnd() {}
+  // Runs the change of a field that CreateParams reads, then gives a live
+  // window the style bits that changed with it.
+  void ChangeStyle(const std::function<void()>& change);
   // Messages of the layer's own window class; the default is DefWindowProc.
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   // Reports of a standard control, handed back from its parent.
@@ -107,6 +115,7 @@ class TWinControl : public TComponent {
   friend LRESULT CALLBACK LayerWindowProc(HWND, UINT, WPARAM, LPARAM);
   void CreateHandle();
   void CreateChildHandles();
+  void FontChanged();
   void UpdateBounds();
   void ParentResized(int dx, int dy);
 
@@ -117,10 +126,29 @@ class TWinControl : public TComponent {
   std::string caption_;
   bool visible_ = true;
   bool enabled_ = true;
+  bool parentFont_ = true;
   TAlign align_ = alNone;
   int id_ = 0;
-  HBRUSH brush_ = nullptr;
+  TBrushHandle brush_;
   COLORREF brushColor_ = 0;
+};
+
+// Standard controls whose own messages the layer needs to see (mouse, drops,
+// reports of controls placed on them) get a window subclass; the subclass
+// hands the messages to SubclassProc, which defaults to the control's own
+// window procedure.
+class TSubclassedControl : public TWinControl {
+ public:
+  explicit TSubclassedControl(TComponent* AOwner) : TWinControl(AOwner) {}
+  ~TSubclassedControl() override;
+
+ protected:
+  void CreateWnd() override;
+  virtual LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT DefSubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 };
 
 // The class name of the layer's own windows, for tools that look for them.

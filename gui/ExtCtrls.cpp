@@ -38,22 +38,19 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 TImage::TImage(TComponent* AOwner) : TWinControl(AOwner) {}
 
-TImage::~TImage() {
-  DestroyHandle();
-  if (icon_) DestroyIcon(icon_);
-  if (bitmap_) DeleteObject(bitmap_);
+TImage::~TImage() { DestroyHandle(); }
+
+// The old picture goes once the window shows the new one.
+void TImage::SetIcon(TIcon icon) {
+  const TBitmap oldBitmap = std::move(bitmap_);
+  ChangeStyle([&] { std::swap(icon_, icon); });
+  ShowPicture(oldBitmap.Handle());
 }
 
-void TImage::SetIcon(HICON icon) {
-  if (icon_) DestroyIcon(icon_);
-  icon_ = icon;
-  if (HandleAllocated()) CreateWnd();
-}
-
-void TImage::SetBitmap(HBITMAP bitmap) {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = bitmap;
-  if (HandleAllocated()) CreateWnd();
+void TImage::SetBitmap(TBitmap bitmap) {
+  const TIcon oldIcon = std::move(icon_);
+  ChangeStyle([&] { std::swap(bitmap_, bitmap); });
+  ShowPicture(bitmap.Handle());
 }
 
 void TImage::CreateParams(TCreateParams& params) {
@@ -62,9 +59,24 @@ void TImage::CreateParams(TCreateParams& params) {
   params.style |= SS_NOTIFY | (bitmap_ ? SS_BITMAP : SS_ICON) | SS_REALSIZECONTROL;
 }
 
-void TImage::CreateWnd() {
-  if (icon_) SendMessageA(handle_, STM_SETICON, WPARAM(icon_), 0);
-  if (bitmap_) SendMessageA(handle_, STM_SETIMAGE, IMAGE_BITMAP, LPARAM(bitmap_));
+void TImage::CreateWnd() { ShowPicture(nullptr); }
+
+void TImage::DestroyWnd() { ForgetCopy(SendMessageA(handle_, STM_SETIMAGE, IMAGE_BITMAP, 0), nullptr); }
+
+void TImage::ShowPicture(HBITMAP oldBitmap) {
+  if (!HandleAllocated()) return;
+  const bool isBitmap = !bitmap_.Empty();
+  ForgetCopy(SendMessageA(handle_, STM_SETIMAGE, isBitmap ? IMAGE_BITMAP : IMAGE_ICON,
+                          isBitmap ? LPARAM(bitmap_.Handle()) : LPARAM(icon_.Handle())),
+             oldBitmap);
+}
+
+void TImage::ForgetCopy(LRESULT shown, HBITMAP oldBitmap) {
+  // A control that copies the bitmaps it is given hands its copy back, and
+  // nobody else frees that one.
+  const auto bitmap = reinterpret_cast<HBITMAP>(shown);
+  if (bitmap && bitmap != oldBitmap && bitmap != bitmap_.Handle() && GetObjectType(bitmap) == OBJ_BITMAP)
+    DeleteObject(bitmap);
 }
 
 void TImage::CNCommand(WORD code) {

@@ -18,24 +18,27 @@ class TPanel : public TWinControl {
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
-// An icon or a bitmap in a frame of its own size. A click on it is reported
-// through OnClick.
+// An icon or a bitmap in a frame of its own size. It owns the picture it
+// shows; a new one takes the place of the old at once. A click on it is
+// reported through OnClick.
 class TImage : public TWinControl {
  public:
   explicit TImage(TComponent* AOwner);
   ~TImage() override;
-  // Takes ownership of the picture.
-  void SetIcon(HICON icon);
-  void SetBitmap(HBITMAP bitmap);
+  void SetIcon(TIcon icon);
+  void SetBitmap(TBitmap bitmap);
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void CNCommand(WORD code) override;
 
  private:
-  HICON icon_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
+  void ShowPicture(HBITMAP oldBitmap);
+  void ForgetCopy(LRESULT shown, HBITMAP oldBitmap);
+  TIcon icon_;
+  TBitmap bitmap_;
 };
 
 // A bar between two aligned controls that the user drags to share the room

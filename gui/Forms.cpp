@@ -28,12 +28,40 @@ TForm* FormOf(HWND hwnd) {
 
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   SetVisible(false);
-  ParentFont = false;
+  SetParentFont(false);
   ParentColor = false;
 }
 
 TForm::~TForm() {
   DestroyHandle();
+  SetMenu(nullptr);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  if (menu_) {
+    if (HandleAllocated()) ::SetMenu(handle_, nullptr);
+    menu_->form_ = nullptr;
+  }
+  if (menu && menu->form_) menu->form_->SetMenu(nullptr);
+  menu_ = menu;
+  if (menu_) {
+    menu_->form_ = this;
+    if (HandleAllocated()) ::SetMenu(handle_, menu_->Handle());
+  }
+  if (HandleAllocated()) DrawMenuBar(handle_);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+  ChangeStyle([&] { borderStyle_ = style; });
+}
+
+void TForm::SetBorderIcons(unsigned icons) {
+  ChangeStyle([&] { borderIcons_ = icons; });
+}
+
+void TForm::SetShowInTaskbar(bool show) {
+  ChangeStyle([&] { showInTaskbar_ = show; });
 }
 
 void TForm::DoCreate() {
@@ -43,7 +71,7 @@ void TForm::DoCreate() {
 void TForm::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.exStyle |= WS_EX_CONTROLPARENT;
-  switch (BorderStyle) {
+  switch (borderStyle_) {
     case bsNone:
       params.style |= WS_POPUP;
       break;
@@ -58,14 +86,14 @@ void TForm::CreateParams(TCreateParams& params) {
       params.style |= WS_CAPTION | WS_THICKFRAME;
       break;
   }
-  if (BorderStyle != bsNone) {
-    if (BorderIcons & biSystemMenu) params.style |= WS_SYSMENU;
-    if (BorderStyle != bsDialog) {
-      if (BorderIcons & biMinimize) params.style |= WS_MINIMIZEBOX;
-      if (BorderIcons & biMaximize) params.style |= WS_MAXIMIZEBOX;
+  if (borderStyle_ != bsNone) {
+    if (borderIcons_ & biSystemMenu) params.style |= WS_SYSMENU;
+    if (borderStyle_ != bsDialog) {
+      if (borderIcons_ & biMinimize) params.style |= WS_MINIMIZEBOX;
+      if (borderIcons_ & biMaximize) params.style |= WS_MAXIMIZEBOX;
     }
   }
-  if (ShowInTaskbar) params.exStyle |= WS_EX_APPWINDOW;
+  if (showInTaskbar_) params.exStyle |= WS_EX_APPWINDOW;
 }
 
 void TForm::SetClientSize(int width, int height) {
@@ -74,7 +102,7 @@ void TForm::SetClientSize(int width, int height) {
   TCreateParams params;
   CreateParams(params);
   RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, params.style, Menu != nullptr, params.exStyle);
+  AdjustWindowRectEx(&r, params.style, menu_ != nullptr, params.exStyle);
   SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
 
@@ -82,7 +110,12 @@ int TForm::ClientWidth() { return HandleAllocated() ? TWinControl::ClientWidth()
 int TForm::ClientHeight() { return HandleAllocated() ? TWinControl::ClientHeight() : clientHeight_; }
 
 void TForm::CreateWnd() {
-  if (Menu) Menu->AttachTo(handle_);
+  if (menu_) ::SetMenu(handle_, menu_->Handle());
+}
+
+void TForm::DestroyWnd() {
+  // A window destroys the menu bar it shows; this one belongs to its menu.
+  if (menu_) ::SetMenu(handle_, nullptr);
 }
 
 void TForm::Centre() {
@@ -240,8 +273,8 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (msg.message == WM_QUIT) return false;
   if (TForm* form = FormOf(msg.hwnd)) {
     HWND root = form->Handle();
-    if (form->Menu && form->Menu->Accelerators() &&
-        TranslateAcceleratorA(root, form->Menu->Accelerators(), &msg))
+    if (form->Menu() && form->Menu()->Accelerators() &&
+        TranslateAcceleratorA(root, form->Menu()->Accelerators(), &msg))
       return true;
     if (IsDialogMessageA(root, &msg)) return true;
   }

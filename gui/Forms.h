@@ -26,12 +26,18 @@ class TForm : public TWinControl {
   explicit TForm(TComponent* AOwner);
   ~TForm() override;
 
-  TFormBorderStyle BorderStyle = bsSizeable;
-  unsigned BorderIcons = biSystemMenu | biMinimize | biMaximize;
-  TPosition Position = poDesigned;
+  // The frame, its buttons and the taskbar button change a live window too.
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle style);
+  unsigned BorderIcons() const { return borderIcons_; }
+  void SetBorderIcons(unsigned icons);
   // A taskbar button of its own; otherwise the form belongs to the hidden
   // application window, like every window that is not the main one.
-  bool ShowInTaskbar = false;
+  bool ShowInTaskbar() const { return showInTaskbar_; }
+  void SetShowInTaskbar(bool show);
+  // Where the form appears when it is first shown.
+  TPosition Position = poDesigned;
+  // The smallest size the user can drag the frame to.
   int MinWidth = 0, MinHeight = 0;
 
   // The window size that gives this client area for the form's frame.
@@ -39,7 +45,10 @@ class TForm : public TWinControl {
   int ClientWidth() override;
   int ClientHeight() override;
 
-  TMainMenu* Menu = nullptr;
+  // The menu bar. The menu keeps owning its handle while the window shows
+  // it; a window destroyed or made again leaves it whole.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
 
   TNotifyEvent OnCreate;  // once, right after construction (TApplication::CreateForm)
   TNotifyEvent OnShow;
@@ -61,10 +70,15 @@ class TForm : public TWinControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void Centre();
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+  bool showInTaskbar_ = false;
+  TMainMenu* menu_ = nullptr;
   bool shownOnce_ = false;
   bool modal_ = false;
   int clientWidth_ = 0, clientHeight_ = 0;

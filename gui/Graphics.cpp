@@ -8,8 +8,6 @@ COLORREF ColorToRGB(TColor color) {
   return (color & 0x80000000) ? GetSysColor(int(color & 0xFF)) : COLORREF(color);
 }
 
-TFont::~TFont() { Changed(); }
-
 void TFont::Assign(const TFont& other) {
   name_ = other.name_;
   height_ = other.height_;
@@ -20,12 +18,13 @@ void TFont::Assign(const TFont& other) {
 }
 
 void TFont::Changed() {
-  if (handle_) DeleteObject(handle_);
-  handle_ = nullptr;
+  // Whoever shows the old font takes the new one before the old one goes.
+  const TFontHandle old = std::move(handle_);
+  if (OnChange) OnChange();
 }
 
 HFONT TFont::Handle() const {
-  if (!handle_) {
+  if (handle_.Empty()) {
     LOGFONTA lf{};
     lf.lfHeight = -height_;
     lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
@@ -33,9 +32,9 @@ HFONT TFont::Handle() const {
     lf.lfCharSet = charset_;
     lf.lfQuality = DEFAULT_QUALITY;
     strncpy(lf.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
-    handle_ = CreateFontIndirectA(&lf);
+    handle_.SetHandle(CreateFontIndirectA(&lf));
   }
-  return handle_;
+  return handle_.Handle();
 }
 
 }  // namespace gui

@@ -3,11 +3,22 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "Classes.h"
+#include "Handle.h"
 
 namespace gui {
+
+// What owns a GDI object (font, brush, bitmap): DeleteObject closes it.
+template <class H>
+struct GdiObjectTraits {
+  using Handle = H;
+  static void Close(H h) { DeleteObject(h); }
+};
+using TFontHandle = base::UniqueHandle<GdiObjectTraits<HFONT>>;
+using TBrushHandle = base::UniqueHandle<GdiObjectTraits<HBRUSH>>;
 
 // A colour is an RGB value or, with the high bit set, a system colour index.
 using TColor = uint32_t;
@@ -21,28 +32,33 @@ COLORREF ColorToRGB(TColor color);
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2 };
 
 // A font description; the GDI font is made on first use and kept until the
-// description changes.
+// description changes. A change reaches OnChange before the old font goes,
+// so the window that shows this font can take the new one first.
 class TFont {
  public:
   TFont() = default;
+  // A copy takes the description, never the handler.
   TFont(const TFont& other) { Assign(other); }
   TFont& operator=(const TFont& other) {
     Assign(other);
     return *this;
   }
-  ~TFont();
 
   void SetName(const std::string& name) { name_ = name; Changed(); }
   void SetHeight(int pixels) { height_ = pixels; Changed(); }
   void SetCharset(BYTE charset) { charset_ = charset; Changed(); }
   void SetStyle(unsigned style) { style_ = style; Changed(); }
-  void SetColor(TColor color) { color_ = color; }
+  void SetColor(TColor color) {
+    color_ = color;
+    if (OnChange) OnChange();
+  }
   const std::string& Name() const { return name_; }
   int Height() const { return height_; }
   unsigned Style() const { return style_; }
   TColor Color() const { return color_; }
 
   HFONT Handle() const;
+  std::function<void()> OnChange;
 
  private:
   void Assign(const TFont& other);
@@ -53,37 +69,23 @@ class TFont {
   BYTE charset_ = SHIFTJIS_CHARSET;
   unsigned style_ = 0;
   TColor color_ = clWindowText;
-  mutable HFONT handle_ = nullptr;
+  mutable TFontHandle handle_;
 };
 
-// An icon handle with one owner.
-class TIcon {
+struct IconTraits {
+  using Handle = HICON;
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+// An icon with one owner.
+class TIcon : public base::UniqueHandle<IconTraits> {
  public:
-  TIcon() = default;
-  explicit TIcon(HICON handle) : handle_(handle) {}
-  TIcon(TIcon&& other) noexcept : handle_(other.Release()) {}
-  TIcon& operator=(TIcon&& other) noexcept {
-    SetHandle(other.Release());
-    return *this;
-  }
-  TIcon(const TIcon&) = delete;
-  TIcon& operator=(const TIcon&) = delete;
-  ~TIcon() { SetHandle(nullptr); }
+  using UniqueHandle::UniqueHandle;
+};
 
-  HICON Handle() const { return handle_; }
-  void SetHandle(HICON handle) {
-    if (handle_ && handle_ != handle) DestroyIcon(handle_);
-    handle_ = handle;
-  }
-  HICON Release() {
-    HICON h = handle_;
-    handle_ = nullptr;
-    return h;
-  }
-  bool Empty() const { return handle_ == nullptr; }
-
- private:
-  HICON handle_ = nullptr;
+// A bitmap with one owner.
+class TBitmap : public base::UniqueHandle<GdiObjectTraits<HBITMAP>> {
+ public:
+  using UniqueHandle::UniqueHandle;
 };
 
 }  // namespace gui

@@ -82,31 +82,54 @@ class MemoryStream final : public IStream {
 
 }  // namespace
 
+void TChangeLink::SetList(TImageList* list) {
+  if (list_ == list) return;
+  if (list_) {
+    auto& links = list_->links_;
+    links.erase(std::remove(links.begin(), links.end(), this), links.end());
+  }
+  list_ = list;
+  if (list_) list_->links_.push_back(this);
+}
+
 TImageList::TImageList(TComponent* AOwner, int width, int height)
     : TComponent(AOwner), width_(width), height_(height),
       handle_(ImageList_Create(width, height, kListFlags, 4, 16)) {
-  if (!handle_) throw EOSError::LastError("ImageList_Create");
+  if (handle_.Empty()) throw EOSError::LastError("ImageList_Create");
 }
 
-TImageList::~TImageList() { ImageList_Destroy(handle_); }
+TImageList::~TImageList() {
+  // Whoever shows the images lets go of them while they still exist.
+  while (!links_.empty()) {
+    TChangeLink* link = links_.back();
+    links_.pop_back();
+    link->list_ = nullptr;
+    if (link->changed_) link->changed_();
+  }
+}
 
-int TImageList::Count() const { return ImageList_GetImageCount(handle_); }
+void TImageList::Changed() {
+  for (TChangeLink* link : std::vector<TChangeLink*>(links_))
+    if (link->changed_) link->changed_();
+}
+
+int TImageList::Count() const { return ImageList_GetImageCount(Handle()); }
 
 int TImageList::AddIcon(const TIcon& icon) {
   if (icon.Empty()) return -1;
-  const int index = ImageList_AddIcon(handle_, icon.Handle());
+  const int index = ImageList_AddIcon(Handle(), icon.Handle());
   if (index < 0) throw Exception("イメージリストにアイコンを追加できません。");
   return index;
 }
 
 int TImageList::AddMasked(HBITMAP strip, TColor key) {
-  const int index = strip ? ImageList_AddMasked(handle_, strip, ColorToRGB(key)) : -1;
+  const int index = strip ? ImageList_AddMasked(Handle(), strip, ColorToRGB(key)) : -1;
   if (index < 0) throw Exception("イメージリストに画像を追加できません。");
   return index;
 }
 
 void TImageList::SetCount(int count) {
-  if (count < 0 || !ImageList_SetImageCount(handle_, UINT(count)))
+  if (count < 0 || !ImageList_SetImageCount(Handle(), UINT(count)))
     throw Exception("イメージリストの大きさを変えられません。");
 }
 
@@ -115,7 +138,7 @@ void TImageList::CopyImage(int destination, int source) {
   if (destination < 0 || destination >= count || source < 0 || source >= count)
     throw EListError("イメージのインデックスが範囲を超えています。");
   // ILCF_MOVE leaves the source as it is: the image then stands twice.
-  if (!ImageList_Copy(handle_, destination, handle_, source, ILCF_MOVE))
+  if (!ImageList_Copy(Handle(), destination, Handle(), source, ILCF_MOVE))
     throw Exception("イメージをコピーできません。");
 }
 
@@ -132,27 +155,27 @@ void TImageList::ReplaceIcon(int index, const TIcon& icon) {
     PatBlt(dc, 0, 0, width_, height_, WHITENESS);
     SelectObject(dc, old);
     DeleteDC(dc);
-    ImageList_Replace(handle_, index, image, mask);
+    ImageList_Replace(Handle(), index, image, mask);
     DeleteObject(image);
     DeleteObject(mask);
     return;
   }
-  if (ImageList_ReplaceIcon(handle_, index, icon.Handle()) < 0)
+  if (ImageList_ReplaceIcon(Handle(), index, icon.Handle()) < 0)
     throw Exception("イメージリストにアイコンを追加できません。");
 }
 
 TIcon TImageList::GetIcon(int index) const {
   if (index < 0 || index >= Count()) return TIcon();
-  return TIcon(ImageList_GetIcon(handle_, index, ILD_TRANSPARENT));
+  return TIcon(ImageList_GetIcon(Handle(), index, ILD_TRANSPARENT));
 }
 
-void TImageList::Clear() { ImageList_RemoveAll(handle_); }
+void TImageList::Clear() { ImageList_RemoveAll(Handle()); }
 
 void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
   if (index < 0 || index >= Count()) return;
   IMAGELISTDRAWPARAMS p{};
   p.cbSize = sizeof p;
-  p.himl = handle_;
+  p.himl = Handle();
   p.i = index;
   p.hdcDst = dc;
   p.x = x;
@@ -166,7 +189,7 @@ void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
 
 std::string TImageList::WriteData() const {
   MemoryStream stream;
-  if (!ImageList_Write(handle_, &stream)) throw Exception("イメージリストを書き出せません。");
+  if (!ImageList_Write(Handle(), &stream)) throw Exception("イメージリストを書き出せません。");
   return stream.Data();
 }
 
@@ -179,8 +202,9 @@ bool TImageList::ReadData(std::string_view data) {
     ImageList_Destroy(read);
     return false;
   }
-  ImageList_Destroy(handle_);
-  handle_ = read;
+  // The new list is shown everywhere before the old one goes.
+  TImageListHandle old = std::exchange(handle_, TImageListHandle(read));
+  Changed();
   return true;
 }
 

@@ -4,13 +4,42 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Classes.h"
 #include "Graphics.h"
 
 namespace gui {
+
+class TImageList;
+
+// How whoever shows a list's images (a tree, a toolbar, a menu) keeps up with
+// the list: it hears when the list's images come under a new handle, and
+// when the list goes (List() is null by then).
+class TChangeLink {
+ public:
+  explicit TChangeLink(std::function<void()> changed) : changed_(std::move(changed)) {}
+  ~TChangeLink() { SetList(nullptr); }
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+
+  TImageList* List() const { return list_; }
+  void SetList(TImageList* list);
+
+ private:
+  friend class TImageList;
+  TImageList* list_ = nullptr;
+  std::function<void()> changed_;
+};
+
+struct ImageListTraits {
+  using Handle = HIMAGELIST;
+  static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+using TImageListHandle = base::UniqueHandle<ImageListTraits>;
 
 class TImageList : public TComponent {
  public:
@@ -20,7 +49,8 @@ class TImageList : public TComponent {
   int Width() const { return width_; }
   int Height() const { return height_; }
   int Count() const;
-  HIMAGELIST Handle() const { return handle_; }
+  // The handle changes when ReadData reads a whole new list.
+  HIMAGELIST Handle() const { return handle_.Handle(); }
 
   // Appends a copy of the icon and returns its number; -1 for an empty icon.
   // Throws when the list refuses a real icon.
@@ -50,8 +80,11 @@ class TImageList : public TComponent {
   bool ReadData(std::string_view data);
 
  private:
+  friend class TChangeLink;
+  void Changed();
   int width_, height_;
-  HIMAGELIST handle_;
+  TImageListHandle handle_;
+  std::vector<TChangeLink*> links_;
 };
 
 }  // namespace gui

@@ -48,12 +48,12 @@ void CollectShortCuts(const TMenuItem& parent, std::vector<ACCEL>& table) {
   for (int i = 0; i < parent.Count(); ++i) {
     const TMenuItem& item = *parent.Items(i);
     CollectShortCuts(item, table);
-    if (item.ShortCut.Empty()) continue;
+    const TShortCut keys = item.ShortCut();
+    if (keys.Empty()) continue;
     ACCEL a{};
-    a.fVirt = BYTE(FVIRTKEY | ((item.ShortCut.shift & scCtrl) ? FCONTROL : 0) |
-                   ((item.ShortCut.shift & scShift) ? FSHIFT : 0) |
-                   ((item.ShortCut.shift & scAlt) ? FALT : 0));
-    a.key = item.ShortCut.key;
+    a.fVirt = BYTE(FVIRTKEY | ((keys.shift & scCtrl) ? FCONTROL : 0) |
+                   ((keys.shift & scShift) ? FSHIFT : 0) | ((keys.shift & scAlt) ? FALT : 0));
+    a.key = keys.key;
     a.cmd = WORD(item.Command());
     table.push_back(a);
   }
@@ -85,7 +85,8 @@ std::string TShortCut::Text() const {
 TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), command_(Commands().Allocate(this)) {}
 
 TMenuItem::~TMenuItem() {
-  while (!items_.empty()) delete items_.back();
+  // The items below belong to their owners; they only lose their place.
+  for (TMenuItem* child : items_) child->parent_ = nullptr;
   if (parent_) parent_->Remove(this);
   Commands().Release(command_);
 }
@@ -115,8 +116,13 @@ void TMenuItem::SetEnabled(bool enabled) {
   enabled_ = enabled;
   // A live menu only needs the state of one entry changed, not a rebuild.
   TMenu* menu = Menu();
-  if (menu && menu->handle_)
-    EnableMenuItem(menu->handle_, command_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  if (menu && !menu->handle_.Empty())
+    EnableMenuItem(menu->handle_.Handle(), command_, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TMenuItem::SetShortCut(TShortCut shortCut) {
+  shortCut_ = shortCut;
+  Changed();
 }
 
 void TMenuItem::Add(TMenuItem* item) { Insert(Count(), item); }
@@ -171,30 +177,26 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
   } else {
     mii.fMask |= MIIM_STRING | MIIM_BITMAP;
     text = caption_;
-    if (!ShortCut.Empty()) text.append("\t").append(ShortCut.Text());
+    if (!shortCut_.Empty()) text.append("\t").append(shortCut_.Text());
     mii.dwTypeData = text.data();
     const TMenu* owner = Menu();
-    if (imageIndex_ >= 0 && owner && owner->Images) mii.hbmpItem = HBMMENU_CALLBACK;
+    if (imageIndex_ >= 0 && owner && owner->Images()) mii.hbmpItem = HBMMENU_CALLBACK;
   }
+  base::UniqueHandle<MenuTraits> submenu;
   if (!items_.empty()) {
+    submenu.SetHandle(CreatePopupMenu());
+    if (submenu.Empty()) throw EOSError::LastError("CreatePopupMenu");
+    for (const TMenuItem* child : items_) child->AppendTo(submenu.Handle(), level + 1);
     mii.fMask |= MIIM_SUBMENU;
-    mii.hSubMenu = CreatePopupMenu();
-    if (!mii.hSubMenu) throw EOSError::LastError("CreatePopupMenu");
-    try {
-      for (const TMenuItem* child : items_) child->AppendTo(mii.hSubMenu, level + 1);
-    } catch (...) {
-      DestroyMenu(mii.hSubMenu);
-      throw;
-    }
+    mii.hSubMenu = submenu.Handle();
   }
   // The system refuses submenus nested deeper than it takes, without an
   // error code; a menu silently missing them would open as an empty box.
-  if (!InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii)) {
-    if (mii.hSubMenu) DestroyMenu(mii.hSubMenu);
+  if (!InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii))
     throw EMenuError("「" + caption_ + "」（" + std::to_string(level) +
                      " 階層目）をメニューに入れられません。\nサブメニューの階層が深すぎるか、"
                      "システムの資源が足りません。");
-  }
+  submenu.Release();  // the menu holds it now
 }
 
 // --- TMenu -----------------------------------------------------------------------
@@ -208,67 +210,51 @@ TMenu::~TMenu() {
   items_->rootOf_ = nullptr;
   while (items_->Count() > 0) items_->Remove(items_->Items(items_->Count() - 1));
   delete items_;
-  DestroyHandles();
 }
 
-void TMenu::DestroyHandles() {
-  if (handle_) DestroyMenu(handle_);
-  if (accel_) DestroyAcceleratorTable(accel_);
-  handle_ = nullptr;
-  accel_ = nullptr;
-  accelBuilt_ = false;
+void TMenu::SetImages(TImageList* images) {
+  images_.SetList(images);
+  Changed();
 }
 
 void TMenu::Changed() {
-  HMENU old = handle_;
-  if (!old) return;
-  handle_ = nullptr;
-  if (accel_) DestroyAcceleratorTable(accel_);
-  accel_ = nullptr;
+  accel_.SetHandle(nullptr);
   accelBuilt_ = false;
-  // A menu bar is replaced in its window at once; a popup is rebuilt when it
-  // is next shown.
-  if (window_ && IsWindow(window_) && GetMenu(window_) == old) {
-    SetMenu(window_, Handle());
-    DrawMenuBar(window_);
+  if (handle_.Empty()) return;
+  // A menu bar is replaced in its window at once, and the old one goes only
+  // after the window let go of it; a popup is rebuilt when next shown.
+  const auto old = std::move(handle_);
+  if (HWND window = BarWindow()) {
+    SetMenu(window, Handle());
+    DrawMenuBar(window);
   }
-  DestroyMenu(old);
-}
-
-void TMenu::AttachTo(HWND window) {
-  window_ = window;
-  SetMenu(window, Handle());
 }
 
 HMENU TMenu::Handle() {
-  if (!handle_) {
-    HMENU menu = CreateMenuHandle();
-    if (!menu) throw EOSError::LastError("CreateMenu");
-    try {
-      for (const TMenuItem* item : items_->items_) item->AppendTo(menu, 1);
-    } catch (...) {
-      DestroyMenu(menu);
-      throw;
-    }
+  if (handle_.Empty()) {
+    // Made whole before it is kept: a refused item leaves no half menu.
+    base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
+    if (menu.Empty()) throw EOSError::LastError("CreateMenu");
+    for (const TMenuItem* item : items_->items_) item->AppendTo(menu.Handle(), 1);
     // Images stand where a check mark would, as in a compact menu.
     MENUINFO info{};
     info.cbSize = sizeof info;
     info.fMask = MIM_STYLE | MIM_APPLYTOSUBMENUS;
     info.dwStyle = MNS_CHECKORBMP;
-    SetMenuInfo(menu, &info);
-    handle_ = menu;
+    SetMenuInfo(menu.Handle(), &info);
+    handle_ = std::move(menu);
   }
-  return handle_;
+  return handle_.Handle();
 }
 
 HACCEL TMenu::Accelerators() {
   if (!accelBuilt_) {
     std::vector<ACCEL> table;
     CollectShortCuts(*items_, table);
-    accel_ = table.empty() ? nullptr : CreateAcceleratorTableA(table.data(), int(table.size()));
+    if (!table.empty()) accel_.SetHandle(CreateAcceleratorTableA(table.data(), int(table.size())));
     accelBuilt_ = true;
   }
-  return accel_;
+  return accel_.Handle();
 }
 
 bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
@@ -277,10 +263,11 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     if (mis->CtlType != ODT_MENU) return false;
     TMenuItem* item = TMenuItem::FromCommand(mis->itemID);
     TMenu* menu = item ? item->Menu() : nullptr;
-    if (!menu || !menu->Images) return false;
+    const TImageList* images = menu ? menu->Images() : nullptr;
+    if (!images) return false;
     // A little air between the image and the caption.
-    mis->itemWidth = UINT(menu->Images->Width() + 4);
-    mis->itemHeight = UINT(menu->Images->Height());
+    mis->itemWidth = UINT(images->Width() + 4);
+    mis->itemHeight = UINT(images->Height());
     result = TRUE;
     return true;
   }
@@ -289,10 +276,11 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     if (dis->CtlType != ODT_MENU) return false;
     TMenuItem* item = TMenuItem::FromCommand(dis->itemID);
     TMenu* menu = item ? item->Menu() : nullptr;
-    if (!menu || !menu->Images) return false;
+    const TImageList* images = menu ? menu->Images() : nullptr;
+    if (!images) return false;
     const int h = dis->rcItem.bottom - dis->rcItem.top;
-    menu->Images->Draw(dis->hDC, dis->rcItem.left + 1, dis->rcItem.top + (h - menu->Images->Height()) / 2,
-                       item->ImageIndex(), item->Enabled() && !(dis->itemState & ODS_GRAYED));
+    images->Draw(dis->hDC, dis->rcItem.left + 1, dis->rcItem.top + (h - images->Height()) / 2,
+                 item->ImageIndex(), item->Enabled() && !(dis->itemState & ODS_GRAYED));
     result = TRUE;
     return true;
   }
@@ -320,6 +308,14 @@ void TPopupMenu::Popup(int x, int y) {
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
+TMainMenu::~TMainMenu() {
+  if (form_) form_->SetMenu(nullptr);
+}
+
 HMENU TMainMenu::CreateMenuHandle() const { return CreateMenu(); }
+
+HWND TMainMenu::BarWindow() const {
+  return form_ && form_->HandleAllocated() ? form_->Handle() : nullptr;
+}
 
 }  // namespace gui

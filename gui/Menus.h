@@ -7,11 +7,22 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Handle.h"
+#include "ImgList.h"
 
 namespace gui {
 
-class TImageList;
+class TForm;
 class TMenu;
+
+struct MenuTraits {
+  using Handle = HMENU;
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct AcceleratorTraits {
+  using Handle = HACCEL;
+  static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
 
 // A key with modifiers, e.g. ShortCut('S', scCtrl).
 enum TShiftState : unsigned { scShift = 1, scCtrl = 2, scAlt = 4 };
@@ -24,8 +35,9 @@ struct TShortCut {
 inline TShortCut ShortCut(WORD key, unsigned shift) { return {key, shift}; }
 
 // One entry of a menu. A caption of exactly "-" draws as a separator line.
-// Items are components: their owner frees them. An item also frees the items
-// below it, and leaves its parent's list when it goes.
+// Items are components: their owner, and nobody else, frees them. A parent
+// item only lists the items below it; whichever of them goes first leaves
+// the other's list.
 class TMenuItem : public TComponent {
  public:
   explicit TMenuItem(TComponent* AOwner);
@@ -37,7 +49,8 @@ class TMenuItem : public TComponent {
   void SetImageIndex(int index);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
-  TShortCut ShortCut;
+  TShortCut ShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut shortCut);
   TNotifyEvent OnClick;
 
   void Add(TMenuItem* item);
@@ -68,6 +81,7 @@ class TMenuItem : public TComponent {
   std::string caption_;
   int imageIndex_ = -1;
   bool enabled_ = true;
+  TShortCut shortCut_;
   TMenuItem* parent_ = nullptr;
   TMenu* rootOf_ = nullptr;  // set on a menu's invisible root item
   std::vector<TMenuItem*> items_;
@@ -81,30 +95,31 @@ class TMenu : public TComponent {
 
   // The invisible root whose children are the menu's top level.
   TMenuItem* Items() const { return items_; }
-  TImageList* Images = nullptr;
+  TImageList* Images() const { return images_.List(); }
+  void SetImages(TImageList* images);
 
-  // The system menu, rebuilt after the items changed. Throws when the system
+  // The system menu, rebuilt after the items changed. The menu owns it,
+  // also while a window shows it as its menu bar. Throws when the system
   // refuses an item (nesting deeper than it takes, no resources left).
   HMENU Handle();
   // Keyboard shortcuts of the items, for the message loop.
   HACCEL Accelerators();
-  // Makes this the menu bar of the window, kept up to date from then on.
-  void AttachTo(HWND window);
 
   // Draws the items' images; the windows that own menus call this.
   static bool HandleOwnerDraw(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
  protected:
   virtual HMENU CreateMenuHandle() const = 0;
-  void DestroyHandles();
+  // The window that shows this menu as its menu bar, if any.
+  virtual HWND BarWindow() const { return nullptr; }
 
  private:
   friend class TMenuItem;
   void Changed();
   TMenuItem* items_;
-  HMENU handle_ = nullptr;
-  HWND window_ = nullptr;
-  HACCEL accel_ = nullptr;
+  TChangeLink images_{[this] { Changed(); }};
+  base::UniqueHandle<MenuTraits> handle_;
+  base::UniqueHandle<AcceleratorTraits> accel_;
   bool accelBuilt_ = false;
 };
 
@@ -118,18 +133,27 @@ class TPopupMenu : public TMenu {
   void Popup(int x, int y);
   // Switch the opening animation off for later shows.
   bool Animate = true;
+  // Whether the control it belongs to opens it on a right click.
   bool AutoPopup = true;
 
  protected:
   HMENU CreateMenuHandle() const override;
 };
 
+// A form's menu bar; TForm::SetMenu puts it on the form.
 class TMainMenu : public TMenu {
  public:
   explicit TMainMenu(TComponent* AOwner);
+  ~TMainMenu() override;
+  TForm* Form() const { return form_; }
 
  protected:
   HMENU CreateMenuHandle() const override;
+  HWND BarWindow() const override;
+
+ private:
+  friend class TForm;
+  TForm* form_ = nullptr;
 };
 
 }  // namespace gui

@@ -11,14 +11,18 @@ TForm* TButton::ParentForm() const {
 }
 
 void TButton::SetDefault(bool isDefault) {
-  default_ = isDefault;
+  ChangeStyle([&] { default_ = isDefault; });
   if (HandleAllocated()) CreateWnd();
 }
 
 void TButton::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.className = "BUTTON";
-  params.style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (TabStop ? WS_TABSTOP : 0);
+  params.style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (tabStop_ ? WS_TABSTOP : 0);
+}
+
+void TButton::SetTabStop(bool tabStop) {
+  ChangeStyle([&] { tabStop_ = tabStop; });
 }
 
 void TButton::CreateWnd() {
@@ -37,7 +41,11 @@ TLabel::TLabel(TComponent* AOwner) : TWinControl(AOwner) {}
 void TLabel::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.className = "STATIC";
-  params.style |= SS_NOPREFIX | (WordWrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
+  params.style |= SS_NOPREFIX | (wordWrap_ ? SS_LEFT : SS_LEFTNOWORDWRAP);
+}
+
+void TLabel::SetWordWrap(bool wordWrap) {
+  ChangeStyle([&] { wordWrap_ = wordWrap; });
 }
 
 HBRUSH TLabel::CtlColor(HDC dc) {
@@ -58,8 +66,14 @@ TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
 void TEdit::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.className = "EDIT";
-  params.style |= WS_TABSTOP | ES_AUTOHSCROLL | (ReadOnly ? ES_READONLY : 0);
+  params.style |= WS_TABSTOP | ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
   params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TEdit::SetReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+  // An edit field takes this by message; its style follows by itself.
+  if (HandleAllocated()) SendMessageA(handle_, EM_SETREADONLY, readOnly, 0);
 }
 
 void TEdit::CNCommand(WORD code) {

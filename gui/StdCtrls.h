@@ -16,7 +16,8 @@ class TButton : public TWinControl {
   void SetDefault(bool isDefault);
   // A click sets this result on the form (closing it when it is modal).
   TModalResult ModalResult = mrNone;
-  bool TabStop = true;
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool tabStop);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -26,18 +27,23 @@ class TButton : public TWinControl {
  private:
   TForm* ParentForm() const;
   bool default_ = false;
+  bool tabStop_ = true;
 };
 
 class TLabel : public TWinControl {
  public:
   explicit TLabel(TComponent* AOwner);
-  // The text is set straight on the parent's colour.
+  // The text is set straight on the parent's colour (read when painting).
   bool Transparent = false;
-  bool WordWrap = false;
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool wordWrap);
 
  protected:
   void CreateParams(TCreateParams& params) override;
   HBRUSH CtlColor(HDC dc) override;
+
+ private:
+  bool wordWrap_ = false;
 };
 
 // A one-line text field. OnChange follows every change of its text, typed or
@@ -47,13 +53,17 @@ class TEdit : public TWinControl {
   explicit TEdit(TComponent* AOwner);
   std::string Text() { return GetText(); }
   void SetText(const std::string& text) { SetCaption(text); }
-  bool ReadOnly = false;
+  bool ReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool readOnly);
   TNotifyEvent OnChange;
   TNotifyEvent OnExit;
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CNCommand(WORD code) override;
+
+ private:
+  bool readOnly_ = false;
 };
 
 // A fixed drop-down list: the user picks one of Items. Its Height is that of

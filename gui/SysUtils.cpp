@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "MenuFile.h"
+#include "Text.h"
 
 namespace gui {
 
@@ -56,7 +56,7 @@ std::string IntToStr(int64_t value) { return std::to_string(value); }
 
 int32_t StrToIntDef(const std::string& text, int32_t defaultValue) {
   int32_t value = 0;
-  return menufile::ParseDecimal(text, value) ? value : defaultValue;
+  return base::ParseDecimal(text, value) ? value : defaultValue;
 }
 
 std::string LowerCaseAscii(std::string text) {

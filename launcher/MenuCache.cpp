@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <cstring>
-#include <memory>
 
+#include "Handle.h"
 #include "SysUtils.h"
 
 namespace {
@@ -34,12 +34,7 @@ uint32_t Fnv1a(const char* data, size_t size) {
   return h;
 }
 
-struct HandleCloser {
-  void operator()(HANDLE h) const {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
-using File = std::unique_ptr<void, HandleCloser>;
+using File = base::KernelHandle;
 
 // A menu file whose own extension is ".tmp" is its own cache name.
 bool HasOwnCache(const std::string& menuFileName) {
@@ -52,9 +47,9 @@ bool SameFile(HANDLE a, const std::string& otherName) {
   File other(CreateFileA(otherName.c_str(), FILE_READ_ATTRIBUTES,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, 0, nullptr));
-  if (other.get() == INVALID_HANDLE_VALUE) return false;
+  if (!other) return false;
   BY_HANDLE_FILE_INFORMATION ia{}, ib{};
-  if (!GetFileInformationByHandle(a, &ia) || !GetFileInformationByHandle(other.get(), &ib))
+  if (!GetFileInformationByHandle(a, &ia) || !GetFileInformationByHandle(other.Handle(), &ib))
     return true;  // cannot tell: do not risk the menu file
   return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
@@ -104,11 +99,11 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   if (!HasOwnCache(menuFileName)) return false;
   File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return false;
+  if (!file) return false;
 
   Header header{};
   DWORD got = 0;
-  if (!ReadFile(file.get(), &header, sizeof header, &got, nullptr) || got != sizeof header ||
+  if (!ReadFile(file.Handle(), &header, sizeof header, &got, nullptr) || got != sizeof header ||
       std::memcmp(header.magic, kMagic, sizeof kMagic) != 0 || header.payloadSize > kMaxPayload)
     return false;
 
@@ -119,11 +114,11 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
 
   std::string payload(header.payloadSize, '\0');
   if (!payload.empty() &&
-      (!ReadFile(file.get(), payload.data(), DWORD(payload.size()), &got, nullptr) ||
+      (!ReadFile(file.Handle(), payload.data(), DWORD(payload.size()), &got, nullptr) ||
        got != payload.size()))
     return false;
   char extra;
-  if (ReadFile(file.get(), &extra, 1, &got, nullptr) && got != 0) return false;
+  if (ReadFile(file.Handle(), &extra, 1, &got, nullptr) && got != 0) return false;
   if (Fnv1a(payload.data(), payload.size()) != header.payloadHash) return false;
   return list.ReadData(payload);
 }
@@ -141,7 +136,7 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
 
   File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                         FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE || SameFile(file.get(), menuFileName)) return false;
+  if (!file || SameFile(file.Handle(), menuFileName)) return false;
 
   // The archive flag alone is cleared, first, so that the cache can record
   // whether this file system keeps it cleared at all; the user's other
@@ -162,9 +157,9 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   header.payloadSize = uint32_t(payload.size());
   header.payloadHash = Fnv1a(payload.data(), payload.size());
 
-  const bool ok = SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
-                  SetEndOfFile(file.get()) && WriteAll(file.get(), &header, sizeof header) &&
-                  WriteAll(file.get(), payload.data(), payload.size());
+  const bool ok = SetFilePointer(file.Handle(), 0, nullptr, FILE_BEGIN) == 0 &&
+                  SetEndOfFile(file.Handle()) && WriteAll(file.Handle(), &header, sizeof header) &&
+                  WriteAll(file.Handle(), payload.data(), payload.size());
   if (!ok) {
     // Whatever is left of the cache is unreadable (short or failing its
     // checksum); the menu file keeps saying it was written.

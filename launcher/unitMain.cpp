@@ -130,7 +130,7 @@ std::string ShellFailureText(INT_PTR result) {
       code = DWORD(result);
       break;
   }
-  return menufile::SystemErrorText(code);
+  return base::SystemErrorText(code);
 }
 
 // Asks the shell to open what a pick names. A target it cannot start is
@@ -174,8 +174,8 @@ TIcon LauncherIcon(int n) {
 
 TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Morvath Ostrevan のバージョン情報");
-  BorderStyle = bsDialog;
-  BorderIcons = 0;
+  SetBorderStyle(bsDialog);
+  SetBorderIcons(0);
   Color = clBtnFace;
   Font.SetName("ＭＳ Ｐゴシック");
   Font.SetCharset(SHIFTJIS_CHARSET);
@@ -204,7 +204,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label1->SetParent(Panel1);
   Label1->SetBounds(56, 8, 193, 22);
   Label1->SetCaption("Morvath Ostrevan 1.3");
-  Label1->ParentFont = false;
+  Label1->SetParentFont(false);
   Label1->Font.SetName("Arial");
   Label1->Font.SetCharset(ANSI_CHARSET);
   Label1->Font.SetHeight(19);
@@ -216,7 +216,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label2->SetParent(Panel1);
   Label2->SetBounds(260, 12, 58, 16);
   Label2->SetCaption("Release 4");
-  Label2->ParentFont = false;
+  Label2->SetParentFont(false);
   Label2->Font.SetName("Arial");
   Label2->Font.SetCharset(ANSI_CHARSET);
   Label2->Font.SetHeight(13);
@@ -241,7 +241,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
 
   ilstLaunch = new TImageList(this);
   ilstLaunch->Name = "ilstLaunch";
-  pmnuLaunch->Images = ilstLaunch;
+  pmnuLaunch->SetImages(ilstLaunch);
 
   OnCreate = [this](TObject* s) { FormCreate(s); };
   OnPaint = [this](TObject* s) { FormPaint(s); };
@@ -254,8 +254,8 @@ void TformMain::FormCreate(TObject*) {
   if (MenuFileName.empty()) {
     // The picture is loaded only for the version window: the popup, the
     // usual case, never shows it.
-    Image1->SetIcon(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    Image1->SetIcon(TIcon(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
     SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
     Show();
     return;

@@ -1,7 +1,7 @@
 // The menu information file: the one text format that the editor writes and
 // both programs read. Every function here is pure text work on byte strings in
-// the system's ANSI code page (Shift-JIS), except the file reading and writing
-// and the PATH search, which go through small seams so the rules stay testable.
+// the system's ANSI code page (Shift-JIS), except the PATH search, which goes
+// through a small seam so the rules stay testable.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,18 @@
 #include <utility>
 #include <vector>
 
+#include "Text.h"
+
 namespace menufile {
+
+// The line and number rules the format is built on.
+using base::EmbeddedNul;
+using base::FileError;
+using base::JoinLines;
+using base::LoadLines;
+using base::ParseDecimal;
+using base::SaveLines;
+using base::SplitLines;
 
 enum class EntryKind : int32_t { Item = 0, Separator = 1, Submenu = 2 };
 
@@ -37,47 +48,11 @@ class UnclosedMark : public std::runtime_error {
   explicit UnclosedMark(std::string_view line);
 };
 
-// A NUL byte with text after it. A reader that ended the text there would
-// drop every entry after it without a word, and an editor saving what it read
-// would cut the file short, so such a text is no menu file.
-class EmbeddedNul : public std::runtime_error {
- public:
-  explicit EmbeddedNul(size_t offset);
-};
-
-// Reading or writing a file failed; the message names the file and the cause.
-class FileError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // --- Code page -------------------------------------------------------------
 
 // True when c starts a double-byte character of the ANSI code page. On Windows
 // this asks the system; elsewhere it is the fixed Shift-JIS rule.
 bool IsLeadByte(unsigned char c);
-
-#ifdef _WIN32
-// The system's text for an error code, without its line break.
-std::string SystemErrorText(unsigned long code);
-#endif
-
-// --- Lines -----------------------------------------------------------------
-
-// Splits text into lines: CR LF, LF and a lone CR each end a line; a last line
-// without a break counts; a break at the very end adds no line. NUL bytes that
-// run to the very end (padding) end the text; any other NUL throws EmbeddedNul.
-std::vector<std::string> SplitLines(std::string_view text);
-
-// Every line followed by CR LF.
-std::string JoinLines(const std::vector<std::string>& lines);
-
-// Reads a whole file into lines; throws FileError when it cannot be read or
-// holds a NUL byte before its end.
-std::vector<std::string> LoadLines(const std::string& path);
-
-// Replaces the whole content of the file; throws FileError on failure.
-void SaveLines(const std::string& path, const std::vector<std::string>& lines);
 
 // Removes the characters 0x00..0x20 at both ends.
 std::string_view Trim(std::string_view s);
@@ -112,9 +87,6 @@ const FileSystem& SystemFileSystem();
 // under the name as read.
 std::string ExtractExeName(std::string_view targetLine,
                            const FileSystem& fs = SystemFileSystem());
-
-// A signed decimal number that fits 32 bits, blanks allowed before it.
-bool ParseDecimal(std::string_view text, int32_t& value);
 
 // True for "none" in any letter case: the entry shows no icon of its own.
 bool IsNoIcon(std::string_view iconFileName);

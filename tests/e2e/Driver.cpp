@@ -550,10 +550,6 @@ std::string Text(HWND hwnd) {
   return buf;
 }
 
-void SetText(HWND hwnd, const std::string& text) {
-  SendTimeout(hwnd, WM_SETTEXT, 0, LPARAM(text.c_str()));
-}
-
 DWORD ProcessOf(HWND hwnd) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
@@ -608,21 +604,17 @@ std::string CaptionPart(const std::optional<std::string>& caption) {
 }
 }  // namespace
 
-HWND FindWindowOf(DWORD pid, const std::string& className, const std::optional<std::string>& caption) {
-  for (HWND h : TopWindows(pid)) {
-    if (!IsWindowVisible(h)) continue;
-    if (!className.empty() && ClassName(h) != className) continue;
-    if (caption && Caption(h) != *caption) continue;
-    return h;
-  }
-  return nullptr;
-}
-
 HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption,
                 Duration timeout) {
   HWND found = nullptr;
-  if (WaitUntil([&] { return (found = FindWindowOf(pid, className, caption)) != nullptr; }, timeout))
-    return found;
+  auto find = [&] {
+    for (HWND h : TopWindows(pid))
+      if (IsWindowVisible(h) && (className.empty() || ClassName(h) == className) &&
+          (!caption || Caption(h) == *caption))
+        return found = h;
+    return found = nullptr;
+  };
+  if (WaitUntil([&] { return find() != nullptr; }, timeout)) return found;
   Fail("no visible window of class \"" + className + "\"" + CaptionPart(caption) +
        " of process " + std::to_string(pid) + " within " + std::to_string(timeout.count()) +
        " ms; its windows:\n" + DescribeWindows({pid}));
@@ -640,19 +632,15 @@ std::vector<HWND> Descendants(HWND parent) {
   return out;
 }
 
-HWND FindChild(HWND parent, const std::string& className, int id) {
-  for (HWND h : Descendants(parent)) {
-    if (!className.empty() && ClassName(h) != className) continue;
-    if (id != -1 && ControlId(h) != id) continue;
-    return h;
-  }
-  return nullptr;
-}
-
 HWND WaitChild(HWND parent, const std::string& className, int id, Duration timeout) {
   HWND found = nullptr;
-  if (WaitUntil([&] { return (found = FindChild(parent, className, id)) != nullptr; }, timeout))
-    return found;
+  auto find = [&] {
+    for (HWND h : Descendants(parent))
+      if ((className.empty() || ClassName(h) == className) && (id == -1 || ControlId(h) == id))
+        return found = h;
+    return found = nullptr;
+  };
+  if (WaitUntil([&] { return find() != nullptr; }, timeout)) return found;
   Fail("window " + Hex(parent) + " has no child of class \"" + className + "\" and id " +
        std::to_string(id) + " after " + std::to_string(timeout.count()) + " ms");
 }
@@ -693,23 +681,18 @@ std::string DescribeAllWindows() {
   return DescribeWindows(pids);
 }
 
-bool InForeground(HWND hwnd) {
-  const HWND fg = GetForegroundWindow();
-  return fg && ThreadOf(fg) == ThreadOf(hwnd);
-}
-
 void ForegroundWindow(HWND hwnd) {
-  if (InForeground(hwnd)) return;
+  auto inForeground = [hwnd] {
+    const HWND fg = GetForegroundWindow();
+    return fg && ThreadOf(fg) == ThreadOf(hwnd);
+  };
+  if (inForeground()) return;
   SetForegroundWindow(hwnd);
-  if (!WaitUntil([&] { return InForeground(hwnd); }, 3s))
+  if (!WaitUntil(inForeground, 3s))
     Fail("window " + Hex(hwnd) + " did not come to the foreground");
 }
 
 // ---- Message boxes
-
-bool MessageBoxView::HasButton(int id) const {
-  return std::any_of(buttons.begin(), buttons.end(), [&](const auto& b) { return b.first == id; });
-}
 
 MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption, Duration timeout) {
   const HWND dialog = WaitWindow(pid, "#32770", caption, timeout);
@@ -771,14 +754,6 @@ void Keyboard::PostKeys(HWND target, const std::vector<UINT>& keys) {
   for (UINT vk : keys) Post(target, vk);
 }
 
-void Keyboard::PostChars(HWND target, const std::string& text) {
-  // A double-byte character goes as two WM_CHAR, lead byte first, as
-  // Windows does it; Wine keeps the lead byte of the posting thread until
-  // the trail byte follows. (One message with both bytes in wParam comes out
-  // as two wrong characters under Wine.)
-  for (char c : text) e2e::Post(target, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
-}
-
 HeldKey::HeldKey(UINT vk) : vk_(vk) {
   if (const char* x = XKeyName(vk)) XdoTool({"keydown", x});
   SendInputs({KeyInput(vk, false)});
@@ -816,15 +791,6 @@ void Click(HWND hwnd, POINT p) {
   const LPARAM at = MAKELPARAM(p.x, p.y);
   Post(hwnd, WM_MOUSEMOVE, 0, at);
   Post(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  Post(hwnd, WM_LBUTTONUP, 0, at);
-}
-
-void DoubleClick(HWND hwnd, POINT p) {
-  const LPARAM at = MAKELPARAM(p.x, p.y);
-  Post(hwnd, WM_MOUSEMOVE, 0, at);
-  Post(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  Post(hwnd, WM_LBUTTONUP, 0, at);
-  Post(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
   Post(hwnd, WM_LBUTTONUP, 0, at);
 }
 
@@ -897,6 +863,18 @@ std::vector<MenuItem> ReadPopupMenu(HWND popup) {
 
 std::vector<MenuItem> ReadMenuBar(HWND window) { return ReadMenuInside(window, 0, LPARAM(window)); }
 
+UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
+  std::vector<MenuItem> items = ReadMenuBar(window);
+  for (size_t i = 0; i < path.size(); ++i) {
+    auto it = std::find_if(items.begin(), items.end(), [&](const MenuItem& m) { return m.text == path[i]; });
+    if (it == items.end()) Fail("no menu entry " + utf8(path[i]));
+    if (i + 1 == path.size()) return it->id;
+    std::vector<MenuItem> inner = it->items;  // `it` points into `items`
+    items = std::move(inner);
+  }
+  return 0;
+}
+
 std::vector<std::string> Texts(const std::vector<MenuItem>& items) {
   std::vector<std::string> out;
   for (const auto& i : items) out.push_back(i.kind == MenuItem::Separator ? "-" : i.text);
@@ -905,135 +883,27 @@ std::vector<std::string> Texts(const std::vector<MenuItem>& items) {
 
 // ---- Tree views
 
-namespace {
-// The target's memory block: the item, its text, and a rectangle.
-constexpr size_t kRemoteSize = 4096;
-constexpr size_t kTextOffset = 256;
-constexpr size_t kTextSize = 1024;
-constexpr size_t kRectOffset = 2048;
-}  // namespace
-
-RemoteTree::RemoteTree(HWND tree) : tree_(tree) {
-  if (ClassName(tree) != WC_TREEVIEWA) Fail("window " + Hex(tree) + " is not a tree view");
-  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
-                             PROCESS_QUERY_INFORMATION,
-                         FALSE, ProcessOf(tree));
-  if (!process_) Fail("cannot open the process of tree view " + Hex(tree));
-  remote_ = VirtualAllocEx(process_, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-  if (!remote_) {
-    CloseHandle(process_);
-    Fail("cannot allocate memory in the process of tree view " + Hex(tree));
-  }
+HTREEITEM TreeItem(HWND tree, UINT how, HTREEITEM item) {
+  return HTREEITEM(SendTimeout(tree, TVM_GETNEXTITEM, how, LPARAM(item)));
 }
 
-RemoteTree::~RemoteTree() {
-  VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
-  CloseHandle(process_);
-}
-
-HTREEITEM RemoteTree::Next(HTREEITEM item, UINT how) {
-  return HTREEITEM(SendTimeout(tree_, TVM_GETNEXTITEM, how, LPARAM(item)));
-}
-
-TreeItem RemoteTree::Item(HTREEITEM handle, int level) {
-  char* base = static_cast<char*>(remote_);
-  TVITEMA item{};
-  item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE | TVIF_CHILDREN | TVIF_IMAGE | TVIF_PARAM;
-  item.hItem = handle;
-  item.stateMask = TVIS_EXPANDED | TVIS_SELECTED;
-  item.pszText = base + kTextOffset;
-  item.cchTextMax = int(kTextSize);
-  const char empty = '\0';
-  if (!WriteProcessMemory(process_, base + kTextOffset, &empty, 1, nullptr) ||
-      !WriteProcessMemory(process_, base, &item, sizeof item, nullptr))
-    Fail("cannot write to the tree view's process");
-  if (!SendTimeout(tree_, TVM_GETITEMA, 0, LPARAM(base))) Fail("TVM_GETITEM failed");
-  char text[kTextSize + 1] = {};
-  if (!ReadProcessMemory(process_, base, &item, sizeof item, nullptr))
-    Fail("cannot read from the tree view's process");
-  // The control may point pszText at its own storage instead of ours.
-  const char* from = item.pszText ? item.pszText : base + kTextOffset;
-  SIZE_T got = 0;
-  ReadProcessMemory(process_, from, text, kTextSize, &got);
-  text[std::min<SIZE_T>(got, kTextSize)] = '\0';
-
-  TreeItem out;
-  out.handle = handle;
-  out.text = text;
-  out.level = level;
-  out.expanded = (item.state & TVIS_EXPANDED) != 0;
-  out.selected = (item.state & TVIS_SELECTED) != 0;
-  out.hasChildren = item.cChildren != 0;
-  out.image = item.iImage;
-  out.param = item.lParam;
-  return out;
-}
-
-std::vector<TreeItem> RemoteTree::Items() {
-  std::vector<TreeItem> out;
-  // Bounded, so that a broken tree can't keep a test in here.
-  constexpr size_t kMaxItems = 20000;
-  struct Frame {
-    HTREEITEM item;
-    int level;
-  };
-  std::vector<Frame> stack;
-  for (HTREEITEM root = Next(nullptr, TVGN_ROOT); root; root = Next(root, TVGN_NEXT)) {
-    stack.push_back({root, 0});
-    if (stack.size() > kMaxItems) Fail("tree view has too many roots");
-  }
-  std::reverse(stack.begin(), stack.end());
-  while (!stack.empty()) {
-    const Frame f = stack.back();
-    stack.pop_back();
-    out.push_back(Item(f.item, f.level));
-    if (out.size() > kMaxItems) Fail("tree view has more than 20000 items");
-    std::vector<Frame> children;
-    for (HTREEITEM c = Next(f.item, TVGN_CHILD); c; c = Next(c, TVGN_NEXT)) {
-      children.push_back({c, f.level + 1});
-      if (children.size() > kMaxItems) Fail("tree view item has too many children");
-    }
-    stack.insert(stack.end(), children.rbegin(), children.rend());
-  }
-  return out;
-}
-
-std::vector<std::string> RemoteTree::Outline() {
-  std::vector<std::string> out;
-  for (const auto& i : Items()) out.push_back(std::string(size_t(i.level) * 2, ' ') + i.text);
-  return out;
-}
-
-HTREEITEM RemoteTree::Selected() { return Next(nullptr, TVGN_CARET); }
-
-HTREEITEM RemoteTree::Find(const std::string& text) {
-  for (const auto& i : Items())
-    if (i.text == text) return i.handle;
-  return nullptr;
-}
-
-std::optional<RECT> RemoteTree::ItemRect(HTREEITEM item, bool textOnly) {
-  char* at = static_cast<char*>(remote_) + kRectOffset;
+POINT TreeItemPoint(HWND tree, HTREEITEM item) {
+  // The rectangle goes through the tree's own memory: the message takes the
+  // item in its first bytes and gives the rectangle back there.
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                     FALSE, ProcessOf(tree));
+  if (!process) Fail("cannot open the process of tree view " + Hex(tree));
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   RECT r{};
-  std::memcpy(&r, &item, sizeof item);  // the message takes the item in the rectangle
-  if (!WriteProcessMemory(process_, at, &r, sizeof r, nullptr)) Fail("cannot write the rectangle");
-  if (!SendTimeout(tree_, TVM_GETITEMRECT, textOnly, LPARAM(at))) return std::nullopt;
-  if (!ReadProcessMemory(process_, at, &r, sizeof r, nullptr)) Fail("cannot read the rectangle");
-  return r;
+  std::memcpy(&r, &item, sizeof item);
+  const bool shown = remote && WriteProcessMemory(process, remote, &r, sizeof r, nullptr) &&
+                     SendTimeout(tree, TVM_GETITEMRECT, TRUE, LPARAM(remote)) &&
+                     ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  if (!shown) Fail("tree item " + Hex(item) + " is not shown");
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
-
-void RemoteTree::ClickItem(HTREEITEM item) {
-  SendTimeout(tree_, TVM_ENSUREVISIBLE, 0, LPARAM(item));
-  const auto r = ItemRect(item);
-  if (!r) Fail("tree item " + Hex(item) + " is not shown");
-  Click(tree_, POINT{(r->left + r->right) / 2, (r->top + r->bottom) / 2});
-}
-
-void RemoteTree::Select(HTREEITEM item) { SendTimeout(tree_, TVM_SELECTITEM, TVGN_CARET, LPARAM(item)); }
-
-void RemoteTree::Expand(HTREEITEM item) { SendTimeout(tree_, TVM_EXPAND, TVE_EXPAND, LPARAM(item)); }
-
-HWND RemoteTree::EditControl() { return HWND(SendTimeout(tree_, TVM_GETEDITCONTROL, 0, 0)); }
 
 // ---- Probe log
 
@@ -1050,9 +920,8 @@ std::vector<std::string> ProbeRecord::argv() const {
 }
 
 int ProbeRecord::show() const { return std::atoi(Get("show").c_str()); }
-DWORD ProbeRecord::pid() const { return DWORD(std::strtoul(Get("pid").c_str(), nullptr, 10)); }
-DWORD ProbeRecord::parentPid() const { return DWORD(std::strtoul(Get("ppid").c_str(), nullptr, 10)); }
 
+namespace {
 std::vector<ProbeRecord> ParseProbeLog(const std::string& text) {
   std::vector<ProbeRecord> records;
   ProbeRecord current;
@@ -1075,6 +944,7 @@ std::vector<ProbeRecord> ParseProbeLog(const std::string& text) {
   }
   return records;
 }
+}  // namespace
 
 ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {}
 

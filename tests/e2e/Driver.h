@@ -7,61 +7,8 @@
 // that also lists the windows the processes had open, so a test that waits in
 // vain says what was on the screen instead.
 //
-// What works under Wine 8 on a bare Xvfb (no window manager), found by trying:
-//
-// - Keyboard into a popup menu (#32768): both routes work. Keys posted as
-//   WM_KEYDOWN/WM_KEYUP to a popup window reach TrackPopupMenu's loop (it
-//   takes every key message of its thread, whatever the window), with no need
-//   for the foreground. Post them to the first level, though: Wine's loop
-//   peeks at a key, acts on it, then removes "the next WM_KEYDOWN"; when the
-//   key closed (destroyed) the submenu it was posted to, the queue has dropped
-//   it already and the key removed is the test's next one (Escape in a
-//   submenu followed quickly by Left lost the Left). PostMenuKeys does so.
-//   SendInput works too: the owner's SetForegroundWindow on its hidden window
-//   makes its thread the foreground one, and Wine queues injected keys there.
-//   Nothing is selected before the first Down; Right opens a submenu with its
-//   first item selected; Left and Escape close one level; Escape on the last
-//   level ends TrackPopupMenu with no command.
-// - Shift held across popups (GetKeyState(VK_SHIFT) in the target): a thread's
-//   key state changes only when it takes a hardware key message out of its
-//   queue. A posted WM_KEYDOWN(VK_SHIFT) changes nothing, and a Shift pressed
-//   before the target started isn't seen by it either. SendInput reaches the
-//   foreground thread but is not enough on its own: whenever Wine maps a
-//   window under the X pointer (each popup opens at the mouse), X sends
-//   KeymapNotify and winex11 resets Shift, Ctrl and Alt to what the X server
-//   believes, "up", a few hundred ms later. HeldKey therefore presses the key
-//   in X as well (xdotool, run through ntdll's __wine_unix_spawnvp) and in
-//   Wine (SendInput). Posted messages overtake hardware ones in a queue, so
-//   while a key is held send the other keys as hardware too (InputKeys).
-// - Foreign menus: MN_GETHMENU gives the popup's HMENU, but Wine keeps menus
-//   private to their process: GetMenuItemCount/GetMenuStringA on it fail
-//   (-1, error 1456). ReadPopupMenu/ReadMenuBar read them from inside the
-//   target instead: a WH_GETMESSAGE hook in e2eHook.dll, which Wine loads into
-//   the target's thread, copies the menu into shared memory.
-// - Foreign tree views: TVM_GETNEXTITEM/TVM_GETITEMA/TVM_GETITEMRECT work
-//   across processes with the structure and text buffer placed in the target
-//   (VirtualAllocEx, Read/WriteProcessMemory); Wine doesn't marshal them.
-// - Accelerators: TranslateAccelerator asks GetKeyState(VK_CONTROL), so a
-//   posted WM_KEYDOWN('N') never fires Ctrl+N, while a posted key without
-//   modifiers (Delete, F2) does. Keyboard::Input({VK_CONTROL, 'N'}) sends the
-//   chord as hardware in one batch; it needs the window's thread in the
-//   foreground, which ForegroundWindow() arranges (Wine lets another process
-//   call SetForegroundWindow).
-// - Typing: posted WM_CHAR works; a double-byte character must go as two
-//   messages, lead byte first (both bytes in one wParam come out wrong).
-// - Clicks: posted WM_LBUTTONDOWN/UP at client coordinates work, through the
-//   tree view's drag-detection loop too.
-// - The mouse pointer: a popup that opens under it does not select the item
-//   there, and keys and clicks never need it. Wine's SetCursorPos fails
-//   while another program's menu holds the X pointer grab; MovePointer asks
-//   X (xdotool) instead.
-// - Message boxes are #32770 dialogs, the text is the static control 0xFFFF;
-//   a posted WM_COMMAND with a button's id closes one like a click.
-// - Job objects work: killing a test's job also ends what its program started
-//   through ShellExecute or cmd's start.
-// - Hiding a managed top-level window (closing any dialog) took 2 s, Wine
-//   waiting for a window manager that isn't there; the test bed turns off
-//   managed windows (X11 Driver\Managed=N), after which it is immediate.
+// What works under Wine and what does not, found by trying, is in README.md
+// beside this file.
 #pragma once
 
 #include <windows.h>
@@ -182,7 +129,6 @@ class Watchdog {
 
 std::string ClassName(HWND hwnd);
 std::string Text(HWND hwnd);  // WM_GETTEXT, with a time-out against hung targets
-void SetText(HWND hwnd, const std::string& text);
 DWORD ProcessOf(HWND hwnd);
 DWORD ThreadOf(HWND hwnd);
 int ControlId(HWND hwnd);
@@ -191,29 +137,25 @@ RECT ScreenRect(HWND hwnd);
 
 // Top-level windows of a process, top of the z-order first.
 std::vector<HWND> TopWindows(DWORD pid);
-// The first visible top-level window of the process with that class (empty:
-// any) and, if given, exactly that caption.
-HWND FindWindowOf(DWORD pid, const std::string& className,
-                  const std::optional<std::string>& caption = std::nullopt);
+// Waits for a visible top-level window of the process with that class
+// (empty: any) and, if given, exactly that caption.
 HWND WaitWindow(DWORD pid, const std::string& className,
                 const std::optional<std::string>& caption = std::nullopt, Duration timeout = 10s);
 // Waits until the window is gone or hidden.
 void WaitGone(HWND hwnd, Duration timeout = 10s);
+// Every window of the given processes with class, caption and visibility,
+// as UTF-8 lines, for failure messages; and of every process a live
+// Process started.
+std::string DescribeWindows(const std::vector<DWORD>& pids);
+std::string DescribeAllWindows();
 // All descendants of a window, in depth-first order.
 std::vector<HWND> Descendants(HWND parent);
-// The first descendant with that class (empty: any) and id (-1: any).
-HWND FindChild(HWND parent, const std::string& className, int id = -1);
+// Waits for a descendant with that class (empty: any) and id (-1: any).
 HWND WaitChild(HWND parent, const std::string& className, int id = -1, Duration timeout = 10s);
-// Every window of the given processes with class, caption and visibility,
-// as UTF-8 lines, for failure messages.
-std::string DescribeWindows(const std::vector<DWORD>& pids);
-// ... of every process a live Process started.
-std::string DescribeAllWindows();
+
 
 // Makes the window's thread the foreground one, as the user's click would.
 void ForegroundWindow(HWND hwnd);
-// Whether the foreground window belongs to the window's thread.
-bool InForeground(HWND hwnd);
 
 // ---- Message boxes and dialogs
 
@@ -222,7 +164,6 @@ struct MessageBoxView {
   std::string caption;
   std::string text;
   std::vector<std::pair<int, std::string>> buttons;  // id, text
-  bool HasButton(int id) const;
 };
 
 // The next visible dialog (#32770) of the process with that caption (any if
@@ -246,8 +187,6 @@ void InputKeys(const std::vector<UINT>& keys);  // one key after the other
 // but the target's GetKeyState sees no change.
 void Post(HWND target, UINT vk);
 void PostKeys(HWND target, const std::vector<UINT>& keys);
-// Characters posted as WM_CHAR (single-byte text).
-void PostChars(HWND target, const std::string& text);
 }  // namespace Keyboard
 
 // Holds a key down (Shift, Ctrl) for the whole desktop until destroyed.
@@ -269,7 +208,6 @@ void ReleaseModifiers();
 
 // Mouse buttons posted at client coordinates of a window.
 void Click(HWND hwnd, POINT client);
-void DoubleClick(HWND hwnd, POINT client);
 void RightClick(HWND hwnd, POINT client);
 
 // A menu or accelerator command, posted as the menu would post it.
@@ -301,60 +239,24 @@ struct MenuItem {
   UINT id = 0;
   UINT state = 0;  // MFS_CHECKED, MFS_GRAYED, MFS_HILITE, MFS_DEFAULT
   std::vector<MenuItem> items;  // of a submenu
-  bool Highlighted() const { return (state & MFS_HILITE) != 0; }
 };
 // The items of a visible popup menu window (with its submenus), read inside
 // the target process.
 std::vector<MenuItem> ReadPopupMenu(HWND popup);
 // The menu bar of a top-level window.
 std::vector<MenuItem> ReadMenuBar(HWND window);
+// The command of a menu-bar entry, by the captions on the way to it.
+UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
 // The texts of a menu's items in order, separators as "-", for comparisons.
 std::vector<std::string> Texts(const std::vector<MenuItem>& items);
 
 // ---- Tree views of other processes
 
-struct TreeItem {
-  HTREEITEM handle = nullptr;
-  std::string text;
-  int level = 0;  // 0 for the roots
-  bool expanded = false;
-  bool selected = false;
-  bool hasChildren = false;
-  int image = -1;
-  LPARAM param = 0;
-};
-
-class RemoteTree {
- public:
-  explicit RemoteTree(HWND tree);
-  ~RemoteTree();
-  RemoteTree(const RemoteTree&) = delete;
-  RemoteTree& operator=(const RemoteTree&) = delete;
-
-  // Every item in display order (children after their parent), collapsed
-  // branches included.
-  std::vector<TreeItem> Items();
-  // The item texts as "text" with two spaces per level, for comparisons.
-  std::vector<std::string> Outline();
-  TreeItem Item(HTREEITEM item, int level = 0);
-  HTREEITEM Selected();
-  HTREEITEM Find(const std::string& text);  // the first item with that text
-  // The item's rectangle in client coordinates (text part only if asked).
-  std::optional<RECT> ItemRect(HTREEITEM item, bool textOnly = true);
-  // Clicks the middle of the item's text.
-  void ClickItem(HTREEITEM item);
-  void Select(HTREEITEM item);
-  void Expand(HTREEITEM item);
-  // The label edit control while an item is being renamed.
-  HWND EditControl();
-  HWND Window() const { return tree_; }
-
- private:
-  HTREEITEM Next(HTREEITEM item, UINT how);
-  HWND tree_;
-  HANDLE process_ = nullptr;
-  void* remote_ = nullptr;
-};
+// The item `how` (TVGN_ROOT, TVGN_NEXT, TVGN_CHILD, TVGN_CARET) from `item`.
+HTREEITEM TreeItem(HWND tree, UINT how, HTREEITEM item = nullptr);
+// The middle of the item's caption in client coordinates, read inside the
+// tree's process; throws when the item is not shown.
+POINT TreeItemPoint(HWND tree, HTREEITEM item);
 
 // ---- What Probe.exe recorded
 
@@ -367,9 +269,6 @@ struct ProbeRecord {
   std::string folder() const { return Get("cwd"); }
   std::string module() const { return Get("module"); }
   int show() const;              // wShowWindow
-  bool showGiven() const { return Get("useshow") == "1"; }  // STARTF_USESHOWWINDOW
-  DWORD pid() const;
-  DWORD parentPid() const;
 };
 
 // A probe log: a file name, the environment to pass it on, and its records.
@@ -389,8 +288,6 @@ class ProbeLog {
  private:
   std::string path_;
 };
-
-std::vector<ProbeRecord> ParseProbeLog(const std::string& text);
 
 // Probe.exe beside the tests.
 std::string ProbePath();

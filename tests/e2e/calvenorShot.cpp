@@ -28,18 +28,6 @@ HWND FindEditor() {
   return found;
 }
 
-UINT MenuCommand(HWND main, const std::vector<std::string>& path) {
-  std::vector<MenuItem> items = ReadMenuBar(main);
-  for (size_t i = 0; i < path.size(); ++i) {
-    auto it = std::find_if(items.begin(), items.end(), [&](const MenuItem& m) { return m.text == path[i]; });
-    if (it == items.end()) return 0;
-    if (i + 1 == path.size()) return it->id;
-    std::vector<MenuItem> inner = it->items;
-    items = std::move(inner);
-  }
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,10 +37,9 @@ int main(int argc, char** argv) {
     if (!main) return 1;
     const DWORD pid = ProcessOf(main);
     if (std::strcmp(what, "context") == 0) {
-      RemoteTree tree(WaitChild(main, "SysTreeView32"));
-      WaitUntil([&] { return !tree.Items().empty(); }, 10s);
-      const RECT r = *tree.ItemRect(tree.Items().front().handle);
-      RightClick(tree.Window(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      const HWND tree = WaitChild(main, "SysTreeView32");
+      WaitUntil([&] { return TreeItem(tree, TVGN_ROOT) != nullptr; }, 10s);
+      RightClick(tree, TreeItemPoint(tree, TreeItem(tree, TVGN_ROOT)));
       WaitPopupMenu(pid);
       return 0;
     }
@@ -61,7 +48,7 @@ int main(int argc, char** argv) {
       WaitPopupMenu(pid);
       return 0;
     }
-    PostCommand(main, int(MenuCommand(main, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")})));
+    PostCommand(main, int(MenuBarCommand(main, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")})));
     const HWND about = WaitWindow(pid, "OstrevanWindow", sjis("バージョン情報"));
     if (std::strcmp(what, "splash") == 0) {
       for (HWND c : Descendants(about))

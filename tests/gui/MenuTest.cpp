@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "Forms.h"
+#include "ImgList.h"
 #include "Menus.h"
 
 using namespace gui;
@@ -27,13 +28,15 @@ TEST(MenuItem, TreeOperationsAndTheirFailures) {
   EXPECT_THROW(top->Insert(3, new TMenuItem(&owner)), EMenuError);
   EXPECT_THROW(top->Add(c), EMenuError) << "an item stands in one place only";
 
-  // Deleting an item takes its children along and leaves its parent.
-  const UINT command = c->Command();
-  EXPECT_EQ(TMenuItem::FromCommand(command), c);
+  // An item belongs to its owner alone: deleting its parent only takes it
+  // out of the menu.
+  const UINT command = a->Command();
   delete a;
   EXPECT_EQ(top->Count(), 1);
   EXPECT_EQ(TMenuItem::FromCommand(command), nullptr);
-  EXPECT_EQ(owner.ComponentCount(), 3) << "menu, b and the loose item of the failed insert";
+  EXPECT_EQ(c->Parent(), nullptr);
+  EXPECT_EQ(c->Menu(), nullptr);
+  EXPECT_EQ(owner.ComponentCount(), 4) << "menu, b, c and the loose item of the failed insert";
 }
 
 TEST(MenuItem, TheOwnerFreesWhatIsLeftWhicheverGoesFirst) {
@@ -65,4 +68,59 @@ TEST(MenuItem, ClickRunsTheHandlerOnlyWhenEnabled) {
   item.SetEnabled(false);
   item.Click();
   EXPECT_EQ(clicks, 1);
+}
+
+TEST(MainMenu, AFormRecreatedOrDestroyedWithItsMenuBarLeavesOneOwnerPerHandle) {
+  TApplication app;
+  const long menus = base::UniqueHandle<MenuTraits>::Live();
+  auto* form = new TForm(&app);
+  auto* menu = new TMainMenu(form);
+  auto* file = new TMenuItem(form);
+  file->SetCaption("File");
+  menu->Items()->Add(file);
+  auto* open = new TMenuItem(form);
+  open->SetCaption("Open");
+  file->Add(open);
+  form->SetMenu(menu);
+  const HWND first = form->Handle();
+  const HMENU bar = GetMenu(first);
+  ASSERT_TRUE(IsMenu(bar));
+
+  form->DestroyHandle();
+  const HWND second = form->Handle();
+  EXPECT_TRUE(IsMenu(GetMenu(second))) << "a recreated window gets a live menu bar";
+  EXPECT_EQ(GetMenuItemCount(GetMenu(second)), 1);
+  form->SetMenu(nullptr);
+  EXPECT_EQ(GetMenu(second), nullptr) << "a menu set on a live form changes at once";
+  form->SetMenu(menu);
+  open->SetCaption("Open...");
+  const HMENU rebuilt = GetMenu(second);
+  EXPECT_TRUE(IsMenu(rebuilt));
+
+  delete form;
+  EXPECT_FALSE(IsMenu(bar));
+  EXPECT_FALSE(IsMenu(rebuilt));
+  EXPECT_EQ(base::UniqueHandle<MenuTraits>::Live(), menus);
+}
+
+TEST(Menu, ImagesAndShortCutsSetOnABuiltMenuTakeEffect) {
+  TApplication app;
+  TComponent owner(nullptr);
+  TImageList images(&owner);
+  TMainMenu menu(&owner);
+  auto* item = new TMenuItem(&owner);
+  item->SetCaption("Save");
+  item->SetImageIndex(0);
+  menu.Items()->Add(item);
+  menu.Handle();
+  EXPECT_EQ(menu.Accelerators(), nullptr);
+  menu.SetImages(&images);
+  item->SetShortCut(ShortCut('S', scCtrl));
+  ASSERT_NE(menu.Accelerators(), nullptr);
+  EXPECT_EQ(CopyAcceleratorTableA(menu.Accelerators(), nullptr, 0), 1);
+  MENUITEMINFOA mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_BITMAP;
+  ASSERT_TRUE(GetMenuItemInfoA(menu.Handle(), 0, TRUE, &mii));
+  EXPECT_EQ(mii.hbmpItem, HBMMENU_CALLBACK);
 }

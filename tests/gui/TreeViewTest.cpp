@@ -6,8 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "ComCtrls.h"
+#include "TreeView.h"
 #include "Forms.h"
+#include "ImgList.h"
 
 using namespace gui;
 
@@ -127,7 +128,8 @@ TEST_F(TreeViewTest, DeletingReportsEachNodeOnceWhileItStillExists) {
   EXPECT_EQ(deleted, "b1 b21 b2 b ") << "children before their parent";
   EXPECT_EQ(nodes->Count(), 1);
   EXPECT_EQ(ControlShape(), "a");
-  EXPECT_EQ(tree->Selected() == nullptr || tree->Selected() == a, true);
+  EXPECT_EQ(tree->Selected(), a) << "the selection moved to what is left";
+  EXPECT_EQ(seenWhenChanged, "a") << "and was reported while every node was still there";
   deleted.clear();
   nodes->Clear();
   EXPECT_EQ(deleted, "a ");
@@ -143,4 +145,41 @@ TEST_F(TreeViewTest, AVeryDeepTreeIsMadeAndFreedWithoutRecursion) {
   EXPECT_EQ(n->Level(), 2999);
   EXPECT_EQ(nodes->GetNodeFromIndex(2999), n);
   tree->OnDeletion = nullptr;
+}
+
+TEST_F(TreeViewTest, PropertiesSetOnTheLiveControlTakeEffect) {
+  TImageList list(nullptr);
+  tree->SetImages(&list);
+  tree->SetIndent(31);
+  tree->SetReadOnly(true);
+  tree->SetDragMode(dmAutomatic);
+  HWND h = tree->Handle();
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(h, TVM_GETIMAGELIST, TVSIL_NORMAL, 0)), list.Handle());
+  EXPECT_EQ(SendMessageA(h, TVM_GETINDENT, 0, 0), 31);
+  EXPECT_EQ(GetWindowLongA(h, GWL_STYLE) & (TVS_EDITLABELS | TVS_DISABLEDRAGDROP), 0);
+
+  // Images read from bytes come under a new handle, which the tree follows.
+  TImageList other(nullptr);
+  ASSERT_TRUE(list.ReadData(other.WriteData()));
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(h, TVM_GETIMAGELIST, TVSIL_NORMAL, 0)), list.Handle());
+}
+
+TEST(TreeNodes, ObjectsGoWithTheirNodesHoweverTheTreeGoes) {
+  struct Counted : TObject {
+    explicit Counted(int& n) : freed(n) {}
+    ~Counted() override { ++freed; }
+    int& freed;
+  };
+  TApplication app;
+  int freed = 0;
+  auto* form = new TForm(&app);
+  auto* tree = new TTreeView(form);
+  tree->SetParent(form);
+  form->Handle();
+  TTreeNode* a = tree->Items()->AddObject(nullptr, "a", std::make_unique<Counted>(freed));
+  tree->Items()->AddChildObject(a, "a1", std::make_unique<Counted>(freed));
+  tree->Items()->AddObject(nullptr, "b", std::make_unique<Counted>(freed))->Delete();
+  EXPECT_EQ(freed, 1);
+  delete form;
+  EXPECT_EQ(freed, 3) << "a tree destroyed with its nodes frees their objects";
 }

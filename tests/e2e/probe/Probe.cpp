@@ -8,7 +8,6 @@
 // so every record is exactly its lines. Shift-JIS trail bytes are never below
 // 0x40, so the escape cannot split a double-byte character.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,22 +53,6 @@ const char* ArgumentTail(const char* line) {
   return p;
 }
 
-DWORD ParentId() {
-  DWORD parent = 0;
-  const HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snap == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32 e{};
-  e.dwSize = sizeof e;
-  for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e)) {
-    if (e.th32ProcessID == GetCurrentProcessId()) {
-      parent = e.th32ParentProcessID;
-      break;
-    }
-  }
-  CloseHandle(snap);
-  return parent;
-}
-
 std::string Number(unsigned long n) { return std::to_string(n); }
 
 }  // namespace
@@ -91,15 +74,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const char* line = GetCommandLineA();
 
   std::string record;
-  Add(record, "pid", Number(GetCurrentProcessId()));
-  Add(record, "ppid", Number(ParentId()));
   Add(record, "cmdline", line);
   Add(record, "args", ArgumentTail(line));
   Add(record, "argc", Number(__argc > 0 ? __argc - 1 : 0));
   for (int i = 1; i < __argc; ++i) Add(record, ("arg" + Number(i)).c_str(), __argv[i]);
   Add(record, "cwd", cwd);
   Add(record, "show", Number(si.wShowWindow));
-  Add(record, "useshow", (si.dwFlags & STARTF_USESHOWWINDOW) ? "1" : "0");
   Add(record, "module", module);
   record += "\r\n";
 

@@ -1,0 +1,50 @@
+// Text basics that the menu file rules and the component layer share: whole
+// text files as lines, decimal numbers, and the system's error texts.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace base {
+
+// A NUL byte with text after it. A reader that ended the text there would
+// drop every line after it without a word, and a program saving what it read
+// would cut the file short, so such a text is refused.
+class EmbeddedNul : public std::runtime_error {
+ public:
+  explicit EmbeddedNul(size_t offset);
+};
+
+// Reading or writing a file failed; the message names the file and the cause.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Splits text into lines: CR LF, LF and a lone CR each end a line; a last line
+// without a break counts; a break at the very end adds no line. NUL bytes that
+// run to the very end (padding) end the text; any other NUL throws EmbeddedNul.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Every line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Reads a whole file into lines; throws FileError when it cannot be read or
+// holds a NUL byte before its end.
+std::vector<std::string> LoadLines(const std::string& path);
+
+// Replaces the whole content of the file; throws FileError on failure.
+void SaveLines(const std::string& path, const std::vector<std::string>& lines);
+
+// A signed decimal number that fits 32 bits, blanks allowed before it.
+bool ParseDecimal(std::string_view text, int32_t& value);
+
+#ifdef _WIN32
+// The system's text for an error code, without its line break.
+std::string SystemErrorText(unsigned long code);
+#endif
+
+}  // namespace base
