@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '1'};
+constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '2'};
 constexpr uint32_t kArchiveFlagKept = 1;
 // A cache is a few kilobytes per hundred entries; anything far beyond is not one.
 constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;
@@ -18,7 +18,7 @@ constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;
 struct Header {
   char magic[8];
   uint32_t flags;
-  uint32_t reserved;
+  uint32_t entryImages;  // numbers before the image list in the payload
   uint64_t menuSize;
   uint64_t menuLastWrite;
   uint32_t payloadSize;
@@ -95,7 +95,7 @@ bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const Menu
 }
 
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                   gui::TImageList& list) {
+                   gui::TImageList& list, std::vector<int32_t>& imageOfEntry) {
   if (!HasOwnCache(menuFileName)) return false;
   File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -120,15 +120,24 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   char extra;
   if (ReadFile(file.Handle(), &extra, 1, &got, nullptr) && got != 0) return false;
   if (Fnv1a(payload.data(), payload.size()) != header.payloadHash) return false;
-  return list.ReadData(payload);
+  const size_t numbers = header.entryImages * sizeof(int32_t);
+  if (numbers > payload.size() || !list.ReadData(std::string_view(payload).substr(numbers)))
+    return false;
+  imageOfEntry.resize(header.entryImages);
+  if (numbers) std::memcpy(imageOfEntry.data(), payload.data(), numbers);
+  return true;
 }
 
 bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                    const gui::TImageList& list) {
+                    const gui::TImageList& list, const std::vector<int32_t>& imageOfEntry) {
   if (!HasOwnCache(menuFileName)) return false;
+  // Fixed-width numbers in the machine's (little-endian) order, then the list.
   std::string payload;
+  if (!imageOfEntry.empty())
+    payload.assign(reinterpret_cast<const char*>(imageOfEntry.data()),
+                   imageOfEntry.size() * sizeof(int32_t));
   try {
-    payload = list.WriteData();
+    payload += list.WriteData();
   } catch (const std::exception&) {
     return false;
   }
@@ -152,6 +161,7 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   Header header{};
   std::memcpy(header.magic, kMagic, sizeof kMagic);
   header.flags = flagKept ? kArchiveFlagKept : 0;
+  header.entryImages = uint32_t(imageOfEntry.size());
   header.menuSize = stamp.size;
   header.menuLastWrite = stamp.lastWrite;
   header.payloadSize = uint32_t(payload.size());

@@ -1,10 +1,11 @@
 // The icon cache beside a menu file: the menu's path with the extension
-// ".tmp", holding the popup's image list so that a start with an unchanged
-// menu file opens no icon file at all.
+// ".tmp", holding the popup's image list and which image each entry shows, so
+// that a start with an unchanged menu file opens no icon file at all.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ImgList.h"
 
@@ -25,11 +26,11 @@ std::string MenuCachePath(const std::string& menuFileName);
 // file never matches.
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now);
 
-// Fills the list from the cache when the cache exists, is intact, and is
-// current for the menu file as `stamp` describes it. False (and the list
-// untouched) otherwise.
+// Fills the list and the image numbers of the entries from the cache when
+// the cache exists, is intact, and is current for the menu file as `stamp`
+// describes it. False (and both untouched) otherwise.
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                   gui::TImageList& list);
+                   gui::TImageList& list, std::vector<int32_t>& imageOfEntry);
 
 // Writes the cache, recording `stamp` (taken before the menu file was read,
 // so that a save during the build makes the next start build again), and
@@ -38,4 +39,4 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
 // and leaves the flag as it was when the cache could not be written, so a
 // stale cache is never taken for a fresh one. False when nothing was written.
 bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                    const gui::TImageList& list);
+                    const gui::TImageList& list, const std::vector<int32_t>& imageOfEntry);

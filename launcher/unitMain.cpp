@@ -31,43 +31,35 @@ constexpr int kSubmenuIcon = 2;
 constexpr int kBlankIcon = 5;
 constexpr int kEditorIcon = 6;
 
-// Puts the entries' icons into the menu's image list, entry k at image k.
-// Each distinct picture is extracted and converted once; an entry showing a
-// picture seen before gets a copy of that image, which costs a fraction of
-// adding the icon again. A menu of a hundred programs from one folder thus
-// opens each program file once.
+// Gives each entry the image of its icon in the menu's image list. Each
+// distinct picture is extracted, converted and added once, and every entry
+// that shows it shares that image: a menu of a hundred programs from one
+// folder opens each program file once and holds a handful of images.
 class IconPlacer {
  public:
   explicit IconPlacer(TImageList& list) : list_(list) {}
 
   // Icon `index` of the file, or the launcher's `fallback` when it yields none.
-  void FromFile(int slot, const std::string& file, int index, int fallback) {
+  int FromFile(const std::string& file, int index, int fallback) {
     auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
     if (fresh) {
       const TIcon icon = ExtractSmallIcon(file, index);
-      if (!icon.Empty()) {
-        list_.ReplaceIcon(slot, icon);
-        it->second = slot;
-        return;
-      }
-    } else if (it->second >= 0) {
-      list_.CopyImage(slot, it->second);
-      return;
+      if (!icon.Empty()) it->second = list_.AddIcon(icon);
     }
-    Launcher(slot, fallback);
+    return it->second >= 0 ? it->second : Launcher(fallback);
   }
 
-  void Launcher(int slot, int n) {
-    if (auto it = launcher_.find(n); it != launcher_.end()) return list_.CopyImage(slot, it->second);
+  int Launcher(int n) {
+    auto it = launcher_.find(n);
+    if (it != launcher_.end()) return it->second;
     const TIcon icon = LauncherIcon(n);
     if (icon.Empty()) throw Exception("ランチャのアイコンを取り出せません。");
-    list_.ReplaceIcon(slot, icon);
-    launcher_[n] = slot;
+    return launcher_[n] = list_.AddIcon(icon);
   }
 
  private:
   TImageList& list_;
-  std::map<std::pair<std::string, int>, int> files_;  // slot holding it, -1: the file has none
+  std::map<std::pair<std::string, int>, int> files_;  // its image, -1: the file has none
   std::map<int, int> launcher_;
 };
 
@@ -269,7 +261,7 @@ void TformMain::FormCreate(TObject*) {
   // Taken before the file is read: a save during the build then makes the
   // next start build again.
   const MenuFileStamp stamp = StampOf(MenuFileName);
-  const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch);
+  const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
   StartupStep(fromCache ? "cache read" : "no current cache");
 
   try {
@@ -300,7 +292,7 @@ void TformMain::FormCreate(TObject*) {
   auto writeCache = [&] {
     if (!cachePending) return;
     cachePending = false;
-    WriteMenuCache(MenuFileName, stamp, *ilstLaunch);
+    WriteMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
     StartupStep("cache written");
   };
   TTimer afterShow(nullptr);
@@ -335,9 +327,12 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     return false;
   }
 
+  const size_t entries = size_t(count / 2);
   IconPlacer icons(*ilstLaunch);
-  // One image per entry, separators included, so that image k is entry k's.
-  if (!fromCache) ilstLaunch->SetCount(count / 2);
+  if (!fromCache) ImageOfEntry.assign(entries, -1);
+  // A cache made for this file names an image for every entry and the
+  // editor's; one that does not leaves them without.
+  auto imageOf = [&](size_t k) { return k < ImageOfEntry.size() ? ImageOfEntry[k] : -1; };
   TMenuItem* parent = pmnuLaunch->Items();
   int previousLevel = 0;
   for (int k = 0; 2 * k < count; ++k) {
@@ -351,12 +346,9 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     auto* item = new TMenuItem(this);
     item->Name = "pmnuLaunch_" + IntToStr(k);
     item->Tag = k;
+    // A separator shows no image.
     if (kind == menufile::EntryKind::Separator) {
       item->SetCaption("-");
-      if (!fromCache) {
-        icons.Launcher(k, kBlankIcon);
-        item->SetImageIndex(k);
-      }
     } else {
       item->SetCaption(ShownCaption(name.name));
       const bool isItem = kind == menufile::EntryKind::Item;
@@ -364,17 +356,18 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
       if (!fromCache) {
         const std::string iconFile = menufile::ExtractIconFile(nameLine);
         const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
-        // "none" shows nothing: the blank icon keeps the entry's slot.
+        int32_t& image = ImageOfEntry[size_t(k)];
+        // "none" shows nothing: the blank icon keeps the caption in line.
         if (menufile::IsNoIcon(iconFile))
-          icons.Launcher(k, kBlankIcon);
+          image = icons.Launcher(kBlankIcon);
         else if (!iconFile.empty())
-          icons.FromFile(k, iconFile, iconIndex, isItem ? kItemIcon : kSubmenuIcon);
+          image = icons.FromFile(iconFile, iconIndex, isItem ? kItemIcon : kSubmenuIcon);
         else if (isItem)
-          icons.FromFile(k, menufile::ExtractExeName(targetLine), iconIndex, kItemIcon);
+          image = icons.FromFile(menufile::ExtractExeName(targetLine), iconIndex, kItemIcon);
         else
-          icons.Launcher(k, kSubmenuIcon);
+          image = icons.Launcher(kSubmenuIcon);
       }
-      item->SetImageIndex(k);
+      item->SetImageIndex(imageOf(size_t(k)));
     }
 
     if (name.level > previousLevel) parent = parent->Items(parent->Count() - 1);
@@ -392,13 +385,13 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   editor->Name = "pmnuLaunch_L";
   editor->SetCaption(kEditorCaption);
   editor->OnClick = [this](TObject* s) { EditorItemClick(s); };
-  // A cache holds the editor's icon after the entries' (it was built with
-  // it); only a list made now needs it added.
-  const int entries = count / 2;
-  if (fromCache && ilstLaunch->Count() == entries + 1)
-    editor->SetImageIndex(entries);
-  else
-    editor->SetImageIndex(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
+  if (!fromCache)
+    ImageOfEntry.push_back(icons.Launcher(kEditorIcon));
+  else if (ImageOfEntry.size() != entries + 1) {
+    ImageOfEntry.resize(entries, -1);
+    ImageOfEntry.push_back(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
+  }
+  editor->SetImageIndex(ImageOfEntry[entries]);
 
   const std::string position =
       TRegIniFile("Software\\MORVATH\\Ostrevan").ReadString("", "EditorPosition", "bottom");

@@ -2,6 +2,7 @@
 // the launcher is started without a menu file, its version window.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ class TformMain : public gui::TForm {
 
   // The menu file: program argument 1 as the runtime delivered it.
   std::string MenuFileName;
+  // The image each entry shows (-1: none), then the editor entry's: found
+  // while building, or read with the cache. Entries showing the same icon
+  // share its image.
+  std::vector<int32_t> ImageOfEntry;
   // The lines the popup was made from. A pick takes its entry from here: the
   // file may have been saved since, and the user picked what the popup showed.
   std::vector<std::string> MenuLines;

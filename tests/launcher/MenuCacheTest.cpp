@@ -34,10 +34,12 @@ class MenuCacheTest : public ::testing::Test {
     DeleteFileA(cache_.c_str());
   }
 
-  bool ReadBack(TImageList& into) { return ReadMenuCache(menu_, StampOf(menu_), into); }
+  bool ReadBack(TImageList& into) { return ReadMenuCache(menu_, StampOf(menu_), into, images_); }
 
   TApplication app_;
   TImageList list_{nullptr};
+  const std::vector<int32_t> written_{2, -1, 0, 1};
+  std::vector<int32_t> images_;
   const std::string menu_ = "cache test menu.txt";
   const std::string cache_ = "cache test menu.tmp";
 };
@@ -48,11 +50,12 @@ TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
   TImageList empty(nullptr);
   EXPECT_FALSE(ReadBack(empty)) << "no cache yet";
 
-  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
 
   TImageList restored(nullptr);
   ASSERT_TRUE(ReadBack(restored));
   EXPECT_EQ(restored.Count(), 3);
+  EXPECT_EQ(images_, written_);
 
   // Any save of the menu file, by the editor or another program, makes the
   // next start build again, whether or not this file system keeps the flag;
@@ -63,7 +66,7 @@ TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
   TImageList stale(nullptr);
   EXPECT_FALSE(ReadBack(stale));
   EXPECT_EQ(stale.Count(), 0);
-  ASSERT_TRUE(WriteMenuCache(menu_, read, list_));
+  ASSERT_TRUE(WriteMenuCache(menu_, read, list_, written_));
   EXPECT_FALSE(ReadBack(stale));
 }
 
@@ -92,7 +95,7 @@ TEST(CacheIsCurrent, AnyWriteSinceTheBuildMakesItStale) {
 }
 
 TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
-  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
   const std::string good = ReadBytes(cache_);
   std::string flipped = good;
   flipped[flipped.size() / 2] ^= 0x40;
@@ -109,7 +112,7 @@ TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
 TEST_F(MenuCacheTest, AFolderInTheCachesPlaceIsNeitherReadNorWritten) {
   ASSERT_TRUE(CreateDirectoryA(cache_.c_str(), nullptr));
   const DWORD before = GetFileAttributesA(menu_.c_str());
-  EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
   EXPECT_EQ(GetFileAttributesA(menu_.c_str()), before) << "no cache, so not marked as built";
   TImageList into(nullptr);
   EXPECT_FALSE(ReadBack(into));
@@ -120,10 +123,10 @@ TEST_F(MenuCacheTest, AMenuFileNamedLikeItsCacheIsNeverOverwritten) {
   for (const std::string name : {"cache test menu.tmp", "cache test menu.TMP"}) {
     WriteBytes(name, "X\r\nx.exe\r\n");
     EXPECT_EQ(MenuCachePath(name).size(), name.size());
-    EXPECT_FALSE(WriteMenuCache(name, StampOf(name), list_));
+    EXPECT_FALSE(WriteMenuCache(name, StampOf(name), list_, written_));
     EXPECT_EQ(ReadBytes(name), "X\r\nx.exe\r\n");
     TImageList into(nullptr);
-    EXPECT_FALSE(ReadMenuCache(name, StampOf(name), into));
+    EXPECT_FALSE(ReadMenuCache(name, StampOf(name), into, images_));
     DeleteFileA(name.c_str());
   }
   EXPECT_EQ(MenuCachePath("C:\\a.b\\menu"), "C:\\a.b\\menu.tmp");
