@@ -23,7 +23,7 @@ TformAbout::TformAbout(TComponent* AOwner) : TForm(AOwner) {
   SetBorderStyle(bsDialog);
   SetBorderIcons(biSystemMenu);
   Position = poScreenCenter;
-  Color = clBtnFace;
+  SetColor(clBtnFace);
   Font.SetName("MS UI Gothic");
   Font.SetHeight(12);
   Font.SetCharset(SHIFTJIS_CHARSET);

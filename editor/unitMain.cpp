@@ -37,16 +37,6 @@ TToolButton* NewToolButton(TComponent* owner, TToolBar* bar, TToolButtonStyle st
   return button;
 }
 
-TPanel* NewGroup(TComponent* owner, TWinControl* parent, int left, int top, int width, int height) {
-  auto* panel = new TPanel(owner);
-  panel->BevelInner = bvRaised;
-  panel->BevelOuter = bvLowered;
-  panel->SetBounds(left, top, width, height);
-  panel->Anchors = akLeft | akTop | akRight;
-  panel->SetParent(parent);
-  return panel;
-}
-
 // The three shell folders the special-items menu offers, by the clicked
 // entry's tag.
 struct SpecialItem {
@@ -75,9 +65,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   OnShow = [this](TObject* s) { FormShow(s); };
 
   ilstMainMenu = new TImageList(this);
-  const TBitmap strip(static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINMENUGLYPHS", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!strip.Empty()) ilstMainMenu->AddMasked(strip.Handle(), RGB(255, 0, 255));
+  ilstMainMenu->AddMasked("MAINMENUGLYPHS", kGlyphKey);
   ilstLaunch = new TImageList(this);
 
   // --- main menu
@@ -162,6 +150,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   TreeView->SetImages(ilstLaunch);
   TreeView->PopupMenu = pmnuTreeView;
   TreeView->SetDragMode(dmAutomatic);
+  TreeView->OnChanging = [this](TObject* s, TTreeNode* n, bool& a) { TreeViewChanging(s, n, a); };
   TreeView->OnChange = [this](TObject* s, TTreeNode* n) { TreeViewChange(s, n); };
   TreeView->OnDeletion = [this](TObject* s, TTreeNode* n) { TreeViewDeletion(s, n); };
   TreeView->OnMouseUp = [this](TObject* s, TMouseButton b, unsigned sh, int x, int y) {
@@ -181,18 +170,19 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   Splitter1->SetLeft(265);
   Splitter1->SetParent(this);
 
-  // The property panel's two groups; their fields come with the panel.
-  Panel3 = new TPanel(this);
-  Panel3->BevelOuter = bvNone;
-  Panel3->SetAlign(alClient);
-  Panel3->SetParent(this);
-  panlGeneral = NewGroup(this, Panel3, 4, 0, 360, 65);
-  panlOptional = NewGroup(this, Panel3, 4, 68, 360, 121);
+  CreatePanel();
 
   Timer = new TTimer(this);
   Timer->SetEnabled(false);
   Timer->SetInterval(600);
   Timer->OnTimer = [this](TObject* s) { TimerTimer(s); };
+
+  // Shared by the link-target browse button and the Open command.
+  OpenDialog = new TOpenDialog(this);
+  OpenDialog->Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing;
+  IconDialog = new TIconDialog(this);
+  // Where the link-target browse button starts while nothing was chosen.
+  Subject->ExePath = ExtractFilePath(GetModuleFileNameString()) + "*.exe";
 }
 
 // --- start-up and file commands -----------------------------------------------------
@@ -268,10 +258,6 @@ void TformMain::pmnuTreeView_DClick(TObject*) {
   if (TTreeNode* node = TreeView->Selected()) node->Delete();
 }
 
-void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
-  CurrentNode = TreeView->Selected() ? Node : nullptr;
-}
-
 void TformMain::TreeViewDeletion(TObject*, TTreeNode* Node) {
   // The tree reports each node of a deleted subtree once, while it still
   // exists; its record goes with it, and nothing may keep pointing at either.
@@ -290,8 +276,10 @@ void TformMain::TreeViewEditing(TObject*, TTreeNode* Node, bool& AllowEdit) {
 }
 
 void TformMain::TreeViewEdited(TObject*, TTreeNode* Node, std::string& S) {
-  // The name typed in the tree is the name that is saved.
+  // The name typed in the tree is the name that is saved, and the one the
+  // panel shows: the panel's field is stored again when the selection moves.
   if (TRecord* record = RecordOf(Node)) record->ItemName = S;
+  if (Node == CurrentNode) editItemName->SetText(S);
 }
 
 // --- drag and drop ---------------------------------------------------------------

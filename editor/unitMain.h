@@ -5,15 +5,21 @@
 #include <cstdint>
 #include <memory>
 
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
+#include "FileDialogs.h"
 #include "Forms.h"
+#include "IconDialog.h"
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "TreeView.h"
 #include "unitRecord.h"
 #include "unitSubject.h"
+
+// The colour that is transparent in the editor's glyph strips.
+constexpr gui::TColor kGlyphKey = RGB(255, 0, 255);
 
 class TformMain : public gui::TForm {
  public:
@@ -33,8 +39,28 @@ class TformMain : public gui::TForm {
   gui::TSplitter* Splitter1;
   gui::TPanel* Panel3;
   gui::TPanel* panlGeneral;
+  gui::TLabel* Label1;
+  gui::TEdit* editItemName;
+  gui::TLabel* Label2;
+  gui::TImage* imageIcon;
+  gui::TEdit* editIconFileName;
+  gui::TEdit* editIconIndex;
+  gui::TSpeedButton* sbtnOpenIconFile;
+  gui::TSpeedButton* sbtnIconClear;
   gui::TPanel* panlOptional;
+  gui::TLabel* Label3;
+  gui::TEdit* editExeName;
+  gui::TSpeedButton* sbtnOpenExeName;
+  gui::TLabel* Label4;
+  gui::TEdit* editCmdLine;
+  gui::TLabel* Label5;
+  gui::TEdit* editWorkFolder;
+  gui::TLabel* Label6;
+  gui::TComboBox* cmbbWindowState;
+  gui::TImageList* ilstPanelButtons;
   gui::TTimer* Timer;
+  gui::TOpenDialog* OpenDialog;
+  TIconDialog* IconDialog;
 
   gui::TMainMenu* MainMenu;
   gui::TMenuItem* MainMenu_F;
@@ -86,6 +112,7 @@ class TformMain : public gui::TForm {
   void pmnuTreeView_MClick(gui::TObject* Sender);
   void pmnuTreeView_PClick(gui::TObject* Sender);
   void pmnuTreeView_DClick(gui::TObject* Sender);
+  void TreeViewChanging(gui::TObject* Sender, gui::TTreeNode* Node, bool& AllowChange);
   void TreeViewChange(gui::TObject* Sender, gui::TTreeNode* Node);
   void TreeViewDeletion(gui::TObject* Sender, gui::TTreeNode* Node);
   void TreeViewMouseUp(gui::TObject* Sender, gui::TMouseButton Button, unsigned Shift, int X, int Y);
@@ -97,8 +124,23 @@ class TformMain : public gui::TForm {
   void TreeViewEndDrag(gui::TObject* Sender, gui::TObject* Target, int X, int Y);
   void TimerTimer(gui::TObject* Sender);
 
+  // The property panel.
+  void EditChange(gui::TObject* Sender);
+  void editIconFileNameExit(gui::TObject* Sender);
+  void sbtnOpenIconFileClick(gui::TObject* Sender);
+  void sbtnIconClearClick(gui::TObject* Sender);
+  void sbtnOpenExeNameClick(gui::TObject* Sender);
+  // Back to the state of a new window: no current node, nothing usable,
+  // every field empty, the list on its first entry.
+  void ResetPanel();
+
  private:
   gui::TTreeNode* AddEntry(const std::string& caption, menufile::EntryKind kind, int iconNumber);
+  void CreatePanel();
+  void SetPanelRows(bool nameAndIcon, bool link);
+  void ShowPreview(int image);
+  void StoreIconFields(gui::TTreeNode* node);
+  void SetNodeIcon(gui::TTreeNode* node, const gui::TIcon& icon);
   bool startedUp_ = false;
 };
 

@@ -258,8 +258,19 @@ void TWinControl::FontChanged() {
     if (c->parentFont_) c->FontChanged();
 }
 
+void TWinControl::SetColor(TColor color) {
+  color_ = color;
+  parentColor_ = false;
+  if (handle_) ColorChanged();
+}
+
+void TWinControl::ColorChanged() {
+  // Children that take this colour repaint with it.
+  RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 TColor TWinControl::EffectiveColor() const {
-  return (ParentColor && parent_) ? parent_->EffectiveColor() : Color;
+  return (parentColor_ && parent_) ? parent_->EffectiveColor() : color_;
 }
 
 void TWinControl::Invalidate() {

@@ -75,9 +75,10 @@ class TWinControl : public TComponent {
   bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool parentFont);
   const TFont& EffectiveFont() const;
-  // Colours are read whenever the control paints.
-  TColor Color = clBtnFace;
-  bool ParentColor = true;
+  // The background of the control; a colour of its own (not the parent's)
+  // once set, shown at once on a live control.
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
   TColor EffectiveColor() const;
 
   TNotifyEvent OnClick;
@@ -103,6 +104,8 @@ class TWinControl : public TComponent {
   virtual void CNCommandId(WORD /*id*/, WORD code) { CNCommand(code); }
   virtual LRESULT CNNotify(NMHDR* /*header*/) { return 0; }
   virtual HBRUSH CtlColor(HDC dc);
+  // After the colour changed on a live window; the default repaints it.
+  virtual void ColorChanged();
   // Lays out children by Align and Anchors after the client area changed.
   void AlignControls();
   // Routes the reports of child controls; own-class windows call this.
@@ -128,6 +131,8 @@ class TWinControl : public TComponent {
   bool enabled_ = true;
   bool parentFont_ = true;
   TAlign align_ = alNone;
+  TColor color_ = clBtnFace;
+  bool parentColor_ = true;
   int id_ = 0;
   TBrushHandle brush_;
   COLORREF brushColor_ = 0;

@@ -2,11 +2,17 @@
 
 #include <utility>
 
+#include "Forms.h"
+
 namespace gui {
 
 namespace {
 MessageBoxResponder& Responder() {
   static MessageBoxResponder responder;
+  return responder;
+}
+DialogResponder& ChooserResponder() {
+  static DialogResponder responder;
   return responder;
 }
 }  // namespace
@@ -18,6 +24,20 @@ int MessageDlg(HWND owner, const std::string& text, const std::string& caption, 
 
 MessageBoxResponder SetMessageBoxResponder(MessageBoxResponder responder) {
   return std::exchange(Responder(), std::move(responder));
+}
+
+DialogResponder SetDialogResponder(DialogResponder responder) {
+  return std::exchange(ChooserResponder(), std::move(responder));
+}
+
+bool RunSystemDialog(TComponent& dialog, const std::function<bool(HWND owner)>& show) {
+  if (const auto& respond = ChooserResponder()) return respond(dialog);
+  // The dialog disables its owner while it is open. The hidden application
+  // window would leave the form the user clicked in free to take another
+  // click, and the dialog would open in a corner.
+  HWND owner = GetActiveWindow();
+  if (!owner && Application) owner = Application->Handle();
+  return show(owner);
 }
 
 }  // namespace gui

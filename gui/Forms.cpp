@@ -29,7 +29,7 @@ TForm* FormOf(HWND hwnd) {
 TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   SetVisible(false);
   SetParentFont(false);
-  ParentColor = false;
+  SetColor(clBtnFace);
 }
 
 TForm::~TForm() {

@@ -128,6 +128,14 @@ int TImageList::AddMasked(HBITMAP strip, TColor key) {
   return index;
 }
 
+int TImageList::AddMasked(const char* resource, TColor key) {
+  // The list keeps copies of the pictures; the strip goes at once.
+  const TBitmap strip(static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (strip.Empty()) throw Exception("イメージリストに画像を追加できません。");
+  return AddMasked(strip.Handle(), key);
+}
+
 void TImageList::SetCount(int count) {
   if (count < 0 || !ImageList_SetImageCount(Handle(), UINT(count)))
     throw Exception("イメージリストの大きさを変えられません。");

@@ -59,6 +59,8 @@ class TImageList : public TComponent {
   // holds); pixels of the key colour become transparent. Returns the number
   // of the first new image.
   int AddMasked(HBITMAP strip, TColor key);
+  // The same for a bitmap of the program's resources.
+  int AddMasked(const char* resource, TColor key);
   // Puts a copy of the icon in place of image index (an empty icon leaves a
   // blank image); throws for an index outside the list.
   void ReplaceIcon(int index, const TIcon& icon);

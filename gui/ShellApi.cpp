@@ -23,27 +23,47 @@ INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& fil
                                                 parameters.c_str(), folder.c_str(), showCommand));
 }
 
-UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
-  using Fn = UINT(WINAPI*)(LPCSTR, int, HICON*, HICON*, UINT);
-  static const Fn extract = Proc<Fn>("ExtractIconExA");
-  small.SetHandle(nullptr);
-  // No name of that length can be a file; the shell is not asked about it.
-  if (!extract || file.empty() || file.size() >= MAX_PATH) return 0;
-  HICON large = nullptr, smallHandle = nullptr;
-  const UINT count = extract(file.c_str(), index, &large, &smallHandle, 1);
-  if (large) DestroyIcon(large);
-  // Some shells hand back a handle that is no icon when a file has none;
-  // only a handle the system can describe counts.
+namespace {
+using ExtractIconExFn = UINT(WINAPI*)(LPCSTR, int, HICON*, HICON*, UINT);
+
+ExtractIconExFn ExtractIconEx() {
+  static const ExtractIconExFn extract = Proc<ExtractIconExFn>("ExtractIconExA");
+  return extract;
+}
+
+// Some shells hand back a handle that is no icon when a file has none; only
+// a handle the system can describe counts.
+TIcon RealIcon(HICON handle) {
   ICONINFO info{};
-  if (smallHandle && GetIconInfo(smallHandle, &info)) {
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-  } else {
-    smallHandle = nullptr;
-  }
-  small.SetHandle(smallHandle);
+  if (!handle || !GetIconInfo(handle, &info)) return TIcon();
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+  return TIcon(handle);
+}
+
+// No name of that length can be a file; the shell is not asked about it.
+bool MayBeFile(const std::string& file) { return !file.empty() && file.size() < MAX_PATH; }
+}  // namespace
+
+UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
+  small.SetHandle(nullptr);
+  if (!ExtractIconEx() || !MayBeFile(file)) return 0;
+  HICON large = nullptr, smallHandle = nullptr;
+  const UINT count = ExtractIconEx()(file.c_str(), index, &large, &smallHandle, 1);
+  if (large) DestroyIcon(large);
+  small = RealIcon(smallHandle);
   // The call counts both sizes on some systems; one icon was asked for.
-  return count && smallHandle ? 1u : 0u;
+  return count && !small.Empty() ? 1u : 0u;
+}
+
+std::vector<TIcon> ExtractSmallIcons(const std::string& file) {
+  std::vector<TIcon> icons;
+  if (!ExtractIconEx() || !MayBeFile(file)) return icons;
+  // Number -1 asks for the count. Then one at a time: asked for several at
+  // once, some shells fill in only the first.
+  const UINT count = ExtractIconEx()(file.c_str(), -1, nullptr, nullptr, 0);
+  for (UINT i = 0; i < count && i < 0x10000; ++i) icons.push_back(ExtractSmallIcon(file, int(i)));
+  return icons;
 }
 
 TIcon ExtractSmallIcon(const std::string& file, int index) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "Graphics.h"
 
@@ -21,6 +22,11 @@ TIcon ExtractSmallIcon(const std::string& file, int index);
 // The number of icons the call reports as extracted (0 or 1), keeping the
 // small icon, for callers that test the count rather than the handle.
 UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small);
+
+// Every icon of a file in the small size, in the file's order; an icon the
+// file has but that cannot be read is an empty one. None for a file
+// without icons.
+std::vector<TIcon> ExtractSmallIcons(const std::string& file);
 
 // Loads shell32 and returns one of its exports; null when it is missing.
 FARPROC Shell32Proc(const char* name);

@@ -59,8 +59,7 @@ HBRUSH TLabel::CtlColor(HDC dc) {
 // --- TEdit ---------------------------------------------------------------------
 
 TEdit::TEdit(TComponent* AOwner) : TWinControl(AOwner) {
-  Color = clWindow;
-  ParentColor = false;
+  SetColor(clWindow);
 }
 
 void TEdit::CreateParams(TCreateParams& params) {
@@ -84,8 +83,7 @@ void TEdit::CNCommand(WORD code) {
 // --- TComboBox ------------------------------------------------------------------
 
 TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner) {
-  Color = clWindow;
-  ParentColor = false;
+  SetColor(clWindow);
 }
 
 void TComboBox::CreateParams(TCreateParams& params) {

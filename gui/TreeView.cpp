@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "Forms.h"
 #include "Menus.h"
@@ -196,9 +197,12 @@ void TTreeNode::Delete() {
   TTreeView* tree = TreeView();
   // The control lets go of its items first; while it moves the selection
   // away, every node is still there for the events to look at.
+  TTreeNode* selected = tree->Selected();
+  const int reports = tree->changeReports_;
   if (item_ && tree->HandleAllocated())
     SendMessageA(tree->Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item_));
   nodes->Unlink(this);
+  tree->ReportSilentChange(selected, reports);
   nodes->DestroyNodes(this);
 }
 
@@ -439,6 +443,8 @@ void TTreeNodes::DestroyNodes(TTreeNode* node) {
 void TTreeNodes::Clear() {
   if (roots_.empty()) return;
   BeginUpdate();
+  TTreeNode* selected = owner_->Selected();
+  const int reports = owner_->changeReports_;
   if (owner_->HandleAllocated())
     SendMessageA(owner_->handle_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   std::vector<TTreeNode*> roots;
@@ -446,6 +452,11 @@ void TTreeNodes::Clear() {
   deferred_ = false;
   Changed();
   std::exception_ptr failure;
+  try {
+    owner_->ReportSilentChange(selected, reports);
+  } catch (...) {
+    failure = std::current_exception();
+  }
   for (TTreeNode* root : roots) {
     try {
       DestroyNodes(root);
@@ -481,8 +492,7 @@ void TTreeNodes::EndUpdate() {
 // --- TTreeView -------------------------------------------------------------------
 
 TTreeView::TTreeView(TComponent* AOwner) : TSubclassedControl(AOwner), items_(this) {
-  Color = clWindow;
-  ParentColor = false;
+  SetColor(clWindow);
 }
 
 TTreeView::~TTreeView() {
@@ -524,6 +534,23 @@ void TTreeView::DestroyWnd() {
   for (TTreeNode* node : items_.Order()) node->item_ = nullptr;
   items_.deferred_ = !items_.roots_.empty();
   background_ = CLR_NONE;
+}
+
+void TTreeView::ReportChange(TTreeNode* node) {
+  // Not every way of moving the selection announces it first (a control
+  // that moves it off a deleted item may only say that it moved): the coming
+  // change is reported all the same, before the change.
+  if (!std::exchange(changingReported_, false) && OnChanging) {
+    bool allow = true;
+    OnChanging(this, node, allow);
+  }
+  ++changeReports_;
+  if (OnChange) OnChange(this, node);
+}
+
+void TTreeView::ReportSilentChange(TTreeNode* before, int reportsBefore) {
+  // Some controls drop the selection with its item and say nothing at all.
+  if (changeReports_ == reportsBefore && Selected() != before) ReportChange(Selected());
 }
 
 void TTreeView::SetImages(TImageList* images) {
@@ -696,17 +723,18 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
   switch (header->code) {
     case TVN_SELCHANGINGA:
     case TVN_SELCHANGINGW: {
-      if (quietSelection_ || !OnChanging) return 0;
+      if (quietSelection_) return 0;
       auto* nm = reinterpret_cast<NMTREEVIEWA*>(header);
       bool allow = true;
-      OnChanging(this, items_.FromItemId(nm->itemNew.hItem), allow);
+      if (OnChanging) OnChanging(this, items_.FromItemId(nm->itemNew.hItem), allow);
+      changingReported_ = allow;
       return allow ? 0 : 1;
     }
     case TVN_SELCHANGEDA:
     case TVN_SELCHANGEDW: {
-      if (quietSelection_ || !OnChange) return 0;
+      if (quietSelection_) return 0;
       auto* nm = reinterpret_cast<NMTREEVIEWA*>(header);
-      OnChange(this, items_.FromItemId(nm->itemNew.hItem));
+      ReportChange(items_.FromItemId(nm->itemNew.hItem));
       return 0;
     }
     case TVN_BEGINLABELEDITA:

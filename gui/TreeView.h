@@ -277,6 +277,11 @@ class TTreeView : public TSubclassedControl {
   friend class TTreeNodes;
   void DragMove(int x, int y);
   void ApplyImages();
+  // OnChange for a selection that moved, with OnChanging first if nobody
+  // announced the move.
+  void ReportChange(TTreeNode* node);
+  // After items went: reports a selection the control moved without a word.
+  void ReportSilentChange(TTreeNode* before, int reportsBefore);
 
   TTreeNodes items_;
   TChangeLink images_{[this] { ApplyImages(); }};
@@ -294,6 +299,8 @@ class TTreeView : public TSubclassedControl {
   // Set while the layer itself moves the selection (a node's move), so the
   // events report only what the user or the program asked for.
   int quietSelection_ = 0;
+  bool changingReported_ = false;  // OnChanging ran for the change under way
+  int changeReports_ = 0;          // how many changes were reported so far
 };
 
 }  // namespace gui

@@ -168,7 +168,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   SetCaption("Morvath Ostrevan のバージョン情報");
   SetBorderStyle(bsDialog);
   SetBorderIcons(0);
-  Color = clBtnFace;
+  SetColor(clBtnFace);
   Font.SetName("ＭＳ Ｐゴシック");
   Font.SetCharset(SHIFTJIS_CHARSET);
   Font.SetHeight(12);

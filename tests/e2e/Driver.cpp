@@ -550,6 +550,10 @@ std::string Text(HWND hwnd) {
   return buf;
 }
 
+void SetText(HWND hwnd, const std::string& text) {
+  SendTimeout(hwnd, WM_SETTEXT, 0, LPARAM(text.c_str()));
+}
+
 DWORD ProcessOf(HWND hwnd) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);

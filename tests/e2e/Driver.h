@@ -129,6 +129,7 @@ class Watchdog {
 
 std::string ClassName(HWND hwnd);
 std::string Text(HWND hwnd);  // WM_GETTEXT, with a time-out against hung targets
+void SetText(HWND hwnd, const std::string& text);  // as pasted: the control reports the change
 DWORD ProcessOf(HWND hwnd);
 DWORD ThreadOf(HWND hwnd);
 int ControlId(HWND hwnd);

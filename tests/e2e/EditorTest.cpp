@@ -90,6 +90,139 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedSavedAndReadByTheLauncher) {
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
 }
 
+// The property panel's windows, found as a user sees them: the six fields
+// top to bottom, the size list, and the three small picture buttons.
+struct PanelWindows {
+  std::vector<HWND> fields;  // name, icon file, icon number, target, options, folder
+  HWND sizes = nullptr;
+  std::vector<HWND> buttons;  // icon browse, icon clear, target browse
+};
+
+PanelWindows PanelOf(HWND main) {
+  PanelWindows panel;
+  for (HWND c : Descendants(main)) {
+    RECT r;
+    GetClientRect(c, &r);
+    const std::string cls = ClassName(c);
+    if (cls == "Edit") panel.fields.push_back(c);
+    if (cls == "ComboBox") panel.sizes = c;  // after the toolbar's
+    if (cls == kLayerClass && r.right == 23 && r.bottom == 22) panel.buttons.push_back(c);
+  }
+  if (panel.fields.size() != 6 || panel.buttons.size() != 3) throw Failure("the property panel is not whole");
+  return panel;
+}
+
+// The icon picker the editor shows: the shell's, or its own where the shell
+// has none. Waits for it, picks with the keyboard and confirms.
+void PickIconWithKeys(DWORD pid, const std::string& expectedFile, int rights) {
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND w : TopWindows(pid))
+      if (Visible(w) && (ClassName(w) == "#32770" || Text(w) == sjis("アイコンの変更"))) dialog = w;
+    return dialog != nullptr;
+  }, 10s)) << DescribeWindows({pid});
+  const HWND file = WaitChild(dialog, "Edit");
+  EXPECT_TRUE(WaitUntil([&] { return Text(file) == expectedFile; }, 5s)) << utf8(Text(file));
+  HWND icons = nullptr;
+  for (HWND c : Descendants(dialog))
+    if (ClassName(c) == "SysListView32" || ClassName(c) == "ListBox") icons = c;
+  ASSERT_NE(icons, nullptr);
+  for (int i = 0; i < rights; ++i) Keyboard::Post(icons, VK_RIGHT);
+  Keyboard::Post(icons, VK_RETURN);
+  WaitGone(dialog);
+}
+
+TEST_F(Editing, ThePanelEditsAnEntryThatTheLauncherStartsAsEdited) {
+  // The launcher's program file, under a Japanese name, is the icon file.
+  const std::string icons = temp_.File(sjis("ランチャ.exe"));
+  ASSERT_TRUE(CopyFileA(Launcher().c_str(), icons.c_str(), FALSE));
+  const std::string work = temp_.File(sjis("作業"));
+  ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+  const std::string file = WriteMenu("menu.txt", "Old\r\n" + utf8(icons) + "\r\n"
+                                     "Sub<" + utf8(icons) + ",4>\r\n\r\n\tchild\r\n\tc.exe\r\n"
+                                     "Other\r\nother.exe\r\n");
+  StartEditor(file);
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 4; }, 10s)) << DescribeAllWindows();
+  const HTREEITEM oldEntry = TreeItem(tree_, TVGN_ROOT);
+  const HTREEITEM sub = TreeItem(tree_, TVGN_NEXT, oldEntry);
+  const PanelWindows panel = PanelOf(main_);
+  const auto shows = [&](size_t field, const std::string& text) {
+    return WaitUntil([&] { return Text(panel.fields[field]) == text; }, 5s);
+  };
+  ForegroundWindow(main_);
+  Click(tree_, TreeItemPoint(tree_, oldEntry));
+  ASSERT_TRUE(shows(0, "Old"));
+  EXPECT_EQ(Text(panel.fields[3]), icons);
+
+  // Without an icon file, the icon picker starts on the target.
+  Click(panel.buttons[0], POINT{11, 11});
+  PickIconWithKeys(editor_.Id(), icons, 3);
+  EXPECT_TRUE(shows(1, icons));
+  EXPECT_TRUE(shows(2, "3"));
+
+  SetText(panel.fields[0], sjis("新しい名前"));
+
+  // The target from the open-file dialog, typed into its name field.
+  Click(panel.buttons[2], POINT{11, 11});
+  const HWND open = WaitWindow(editor_.Id(), "#32770", sjis("実行ファイルの場所を指定する"));
+  const HWND name = WaitChild(open, "Edit");
+  EXPECT_TRUE(WaitUntil([&] { return Text(name) == sjis("ランチャ.exe"); }, 5s)) << "it starts on the field's program";
+  SetText(name, ProbePath());
+  Keyboard::Post(name, VK_RETURN);
+  WaitGone(open);
+  EXPECT_TRUE(shows(3, ProbePath()));
+  SetText(panel.fields[4], "--opt a");
+  SetText(panel.fields[5], work);
+  Keyboard::PostKeys(panel.sizes, {VK_DOWN, VK_DOWN});
+  EXPECT_TRUE(WaitUntil([&] { return Text(panel.sizes) == sjis("最大化"); }, 5s));
+
+  // Another node: the submenu's rows; its icon cleared after the question,
+  // refused once.
+  Click(tree_, TreeItemPoint(tree_, sub));
+  ASSERT_TRUE(shows(0, "Sub"));
+  EXPECT_TRUE(shows(1, icons));
+  EXPECT_FALSE(IsWindowEnabled(panel.fields[3]));
+  EXPECT_EQ(Text(panel.fields[3]), "");
+  for (int press : {IDCANCEL, IDOK}) {
+    Click(panel.buttons[1], POINT{11, 11});
+    const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("確認"));
+    EXPECT_EQ(utf8(box.text), "アイコンに関する設定を消します。");
+    PressButton(box.dialog, press);
+    WaitGone(box.dialog);
+    EXPECT_TRUE(shows(1, press == IDOK ? "" : icons));
+  }
+  EXPECT_TRUE(shows(2, "0"));
+
+  ForegroundWindow(main_);
+  Keyboard::Input({VK_CONTROL, 'S'});
+  const std::string expected = sjis("新しい名前<") + icons + ",3>[" + work + "]{MAXIMIZE}\r\n" + ProbePath() +
+                               " --opt a\r\nSub\r\n\r\n\tchild\r\n\tc.exe\r\nOther\r\nother.exe\r\n";
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; }, 10s)) << utf8(ReadBytes(file));
+
+  // The launcher starts it as edited.
+  ProbeLog log(temp_.Path());
+  Process::Options options;
+  options.environment.push_back(log.Variable());
+  Process launcher = Process::Start(Quote(Launcher()) + " " + Quote(file), options);
+  const auto menu = ReadPopupMenu(WaitPopupMenu(launcher.Id()));
+  std::vector<UINT> keys{VK_DOWN};
+  for (const MenuItem& entry : menu) {
+    if (entry.text == sjis("新しい名前")) break;
+    if (entry.kind != MenuItem::Separator) keys.push_back(VK_DOWN);
+  }
+  keys.push_back(VK_RETURN);
+  PostMenuKeys(launcher.Id(), keys);
+  const auto records = log.WaitRecords(1);
+  EXPECT_EQ(records[0].module(), ProbePath());
+  EXPECT_EQ(records[0].arguments(), "--opt a");
+  EXPECT_EQ(records[0].folder(), work);
+  EXPECT_EQ(records[0].show(), SW_SHOWMAXIMIZED);
+  EXPECT_TRUE(launcher.WaitExit(10s));
+
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+}
+
 TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
   StartEditor("");
   const std::string splashCaption = sjis("ちょっと待っててね☆");

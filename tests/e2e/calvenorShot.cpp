@@ -3,11 +3,14 @@
 //   calvenorShot splash    the version window and its picture
 //   calvenorShot context   the tree's context menu on its first item
 //   calvenorShot file      the File menu of the menu bar
+//   calvenorShot select N  the tree's Nth entry (counted down the outline)
+//                          with its property panel
 // Waits for the editor's main window on the desktop it runs in, does that,
 // and ends: 0 when it could, 1 otherwise.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "Driver.h"
@@ -41,6 +44,15 @@ int main(int argc, char** argv) {
       WaitUntil([&] { return TreeItem(tree, TVGN_ROOT) != nullptr; }, 10s);
       RightClick(tree, TreeItemPoint(tree, TreeItem(tree, TVGN_ROOT)));
       WaitPopupMenu(pid);
+      return 0;
+    }
+    if (std::strcmp(what, "select") == 0) {
+      const HWND tree = WaitChild(main, "SysTreeView32");
+      WaitUntil([&] { return TreeItem(tree, TVGN_ROOT) != nullptr; }, 10s);
+      HTREEITEM item = TreeItem(tree, TVGN_ROOT);
+      for (int n = argc > 2 ? std::atoi(argv[2]) : 0; n > 0 && item; --n) item = TreeItem(tree, TVGN_NEXTVISIBLE, item);
+      if (!item) return 1;
+      Click(tree, TreeItemPoint(tree, item));
       return 0;
     }
     if (std::strcmp(what, "file") == 0) {

@@ -27,7 +27,12 @@ void EditorTest::SetUp() {
   app->SetTitle(sjis("Ostrevan メニューエディタ"));
   previous_ = SetMessageBoxResponder([this](const MessageBoxRequest& r) {
     boxes.push_back(r);
-    return IDOK;
+    return answer;
+  });
+  previousChooser_ = SetDialogResponder([this](TComponent& dialog) {
+    if (chooser) return chooser(dialog);
+    ADD_FAILURE() << "a dialog opened that nobody answers";
+    return false;
   });
   form = std::make_unique<TformMain>(nullptr);
   formMain = form.get();
@@ -55,6 +60,7 @@ void EditorTest::TearDown() {
   formMain = nullptr;
   formAbout = nullptr;
   SetMessageBoxResponder(previous_);
+  SetDialogResponder(previousChooser_);
   app.reset();
   // The folder's files first, then the folder; never anything else, even
   // when setting up failed before the folder was made.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,12 +46,18 @@ class EditorTest : public testing::Test {
 
   std::unique_ptr<gui::TApplication> app;
   std::unique_ptr<TformMain> form;
+  // Every message box is recorded and answered with `answer`.
   std::vector<gui::MessageBoxRequest> boxes;
+  int answer = IDOK;
+  // Answers the system's choosers (file, icon) for the user; a test that
+  // opens one without setting it fails, and no dialog ever opens.
+  std::function<bool(gui::TComponent& dialog)> chooser;
   int deletions = 0;
 
  private:
   std::string dir_;
   gui::MessageBoxResponder previous_;
+  gui::DialogResponder previousChooser_;
   POINT cursor_{};
 };
 

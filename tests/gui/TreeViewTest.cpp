@@ -147,6 +147,55 @@ TEST_F(TreeViewTest, AVeryDeepTreeIsMadeAndFreedWithoutRecursion) {
   tree->OnDeletion = nullptr;
 }
 
+TEST_F(TreeViewTest, EveryWayTheSelectionMovesIsAnnouncedBeforeTheMove) {
+  TTreeNodes* nodes = tree->Items();
+  TTreeNode* a = nodes->Add(nullptr, "a");
+  TTreeNode* b = nodes->Add(nullptr, "b");
+  TTreeNode* c = nodes->Add(nullptr, "c");
+  nodes->Add(nullptr, "d");
+  tree->SetDragMode(dmAutomatic);
+  HWND h = tree->Handle();
+  std::string log;
+  auto name = [](TTreeNode* n) { return n ? n->Text() : std::string("-"); };
+  tree->OnChanging = [&](TObject*, TTreeNode* n, bool&) { log.append("?").append(name(n)).append(" "); };
+  tree->OnChange = [&](TObject*, TTreeNode* n) { log.append("!").append(name(n)).append(" "); };
+  auto moves = [&](const std::function<void()>& act) {
+    log.clear();
+    act();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    return log;
+  };
+  auto middle = [](TTreeNode* n) {
+    const RECT r = n->DisplayRect(true);
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  };
+
+  EXPECT_EQ(moves([&] { tree->SetSelected(b); }), "?b !b ");
+  EXPECT_EQ(moves([&] { SendMessageA(h, WM_KEYDOWN, VK_DOWN, 0); }), "?c !c ");
+  EXPECT_EQ(moves([&] {
+              PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, middle(a));
+              PostMessageA(h, WM_LBUTTONUP, 0, middle(a));
+            }),
+            "?a !a ");
+  // A drag takes the node it starts on along as the selection.
+  EXPECT_EQ(moves([&] {
+              PostMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, middle(c));
+              PostMessageA(h, WM_MOUSEMOVE, MK_LBUTTON, middle(a));
+              PostMessageA(h, WM_LBUTTONUP, 0, middle(a));
+            }),
+            "?c !c ");
+  EXPECT_FALSE(tree->Dragging());
+  // The selected node goes: its neighbour is selected, or none at all.
+  EXPECT_EQ(moves([&] { c->Delete(); }), "?d !d ");
+  EXPECT_EQ(moves([&] { nodes->GetNodeFromIndex(2)->Delete(); }), "?b !b ");
+  EXPECT_EQ(moves([&] { b->Delete(); }), "?a !a ");
+  EXPECT_EQ(moves([&] { a->Delete(); }), "?- !- ");
+  nodes->Add(nullptr, "e");
+  EXPECT_EQ(moves([&] { tree->SetSelected(nodes->GetFirstNode()); }), "?e !e ");
+  EXPECT_EQ(moves([&] { nodes->Clear(); }), "?- !- ");
+}
+
 TEST_F(TreeViewTest, PropertiesSetOnTheLiveControlTakeEffect) {
   TImageList list(nullptr);
   tree->SetImages(&list);

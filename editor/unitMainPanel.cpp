@@ -1,0 +1,259 @@
+// The main window's property panel: the record of the selected node, shown
+// and edited in place. There is no OK button: the record follows the panel
+// as it is typed, and takes the whole panel again when the selection moves.
+#include <algorithm>
+
+#include "ShellApi.h"
+#include "SysUtils.h"
+#include "unitMain.h"
+
+using namespace gui;
+using menufile::EntryKind;
+
+namespace {
+
+TPanel* NewGroup(TComponent* owner, TWinControl* parent, int top, int height) {
+  auto* panel = new TPanel(owner);
+  panel->BevelInner = bvRaised;
+  panel->BevelOuter = bvLowered;
+  panel->SetBounds(4, top, 360, height);
+  panel->Anchors = akLeft | akTop | akRight;
+  panel->SetParent(parent);
+  return panel;
+}
+
+// A caption left of its row; rows are 20 high, one line of text 12. The
+// icon's caption leaves room for the preview beside it.
+TLabel* NewLabel(TComponent* owner, TWinControl* group, const char* caption, int row, int width = 72) {
+  auto* label = new TLabel(owner);
+  label->SetCaption(caption);
+  label->SetBounds(8, row + 4, width, 13);
+  label->SetParent(group);
+  return label;
+}
+
+TEdit* NewEdit(TComponent* owner, TWinControl* group, int left, int row, int width, TNotifyEvent onChange) {
+  auto* edit = new TEdit(owner);
+  edit->SetBounds(left, row, width, 20);
+  edit->OnChange = std::move(onChange);
+  edit->SetParent(group);
+  return edit;
+}
+
+TSpeedButton* NewButton(TComponent* owner, TWinControl* group, int left, int row,
+                        TImageList* glyphs, int glyph, TNotifyEvent onClick) {
+  auto* button = new TSpeedButton(owner);
+  button->SetBounds(left, row - 1, 23, 22);
+  button->SetGlyph(glyphs, glyph);
+  button->OnClick = std::move(onClick);
+  button->SetParent(group);
+  return button;
+}
+
+// A field that can be used has the window's colour; one that cannot is
+// greyed on the colour of the panel.
+void SetUsable(TWinControl* control, bool usable) {
+  control->SetColor(usable ? clWindow : clBtnFace);
+  control->SetEnabled(usable);
+}
+
+}  // namespace
+
+void TformMain::CreatePanel() {
+  ilstPanelButtons = new TImageList(this);
+  ilstPanelButtons->AddMasked("PANELBUTTONS", kGlyphKey);
+  const int kBrowse = 0, kClear = 1;
+  auto change = [this](TObject* s) { EditChange(s); };
+  auto exit = [this](TObject* s) { editIconFileNameExit(s); };
+
+  Panel3 = new TPanel(this);
+  Panel3->BevelOuter = bvNone;
+  Panel3->SetAlign(alClient);
+  Panel3->SetParent(this);
+
+  panlGeneral = NewGroup(this, Panel3, 0, 65);
+  Label1 = NewLabel(this, panlGeneral, "項目名：", 8);
+  editItemName = NewEdit(this, panlGeneral, 80, 8, 272, change);
+  Label2 = NewLabel(this, panlGeneral, "アイコン：", 36, 50);
+  imageIcon = new TImage(this);
+  imageIcon->SetBounds(60, 38, 16, 16);
+  imageIcon->SetParent(panlGeneral);
+  editIconFileName = NewEdit(this, panlGeneral, 80, 36, 197, change);
+  editIconFileName->OnExit = exit;
+  editIconIndex = NewEdit(this, panlGeneral, 280, 36, 21, change);
+  editIconIndex->OnExit = exit;
+  editIconIndex->SetText("0");
+  sbtnOpenIconFile = NewButton(this, panlGeneral, 303, 36, ilstPanelButtons, kBrowse,
+                               [this](TObject* s) { sbtnOpenIconFileClick(s); });
+  sbtnIconClear = NewButton(this, panlGeneral, 328, 36, ilstPanelButtons, kClear,
+                            [this](TObject* s) { sbtnIconClearClick(s); });
+
+  panlOptional = NewGroup(this, Panel3, 68, 121);
+  Label3 = NewLabel(this, panlOptional, "リンク先：", 8);
+  editExeName = NewEdit(this, panlOptional, 80, 8, 245, change);
+  sbtnOpenExeName = NewButton(this, panlOptional, 328, 8, ilstPanelButtons, kBrowse,
+                              [this](TObject* s) { sbtnOpenExeNameClick(s); });
+  Label4 = NewLabel(this, panlOptional, "オプション：", 36);
+  editCmdLine = NewEdit(this, panlOptional, 80, 36, 272, change);
+  Label5 = NewLabel(this, panlOptional, "作業フォルダ：", 64);
+  editWorkFolder = NewEdit(this, panlOptional, 80, 64, 272, change);
+  Label6 = NewLabel(this, panlOptional, "実行時の大きさ：", 92);
+  Label6->SetWordWrap(true);
+  Label6->SetBounds(8, 89, 72, 27);
+  cmbbWindowState = new TComboBox(this);
+  cmbbWindowState->SetBounds(80, 92, 272, 120);
+  for (const char* state : {"通常のウィンドウ", "最小化", "最大化"}) cmbbWindowState->AddItem(state);
+  cmbbWindowState->OnChange = change;
+  cmbbWindowState->SetParent(panlOptional);
+
+  // Nothing to edit until a node is chosen; the list shows no entry yet.
+  SetPanelRows(false, false);
+  cmbbWindowState->SetItemIndex(-1);
+}
+
+void TformMain::SetPanelRows(bool nameAndIcon, bool link) {
+  for (TLabel* label : {Label1, Label2}) label->SetEnabled(nameAndIcon);
+  for (TLabel* label : {Label3, Label4, Label5, Label6}) label->SetEnabled(link);
+  for (TEdit* field : {editItemName, editIconFileName, editIconIndex}) SetUsable(field, nameAndIcon);
+  for (TEdit* field : {editExeName, editCmdLine, editWorkFolder}) SetUsable(field, link);
+  SetUsable(cmbbWindowState, link);
+  sbtnOpenIconFile->SetEnabled(nameAndIcon);
+  sbtnIconClear->SetEnabled(nameAndIcon);
+  sbtnOpenExeName->SetEnabled(link);
+}
+
+void TformMain::ResetPanel() {
+  // The panel no longer speaks for a node, so emptying it copies nothing.
+  CurrentNode = nullptr;
+  SetPanelRows(false, false);
+  ShowPreview(-1);
+  for (TEdit* field : {editItemName, editIconFileName, editIconIndex, editExeName, editCmdLine, editWorkFolder})
+    field->SetText("");
+  cmbbWindowState->SetItemIndex(0);
+}
+
+void TformMain::ShowPreview(int image) { imageIcon->SetIcon(ilstLaunch->GetIcon(image)); }
+
+void TformMain::SetNodeIcon(TTreeNode* node, const TIcon& icon) {
+  // In place, so that every other node keeps its image number; a node that
+  // had no picture yet gets an image of its own.
+  int image = node->ImageIndex();
+  if (image >= 0 && image < ilstLaunch->Count()) ilstLaunch->ReplaceIcon(image, icon);
+  else image = ilstLaunch->AddIcon(icon);
+  node->SetImageIndex(image);
+  node->SetSelectedIndex(image);
+  TreeView->Invalidate();
+  if (node == CurrentNode) ShowPreview(image);
+}
+
+void TformMain::StoreIconFields(TTreeNode* node) {
+  TRecord* record = RecordOf(node);
+  if (!record) return;
+  const std::string file = editIconFileName->Text();
+  const int32_t index = StrToIntDef(editIconIndex->Text(), 0);
+  // The focus leaves the fields also when the selection moves on to another
+  // node and they show that node's record: settings that did not change keep
+  // the picture the node has, which may be a default one.
+  if (file == record->IconFileName && index == record->IconIndex) return;
+  record->IconFileName = file;
+  record->IconIndex = index;
+  // No default stands in here: what the settings name is what shows.
+  SetNodeIcon(node, ExtractSmallIcon(file, index));
+}
+
+void TformMain::TreeViewChanging(TObject*, TTreeNode*, bool&) {
+  TRecord* record = RecordOf(CurrentNode);
+  if (!record) return;
+  record->ItemName = editItemName->Text();
+  StoreIconFields(CurrentNode);
+  record->ExeName = editExeName->Text();
+  record->CmdLine = editCmdLine->Text();
+  record->WorkFolder = editWorkFolder->Text();
+  record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
+  CurrentNode->SetText(record->ItemName);
+}
+
+void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
+  CurrentNode = TreeView->Selected() ? Node : nullptr;
+  const TRecord* record = RecordOf(CurrentNode);
+  if (!record) return;
+  const EntryKind kind = record->Kind;
+  if (kind != EntryKind::Item && kind != EntryKind::Separator && kind != EntryKind::Submenu) return;
+  const bool item = kind == EntryKind::Item;
+  const bool separator = kind == EntryKind::Separator;
+  SetPanelRows(!separator, item);
+  // Each text set here is copied back into the record by EditChange; the
+  // values come from a copy, and are the record's own, so nothing changes
+  // but the fields a separator or submenu does not use, which are emptied.
+  const menufile::Entry shown = *record;
+  editItemName->SetText(separator ? kSeparatorCaption : shown.ItemName);
+  editIconFileName->SetText(separator ? "" : shown.IconFileName);
+  editIconIndex->SetText(separator ? "" : IntToStr(shown.IconIndex));
+  ShowPreview(separator ? -1 : CurrentNode->ImageIndex());
+  editExeName->SetText(item ? shown.ExeName : "");
+  editCmdLine->SetText(item ? shown.CmdLine : "");
+  editWorkFolder->SetText(item ? shown.WorkFolder : "");
+  cmbbWindowState->SetItemIndex(item ? shown.WindowState : 0);
+}
+
+void TformMain::EditChange(TObject* Sender) {
+  TRecord* record = RecordOf(CurrentNode);
+  if (!record) return;
+  // The icon fields are stored when the focus leaves them.
+  if (Sender == editItemName) record->ItemName = editItemName->Text();
+  else if (Sender == editExeName) record->ExeName = editExeName->Text();
+  else if (Sender == editCmdLine) record->CmdLine = editCmdLine->Text();
+  else if (Sender == editWorkFolder) record->WorkFolder = editWorkFolder->Text();
+  else if (Sender == cmbbWindowState) record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
+  CurrentNode->SetText(record->ItemName);
+}
+
+void TformMain::editIconFileNameExit(TObject*) {
+  TTreeNode* node = TreeView->Selected();
+  if (node && node == CurrentNode) StoreIconFields(node);
+}
+
+void TformMain::sbtnOpenIconFileClick(TObject*) {
+  TTreeNode* node = TreeView->Selected();
+  TRecord* record = RecordOf(node);
+  if (!record || node != CurrentNode) return;
+  // The button leaves the focus where it is: what the fields show now is
+  // stored first, as if the focus had left them.
+  StoreIconFields(node);
+  IconDialog->FileName = record->IconFileName.empty() ? record->ExeName : record->IconFileName;
+  if (!IconDialog->Execute()) return;
+  record->IconFileName = IconDialog->FileName;
+  record->IconIndex = IconDialog->IconIndex;
+  editIconFileName->SetText(record->IconFileName);
+  editIconIndex->SetText(IntToStr(record->IconIndex));
+  SetNodeIcon(node, ExtractSmallIcon(record->IconFileName, record->IconIndex));
+}
+
+void TformMain::sbtnIconClearClick(TObject*) {
+  if (Application->MessageBox("アイコンに関する設定を消します。", "確認", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    return;
+  TTreeNode* node = TreeView->Selected();
+  TRecord* record = RecordOf(node);
+  if (!record || node != CurrentNode) return;
+  record->IconFileName.clear();
+  record->IconIndex = 0;
+  editIconFileName->SetText("");
+  editIconIndex->SetText("0");
+  TIcon icon = ExtractSmallIcon(record->ExeName, 0);
+  if (icon.Empty()) icon = LauncherIcon(record->Kind == EntryKind::Item ? kItemIcon : kSubmenuIcon);
+  SetNodeIcon(node, icon);
+}
+
+void TformMain::sbtnOpenExeNameClick(TObject*) {
+  TTreeNode* node = TreeView->Selected();
+  TRecord* record = RecordOf(node);
+  if (!record || node != CurrentNode) return;
+  OpenDialog->Filter = "実行ファイル（*.exe）|*.exe|全てのファイル（*.*）|*.*";
+  OpenDialog->Title = "実行ファイルの場所を指定する";
+  const std::string typed = editExeName->Text();
+  OpenDialog->FileName = typed.empty() ? Subject->ExePath : typed;
+  if (!OpenDialog->Execute()) return;
+  Subject->ExePath = OpenDialog->FileName;
+  record->ExeName = OpenDialog->FileName;
+  editExeName->SetText(OpenDialog->FileName);
+}

@@ -1,0 +1,267 @@
+// The property panel against the real controls: what it offers for each kind
+// of entry, how the records follow it, and its three buttons.
+#include "EditorFixture.h"
+#include "Pixels.h"
+#include "ShellApi.h"
+#include "SysUtils.h"
+#include "TestText.h"
+
+using namespace gui;
+
+namespace {
+
+class PanelTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    form->Panel3->Handle();
+    Load(WriteMenu("menu.txt",
+                   "Alpha<Ostrevan.exe,3>[C:\\Work]{MAXIMIZE}\r\n\"C:\\Program Files\\a.exe\" -x\r\n"
+                   "\r\n\r\n"
+                   "Sub<Ostrevan.exe,4>\r\n\r\n"
+                   "\tchild\r\n\tc.exe\r\n"
+                   "Beta\r\nb.exe\r\n"));
+  }
+  void Select(const char* utf8Caption) { Tree().SetSelected(Find(utf8Caption)); }
+  static void Type(TEdit* field, const std::string& chars) {
+    SendMessageA(field->Handle(), EM_SETSEL, 0x7FFF, 0x7FFF);  // typing goes at the end
+    for (char c : chars) SendMessageA(field->Handle(), WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+  }
+  static void Leave(TEdit* field) { SendMessageA(field->Handle(), WM_KILLFOCUS, 0, 0); }
+  void SetAndLeave(TEdit* field, const std::string& text) {
+    field->SetText(text);
+    Leave(field);
+  }
+  std::vector<uint32_t> Preview() {
+    auto icon = reinterpret_cast<HICON>(SendMessageA(form->imageIcon->Handle(), STM_GETICON, 0, 0));
+    return icon ? IconPixels(icon) : std::vector<uint32_t>{};
+  }
+  static std::vector<uint32_t> Icon(int index) { return IconPixels(ExtractSmallIcon("Ostrevan.exe", index).Handle()); }
+
+  // '+' for a control the user can use, '-' for one he cannot: the six
+  // labels, the six fields, the list, the three buttons. A field or the
+  // list that can be used has the window's colour, else the panel's.
+  std::string Usability() {
+    TformMain& f = *form;
+    std::string out;
+    auto add = [&](TWinControl* c, bool coloured) {
+      const bool on = IsWindowEnabled(c->Handle()) != FALSE;
+      if (coloured) {
+        EXPECT_EQ(c->Color(), on ? clWindow : clBtnFace) << out;
+      }
+      out += on ? '+' : '-';
+    };
+    for (TWinControl* c : {f.Label1, f.Label2, f.Label3, f.Label4, f.Label5, f.Label6}) add(c, false);
+    out += ' ';
+    for (TEdit* c : {f.editItemName, f.editIconFileName, f.editIconIndex, f.editExeName, f.editCmdLine, f.editWorkFolder})
+      add(c, true);
+    out += ' ';
+    add(f.cmbbWindowState, true);
+    out += ' ';
+    for (TWinControl* c : {f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName}) add(c, false);
+    return out;
+  }
+  // What the six fields show, then the list's position.
+  std::string Shown() {
+    std::string out;
+    for (TEdit* c : {form->editItemName, form->editIconFileName, form->editIconIndex, form->editExeName,
+                     form->editCmdLine, form->editWorkFolder})
+      out += utf8(c->Text()) + "|";
+    return out + std::to_string(form->cmbbWindowState->ItemIndex());
+  }
+};
+
+}  // namespace
+
+TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectionMoves) {
+  EXPECT_EQ(Usability(), "------ ------ - ---") << "nothing to edit yet";
+  EXPECT_EQ(Shown(), "||0||||-1");
+  EXPECT_TRUE(Preview().empty());
+
+  Select("Alpha");
+  EXPECT_EQ(Usability(), "++++++ ++++++ + +++");
+  EXPECT_EQ(Shown(), "Alpha|Ostrevan.exe|3|C:\\Program Files\\a.exe|-x|C:\\Work|2");
+  EXPECT_EQ(Preview(), Icon(3));
+
+  // The icon number is no live copy: the record takes it, and the node its
+  // picture, when the selection moves on.
+  form->editIconIndex->SetText("6");
+  EXPECT_EQ(RecordFor("Alpha")->IconIndex, 3);
+  Select("━━━━━━━━");
+  EXPECT_EQ(RecordFor("Alpha")->IconIndex, 6);
+  EXPECT_EQ(NodePicture(*form, Find("Alpha")), FilePicture("Ostrevan.exe", 6));
+  EXPECT_EQ(Usability(), "------ ------ - ---");
+  EXPECT_EQ(Shown(), "━━━━━━━━||||||0");
+  EXPECT_TRUE(Preview().empty());
+
+  Select("Sub");
+  EXPECT_EQ(Usability(), "++---- +++--- - ++-");
+  EXPECT_EQ(Shown(), "Sub|Ostrevan.exe|4||||0");
+  EXPECT_EQ(Preview(), Icon(4));
+
+  Select("Beta");
+  EXPECT_EQ(Shown(), "Beta||0|b.exe|||0");
+  EXPECT_EQ(SaveToUtf8("out.txt"),
+            "Alpha<Ostrevan.exe,6>[C:\\Work]{MAXIMIZE}\r\n\"C:\\Program Files\\a.exe\" -x\r\n"
+            "\r\n\r\n"
+            "Sub<Ostrevan.exe,4>\r\n\r\n"
+            "\tchild\r\n\tc.exe\r\n"
+            "Beta\r\nb.exe\r\n");
+}
+
+TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
+  Select("Beta");
+  TTreeNode* beta = Find("Beta");
+  TRecord* record = RecordOf(beta);
+  Type(form->editItemName, "X");
+  EXPECT_EQ(beta->Text(), "BetaX");
+  Type(form->editItemName, "Y");
+  EXPECT_EQ(beta->Text(), "BetaXY");
+  EXPECT_EQ(record->ItemName, "BetaXY");
+
+  // Leaving icon settings as they were keeps the default picture.
+  const auto byDefault = FilePicture("Ostrevan.exe", 1);
+  EXPECT_EQ(NodePicture(*form, beta), byDefault);
+  Leave(form->editIconFileName);
+  EXPECT_EQ(NodePicture(*form, beta), byDefault);
+
+  Type(form->editIconFileName, "Ostrevan.exe");
+  EXPECT_TRUE(record->IconFileName.empty());
+  Leave(form->editIconFileName);
+  EXPECT_EQ(record->IconFileName, "Ostrevan.exe");
+  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 0));
+  SetAndLeave(form->editIconIndex, "2");
+  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 2));
+  EXPECT_EQ(Preview(), Icon(2));
+  SetAndLeave(form->editIconIndex, "zwei");
+  EXPECT_EQ(record->IconIndex, 0);
+  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 0));
+  // No default stands in for an emptied icon file.
+  SetAndLeave(form->editIconFileName, "");
+  EXPECT_EQ(NodePicture(*form, beta), std::vector<uint32_t>(256, 0xFFFFFF));
+  EXPECT_EQ(Preview(), std::vector<uint32_t>(256, 0xFFFFFF));
+
+  // A name typed in the tree is the one the panel stores again later.
+  beta->EditText();
+  HWND edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextA(edit, "Gamma");
+  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+  EXPECT_EQ(form->editItemName->Text(), "Gamma");
+  Select("Alpha");
+  EXPECT_EQ(beta->Text(), "Gamma");
+  EXPECT_EQ(record->ItemName, "Gamma");
+}
+
+TEST_F(PanelTest, IconBrowseStartsOnTheTargetAndClearAsksFirst) {
+  Select("Beta");
+  TTreeNode* beta = Find("Beta");
+  TRecord* record = RecordOf(beta);
+  std::vector<std::pair<std::string, int>> offered;
+  chooser = [&](TComponent& dialog) {
+    auto& icons = dynamic_cast<TIconDialog&>(dialog);
+    offered.emplace_back(icons.FileName, icons.IconIndex);
+    if (offered.size() > 1) return false;
+    icons.FileName = "Ostrevan.exe";
+    icons.IconIndex = 6;
+    return true;
+  };
+  form->sbtnOpenIconFile->Click();
+  ASSERT_EQ(offered.size(), 1u);
+  EXPECT_EQ(offered[0], std::make_pair(std::string("b.exe"), 0)) << "without an icon file: the target";
+  EXPECT_EQ(record->IconFileName, "Ostrevan.exe");
+  EXPECT_EQ(record->IconIndex, 6);
+  EXPECT_EQ(Shown(), "Beta|Ostrevan.exe|6|b.exe|||0");
+  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 6));
+  EXPECT_EQ(Preview(), Icon(6));
+  form->sbtnOpenIconFile->Click();
+  ASSERT_EQ(offered.size(), 2u);
+  EXPECT_EQ(offered[1], std::make_pair(std::string("Ostrevan.exe"), 6)) << "the last number chosen";
+  EXPECT_EQ(record->IconIndex, 6) << "cancelled";
+
+  answer = IDCANCEL;
+  form->sbtnIconClear->Click();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(utf8(boxes[0].text), "アイコンに関する設定を消します。");
+  EXPECT_EQ(utf8(boxes[0].caption), "確認");
+  EXPECT_EQ(boxes[0].flags, UINT(MB_OKCANCEL | MB_ICONQUESTION));
+  EXPECT_EQ(record->IconFileName, "Ostrevan.exe");
+  answer = IDOK;
+  form->sbtnIconClear->Click();
+  EXPECT_TRUE(record->IconFileName.empty());
+  EXPECT_EQ(record->IconIndex, 0);
+  EXPECT_EQ(Shown(), "Beta||0|b.exe|||0");
+  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 1)) << "the target has no icon";
+
+  Select("Sub");
+  form->sbtnIconClear->Click();
+  EXPECT_EQ(NodePicture(*form, Find("Sub")), FilePicture("Ostrevan.exe", 2));
+  EXPECT_EQ(boxes.size(), 3u);
+}
+
+TEST_F(PanelTest, LinkTargetBrowseStartsAtTheFieldElseAtTheLastChosenProgram) {
+  const std::string firstPath = form->Subject->ExePath;
+  EXPECT_EQ(firstPath, ExtractFilePath(GetModuleFileNameString()) + "*.exe");
+  std::vector<std::string> offered;
+  std::string pick = "C:\\Tools\\new.exe";
+  chooser = [&](TComponent& dialog) {
+    auto& open = dynamic_cast<TOpenDialog&>(dialog);
+    EXPECT_EQ(utf8(open.Filter), "実行ファイル（*.exe）|*.exe|全てのファイル（*.*）|*.*");
+    EXPECT_EQ(utf8(open.Title), "実行ファイルの場所を指定する");
+    EXPECT_EQ(open.Options, unsigned(ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing));
+    offered.push_back(open.FileName);
+    if (pick.empty()) return false;
+    open.FileName = pick;
+    return true;
+  };
+  Select("Beta");
+  form->editExeName->SetText("");
+  form->sbtnOpenExeName->Click();
+  EXPECT_EQ(form->Subject->ExePath, pick);
+  EXPECT_EQ(RecordFor("Beta")->ExeName, pick);
+  EXPECT_EQ(form->editExeName->Text(), pick);
+
+  Select("Alpha");
+  pick.clear();
+  form->sbtnOpenExeName->Click();
+  form->editExeName->SetText("");
+  form->sbtnOpenExeName->Click();
+  EXPECT_EQ(offered, (std::vector<std::string>{firstPath, "C:\\Program Files\\a.exe", "C:\\Tools\\new.exe"}));
+  EXPECT_TRUE(RecordFor("Alpha")->ExeName.empty()) << "cancelled: the emptied field stays";
+}
+
+TEST_F(PanelTest, ThePanelOutlivesADeletedNodeAndResetsForANewDocument) {
+  Select("Alpha");
+  // Deleting entry after entry moves the selection on, until none is left.
+  for (int guard = 0; Tree().Selected() && guard < 10; ++guard) form->pmnuTreeView_DClick(nullptr);
+  EXPECT_EQ(Nodes().Count(), 0);
+  EXPECT_EQ(form->CurrentNode, nullptr);
+  EXPECT_EQ(Shown(), "Beta||0|b.exe|||0") << "the last contents stay";
+  Type(form->editItemName, "Z");  // stores nowhere
+  Leave(form->editIconFileName);
+
+  form->ResetPanel();
+  EXPECT_EQ(Usability(), "------ ------ - ---");
+  EXPECT_EQ(Shown(), "||||||0");
+  EXPECT_TRUE(Preview().empty());
+  form->sbtnIconClear->Click();
+  EXPECT_TRUE(boxes.empty()) << "a disabled button does nothing";
+}
+
+TEST_F(PanelTest, TheIconDialogRefusesANameTooLongForItsPathBuffer) {
+  int shown = 0;
+  chooser = [&](TComponent&) {
+    ++shown;
+    return false;
+  };
+  TIconDialog dialog(nullptr);
+  dialog.FileName = "C:\\" + std::string(255, 'a') + "\\b.dll";  // 264 characters
+  dialog.IconIndex = 4;
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(shown, 0) << "no dialog opened";
+  EXPECT_EQ(dialog.FileName.size(), 264u);
+  EXPECT_EQ(dialog.IconIndex, 4);
+  dialog.FileName.resize(259);
+  dialog.Execute();
+  EXPECT_EQ(shown, 1) << "259 characters and the terminator fit";
+}
