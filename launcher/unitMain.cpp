@@ -8,8 +8,8 @@
 #include "MenuFile.h"
 #include "Registry.h"
 #include "ShellApi.h"
-#include "SysUtils.h"
 #include "StartupTrace.h"
+#include "SysUtils.h"
 
 using namespace gui;
 
@@ -126,11 +126,11 @@ std::string ShellFailureText(INT_PTR result) {
 }
 
 // Asks the shell to open what a pick names. A target it cannot start is
-// reported, by name and with the system's reason; the pick itself goes on.
+// reported, by `name` and with the system's reason; the pick itself goes on.
 void Open(const std::string& file, const std::string& parameters, const std::string& folder,
-          int show) {
+          int show, const std::string& name) {
   const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show);
-  if (result <= 32) Warn("「" + file + "」を開けません。\n" + ShellFailureText(result));
+  if (result <= 32) Warn("「" + name + "」を開けません。\n" + ShellFailureText(result));
 }
 
 std::string Quoted(const std::string& text) {
@@ -425,12 +425,14 @@ void TformMain::LaunchItemClick(TObject* Sender) {
   const std::string parameters = menufile::ExtractCmdLine(targetLine);
   // The editor lets users pick a minimised or maximised start; honour it.
   const int show = ShowStateFor(menufile::ExtractWindowState(nameLine));
-  Open(program, parameters, folder, show);
+  // A target line that names no program (an unclosed quote) is named whole.
+  Open(program, parameters, folder, show,
+       program.empty() ? std::string(menufile::Trim(targetLine)) : program);
 }
 
 void TformMain::EditorItemClick(TObject*) {
-  const std::string editor = Quoted(ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe");
-  Open(editor, Quoted(MenuFileName), "", SW_SHOW);
+  const std::string editor = ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe";
+  Open(Quoted(editor), Quoted(MenuFileName), "", SW_SHOW, editor);
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
