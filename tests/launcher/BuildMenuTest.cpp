@@ -126,23 +126,6 @@ TEST_F(BuildMenuTest, AnOddLineCountWarnsOnceAndBuildsNothing) {
   }
 }
 
-TEST_F(BuildMenuTest, FilesItCannotMakeAMenuOfFail) {
-  const char* broken[] = {
-      "\tFirst\r\nx.exe\r\n",                             // first entry below the top
-      "A\r\n\r\n\t\tB\r\nb.exe\r\n",                        // a jump of two levels
-      "A\r\na.exe\r\nB<icon.ico,0\r\nb.exe\r\n",            // an unclosed mark
-  };
-  for (const char* text : broken) {
-    EXPECT_ANY_THROW(Build(text)) << text;
-    EXPECT_TRUE(boxes_.empty()) << "the caller reports it";
-  }
-  form_.reset();
-  DeleteFileA(path_.c_str());
-  form_ = std::make_unique<TformMain>(nullptr);
-  form_->MenuFileName = path_;
-  EXPECT_ANY_THROW(form_->BuildLaunchMenu(false)) << "a file that cannot be read";
-}
-
 TEST_F(BuildMenuTest, TheEditorEntryGoesWhereTheSettingSays) {
   SetEditorPosition("top");
   ASSERT_TRUE(Build("A\r\na.exe\r\n"));
