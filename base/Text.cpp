@@ -4,6 +4,9 @@
 
 namespace base {
 
+EmbeddedNul::EmbeddedNul(size_t offset)
+    : std::runtime_error("NUL byte at offset " + std::to_string(offset) + " with text after it") {}
+
 bool ParseDecimal(std::string_view s, int32_t& out) {
   size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
@@ -24,7 +27,11 @@ bool ParseDecimal(std::string_view s, int32_t& out) {
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
+  const size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) {
+    if (text.find_first_not_of('\0', nul) != std::string_view::npos) throw EmbeddedNul(nul);
+    text = text.substr(0, nul);
+  }
   std::vector<std::string> lines;
   size_t start = 0;
   size_t i = 0;

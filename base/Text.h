@@ -14,6 +14,14 @@
 
 namespace base {
 
+// A NUL byte with text after it. A reader that ended the text there would
+// drop every line after it without a word, and a program saving what it read
+// would cut the file short, so such a text is refused.
+class EmbeddedNul : public std::runtime_error {
+ public:
+  explicit EmbeddedNul(size_t offset);
+};
+
 // Reading or writing a file failed; the message names the file and the cause.
 class FileError : public std::runtime_error {
  public:
@@ -21,13 +29,15 @@ class FileError : public std::runtime_error {
 };
 
 // Splits text into lines: CR LF, LF and a lone CR each end a line; a last line
-// without a break counts; a break at the very end adds no line; NUL ends the text.
+// without a break counts; a break at the very end adds no line. NUL bytes that
+// run to the very end (padding) end the text; any other NUL throws EmbeddedNul.
 std::vector<std::string> SplitLines(std::string_view text);
 
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// Reads a whole file into lines; throws FileError when it cannot be read.
+// Reads a whole file into lines; throws FileError when it cannot be read or
+// holds a NUL byte before its end.
 std::vector<std::string> LoadLines(const std::string& path);
 
 // Replaces the whole content of the file in one step, or throws FileError

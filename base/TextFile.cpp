@@ -18,6 +18,14 @@ namespace {
 // Whole files are read into memory; anything this large is not a text the
 // programs keep.
 constexpr uint64_t kMaxFileSize = 64u * 1024 * 1024;
+
+std::vector<std::string> LinesOf(const std::string& path, std::string_view text) {
+  try {
+    return SplitLines(text);
+  } catch (const EmbeddedNul& e) {
+    throw FileError(path + ": " + e.what());
+  }
+}
 }  // namespace
 
 #ifdef _WIN32
@@ -58,7 +66,7 @@ std::vector<std::string> LoadLines(const std::string& path) {
   if (!text.empty() && !ReadFile(file.Handle(), text.data(), DWORD(text.size()), &got, nullptr))
     ThrowLastError(path);
   text.resize(got);
-  return SplitLines(text);
+  return LinesOf(path, text);
 }
 
 namespace {
@@ -172,7 +180,7 @@ std::vector<std::string> LoadLines(const std::string& path) {
     if (text.size() > kMaxFileSize) throw FileError(path + ": file too large");
   }
   if (std::ferror(f.Handle())) ThrowErrno(path);
-  return SplitLines(text);
+  return LinesOf(path, text);
 }
 
 void SaveLines(const std::string& path, const std::vector<std::string>& lines) {

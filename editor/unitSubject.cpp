@@ -119,11 +119,16 @@ class UpdateGuard {
 }  // namespace
 
 void TSubject::LoadTree(TTreeView& tree) {
+  // Until the last entry is in, the tree holds less than the file.
+  UnreadFile = FileName;
   TStringList lines;
   lines.LoadFromFile(FileName);
   const int count = lines.Count();
   // An empty file is a menu without entries, the start of a new one.
-  if (count == 0) return;
+  if (count == 0) {
+    UnreadFile.clear();
+    return;
+  }
   if (count % 2 != 0) {
     Application->MessageBox("メニューファイルの行数がおかしいです。", "警告", MB_ICONSTOP | MB_OK);
     Application->Terminate();
@@ -186,9 +191,12 @@ void TSubject::LoadTree(TTreeView& tree) {
     previous = node;
   }
   update.End();
+  UnreadFile.clear();
 }
 
 void TSubject::SaveTree(TTreeView& tree) {
+  if (!UnreadFile.empty() && LowerCaseAscii(UnreadFile) == LowerCaseAscii(FileName))
+    throw Exception("「" + FileName + "」は最後まで読めなかったので、上書きしません。");
   TTreeNodes* nodes = tree.Items();
   TStringList lines;
   for (int i = 0; i < nodes->Count(); ++i) {

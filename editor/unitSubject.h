@@ -31,17 +31,21 @@ class TSubject : public gui::TObject {
   std::string MenuFile;        // last chosen in the Open dialog
   std::string ExePath;         // last chosen with the link-target browse button
   std::string EditorPosition;  // "bottom", "top" or "none"
+  // A file the last load could not read whole (broken, odd, unreadable):
+  // SaveTree never writes over it, since the tree holds less than it does.
+  std::string UnreadFile;
 
   // Adds the entries of FileName to the tree (which the caller has emptied)
   // with their icons appended to the tree's Images; every node gets its own
   // record. An empty file adds nothing; one with an odd number of lines is
   // reported, asks the application to end and adds nothing. A file
   // that cannot be read or holds a malformed name line throws; the entries
-  // before the bad one stay in the tree.
+  // before the bad one stay in the tree. Unless the file was read whole it
+  // becomes the UnreadFile.
   void LoadTree(gui::TTreeView& tree);
   // Writes every node's record, in the tree's order, to FileName, replacing
   // its content in one step. Throws with the cause when the file cannot be
-  // written, which then stays as it was.
+  // written, or is the UnreadFile; the file then stays as it was.
   void SaveTree(gui::TTreeView& tree);
 
   // Writes the shortcut file `path` that starts the launcher beside the

@@ -164,7 +164,7 @@ TMenuItem* TMenuItem::FromCommand(UINT command) {
   return it == items.end() ? nullptr : it->second;
 }
 
-void TMenuItem::AppendTo(HMENU menu) const {
+void TMenuItem::AppendTo(HMENU menu, int level) const {
   MENUITEMINFOA mii{};
   mii.cbSize = sizeof mii;
   mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_DATA;
@@ -182,12 +182,21 @@ void TMenuItem::AppendTo(HMENU menu) const {
     const TMenu* owner = Menu();
     if (imageIndex_ >= 0 && owner && owner->Images()) mii.hbmpItem = HBMMENU_CALLBACK;
   }
+  base::UniqueHandle<MenuTraits> submenu;
   if (!items_.empty()) {
+    submenu.SetHandle(CreatePopupMenu());
+    if (submenu.Empty()) throw EOSError::LastError("CreatePopupMenu");
+    for (const TMenuItem* child : items_) child->AppendTo(submenu.Handle(), level + 1);
     mii.fMask |= MIIM_SUBMENU;
-    mii.hSubMenu = CreatePopupMenu();
-    for (const TMenuItem* child : items_) child->AppendTo(mii.hSubMenu);
+    mii.hSubMenu = submenu.Handle();
   }
-  InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii);
+  // The system refuses submenus nested deeper than it takes, without an
+  // error code; a menu silently missing them would open as an empty box.
+  if (!InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii))
+    throw EMenuError("「" + caption_ + "」（" + std::to_string(level) +
+                     " 階層目）をメニューに入れられません。\nサブメニューの階層が深すぎるか、"
+                     "システムの資源が足りません。");
+  submenu.Release();  // the menu holds it now
 }
 
 // --- TMenu -----------------------------------------------------------------------
@@ -223,15 +232,17 @@ void TMenu::Changed() {
 
 HMENU TMenu::Handle() {
   if (handle_.Empty()) {
-    handle_.SetHandle(CreateMenuHandle());
-    if (handle_.Empty()) throw EOSError::LastError("CreateMenu");
+    // Made whole before it is kept: a refused item leaves no half menu.
+    base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
+    if (menu.Empty()) throw EOSError::LastError("CreateMenu");
+    for (const TMenuItem* item : items_->items_) item->AppendTo(menu.Handle(), 1);
     // Images stand where a check mark would, as in a compact menu.
     MENUINFO info{};
     info.cbSize = sizeof info;
     info.fMask = MIM_STYLE | MIM_APPLYTOSUBMENUS;
     info.dwStyle = MNS_CHECKORBMP;
-    for (const TMenuItem* item : items_->items_) item->AppendTo(handle_.Handle());
-    SetMenuInfo(handle_.Handle(), &info);
+    SetMenuInfo(menu.Handle(), &info);
+    handle_ = std::move(menu);
   }
   return handle_.Handle();
 }
@@ -286,8 +297,13 @@ void TPopupMenu::Popup(int x, int y) {
   HWND owner = Application->Handle();
   UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
   if (!Animate) flags |= TPM_NOANIMATION;
-  const UINT command = UINT(TrackPopupMenuEx(Handle(), flags, x, y, owner, nullptr));
+  HMENU menu = Handle();
+  // No command is either no pick or a popup that never showed; only the
+  // latter leaves an error code.
+  SetLastError(ERROR_SUCCESS);
+  const UINT command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
   if (command) PostMessageA(owner, WM_MENU_PICK, command, 0);
+  else if (GetLastError() != ERROR_SUCCESS) throw EOSError::LastError("TrackPopupMenuEx");
 }
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}

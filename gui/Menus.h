@@ -74,7 +74,9 @@ class TMenuItem : public TComponent {
  private:
   friend class TMenu;
   void Changed();
-  void AppendTo(HMENU menu) const;
+  // Adds this item (and its submenu) to the system menu; `level` counts from
+  // 1 at the top. Throws when the system refuses it.
+  void AppendTo(HMENU menu, int level) const;
 
   std::string caption_;
   int imageIndex_ = -1;
@@ -97,7 +99,8 @@ class TMenu : public TComponent {
   void SetImages(TImageList* images);
 
   // The system menu, rebuilt after the items changed. The menu owns it,
-  // also while a window shows it as its menu bar.
+  // also while a window shows it as its menu bar. Throws when the system
+  // refuses an item (nesting deeper than it takes, no resources left).
   HMENU Handle();
   // Keyboard shortcuts of the items, for the message loop.
   HACCEL Accelerators();
@@ -125,7 +128,8 @@ class TPopupMenu : public TMenu {
   explicit TPopupMenu(TComponent* AOwner);
   // Shows the menu with its top-left corner at (x, y) and returns when it has
   // closed. A pick is not carried out here: it is posted to the application
-  // and runs when the message loop takes it up.
+  // and runs when the message loop takes it up. Throws when the system could
+  // not show the menu.
   void Popup(int x, int y);
   // Switch the opening animation off for later shows.
   bool Animate = true;

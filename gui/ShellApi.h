@@ -3,13 +3,17 @@
 #pragma once
 
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "Graphics.h"
 #include "Handle.h"
+
+// The shell's handle of dropped files, declared as shellapi.h declares it;
+// that header stays out, since its macros would rename ShellExecute.
+struct HDROP__;
+typedef struct HDROP__* HDROP;
 
 namespace gui {
 

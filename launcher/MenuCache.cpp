@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '1'};
+constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '2'};
 constexpr uint32_t kArchiveFlagKept = 1;
 // A cache is a few kilobytes per hundred entries; anything far beyond is not one.
 constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;
@@ -18,7 +18,7 @@ constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;
 struct Header {
   char magic[8];
   uint32_t flags;
-  uint32_t reserved;
+  uint32_t entryImages;  // numbers before the image list in the payload
   uint64_t menuSize;
   uint64_t menuLastWrite;
   uint32_t payloadSize;
@@ -55,6 +55,15 @@ bool SameFile(HANDLE a, const std::string& otherName) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
+// The attributes that can be set on a file; the others (compressed,
+// encrypted, ...) are the file system's to keep.
+DWORD Settable(DWORD attributes) {
+  attributes &= FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
+                FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 bool WriteAll(HANDLE file, const void* data, size_t size) {
   DWORD written = 0;
   return WriteFile(file, data, DWORD(size), &written, nullptr) && written == size;
@@ -79,12 +88,14 @@ std::string MenuCachePath(const std::string& menuFileName) {
 }
 
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now) {
-  if (archiveFlagKept) return now.attributes != FILE_ATTRIBUTE_ARCHIVE;
-  return now.attributes != 0xFFFFFFFF && now.size == built.size && now.lastWrite == built.lastWrite;
+  if (now.attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (now.size != built.size || now.lastWrite != built.lastWrite) return false;
+  // Every write sets the flag, whatever other attributes stand beside it.
+  return !(archiveFlagKept && (now.attributes & FILE_ATTRIBUTE_ARCHIVE));
 }
 
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                   gui::TImageList& list) {
+                   gui::TImageList& list, std::vector<int32_t>& imageOfEntry) {
   if (!HasOwnCache(menuFileName)) return false;
   File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -109,15 +120,24 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   char extra;
   if (ReadFile(file.Handle(), &extra, 1, &got, nullptr) && got != 0) return false;
   if (Fnv1a(payload.data(), payload.size()) != header.payloadHash) return false;
-  return list.ReadData(payload);
+  const size_t numbers = header.entryImages * sizeof(int32_t);
+  if (numbers > payload.size() || !list.ReadData(std::string_view(payload).substr(numbers)))
+    return false;
+  imageOfEntry.resize(header.entryImages);
+  if (numbers) std::memcpy(imageOfEntry.data(), payload.data(), numbers);
+  return true;
 }
 
 bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                    const gui::TImageList& list) {
+                    const gui::TImageList& list, const std::vector<int32_t>& imageOfEntry) {
   if (!HasOwnCache(menuFileName)) return false;
+  // Fixed-width numbers in the machine's (little-endian) order, then the list.
   std::string payload;
+  if (!imageOfEntry.empty())
+    payload.assign(reinterpret_cast<const char*>(imageOfEntry.data()),
+                   imageOfEntry.size() * sizeof(int32_t));
   try {
-    payload = list.WriteData();
+    payload += list.WriteData();
   } catch (const std::exception&) {
     return false;
   }
@@ -127,16 +147,21 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
                         FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file || SameFile(file.Handle(), menuFileName)) return false;
 
-  // The menu file is marked first, so the cache can record whether this file
-  // system keeps the mark at all.
+  // The archive flag alone is cleared, first, so that the cache can record
+  // whether this file system keeps it cleared at all; the user's other
+  // attributes (read-only, hidden, ...) stay as they are.
   const DWORD oldAttributes = GetFileAttributesA(menuFileName.c_str());
-  SetFileAttributesA(menuFileName.c_str(), FILE_ATTRIBUTE_NORMAL);
+  const bool cleared = oldAttributes != INVALID_FILE_ATTRIBUTES &&
+                       (oldAttributes & FILE_ATTRIBUTE_ARCHIVE) &&
+                       SetFileAttributesA(menuFileName.c_str(),
+                                          Settable(oldAttributes & ~FILE_ATTRIBUTE_ARCHIVE));
   const DWORD now = GetFileAttributesA(menuFileName.c_str());
   const bool flagKept = now != INVALID_FILE_ATTRIBUTES && !(now & FILE_ATTRIBUTE_ARCHIVE);
 
   Header header{};
   std::memcpy(header.magic, kMagic, sizeof kMagic);
   header.flags = flagKept ? kArchiveFlagKept : 0;
+  header.entryImages = uint32_t(imageOfEntry.size());
   header.menuSize = stamp.size;
   header.menuLastWrite = stamp.lastWrite;
   header.payloadSize = uint32_t(payload.size());
@@ -148,8 +173,7 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   if (!ok) {
     // Whatever is left of the cache is unreadable (short or failing its
     // checksum); the menu file keeps saying it was written.
-    if (oldAttributes != INVALID_FILE_ATTRIBUTES)
-      SetFileAttributesA(menuFileName.c_str(), oldAttributes);
+    if (cleared) SetFileAttributesA(menuFileName.c_str(), Settable(oldAttributes));
     return false;
   }
   return true;

@@ -1,10 +1,11 @@
 // The icon cache beside a menu file: the menu's path with the extension
-// ".tmp", holding the popup's image list so that a start with an unchanged
-// menu file opens no icon file at all.
+// ".tmp", holding the popup's image list and which image each entry shows, so
+// that a start with an unchanged menu file opens no icon file at all.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ImgList.h"
 
@@ -19,22 +20,23 @@ MenuFileStamp StampOf(const std::string& menuFileName);
 std::string MenuCachePath(const std::string& menuFileName);
 
 // Whether a cache made when the menu file looked like `built` still holds for
-// the file as it is `now`. Where the file system keeps the archive flag, the
-// flag alone (0x20 exactly) means the file was written since; an unreadable
-// attribute word does not. Elsewhere a change of size or last-write time does.
+// the file as it is `now`: its size and last-write time are unchanged and,
+// where the file system keeps the archive flag, the flag is not set (every
+// write sets it, whatever other attributes stand beside it). An unreadable
+// file never matches.
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now);
 
-// Fills the list from the cache when the cache exists, is intact, and the
-// menu file has not been written since the cache was made: on file systems
-// that keep the archive flag, exactly that flag alone means written; where
-// the flag is not kept, a change of size or last-write time does. False (and
-// the list untouched) otherwise.
+// Fills the list and the image numbers of the entries from the cache when
+// the cache exists, is intact, and is current for the menu file as `stamp`
+// describes it. False (and both untouched) otherwise.
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                   gui::TImageList& list);
+                   gui::TImageList& list, std::vector<int32_t>& imageOfEntry);
 
-// Writes the cache, then marks the menu file as built (attributes "normal").
+// Writes the cache, recording `stamp` (taken before the menu file was read,
+// so that a save during the build makes the next start build again), and
+// clears the menu file's archive flag, leaving its other attributes alone.
 // Never writes over the menu file itself (a menu named *.tmp has no cache),
-// and leaves the attributes alone when the cache could not be written, so a
+// and leaves the flag as it was when the cache could not be written, so a
 // stale cache is never taken for a fresh one. False when nothing was written.
 bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
-                    const gui::TImageList& list);
+                    const gui::TImageList& list, const std::vector<int32_t>& imageOfEntry);

@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include "Forms.h"
+#include "StartupTrace.h"
 #include "unitMain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  StartupStep("entry (libraries loaded)");
   gui::TApplication app;
   try {
     app.Initialize();
+    StartupStep("application window");
     app.SetTitle("ランチャ");
     app.CreateForm(formMain);
     app.ShowMainForm = false;

@@ -1,12 +1,16 @@
 #include "unitMain.h"
 
 #include <map>
+#include <optional>
+#include <stdexcept>
+#include <unordered_map>
 #include <utility>
 
 #include "MenuCache.h"
 #include "MenuFile.h"
 #include "Registry.h"
 #include "ShellApi.h"
+#include "StartupTrace.h"
 #include "SysUtils.h"
 
 using namespace gui;
@@ -18,51 +22,138 @@ namespace {
 const char kWarning[] = "警告";
 const char kEditorCaption[] = "メニューエディタ";
 
+// A caption longer than this is shown cut short, so that the popup stays on
+// the screen (and within what the system's menus can draw); the file keeps
+// the whole name.
+constexpr size_t kMaxCaptionBytes = 60;
+
 // Launcher icon numbers as menu files and the editor know them.
 constexpr int kItemIcon = 1;
 constexpr int kSubmenuIcon = 2;
 constexpr int kBlankIcon = 5;
 constexpr int kEditorIcon = 6;
 
-// Puts the entries' icons into the menu's image list, entry k at image k.
-// Each distinct picture is extracted and converted once; an entry showing a
-// picture seen before gets a copy of that image, which costs a fraction of
-// adding the icon again. A menu of a hundred programs from one folder thus
-// opens each program file once.
+// Gives each entry the image of its icon in the menu's image list. Each
+// distinct picture is extracted, converted and added once, and every entry
+// that shows it shares that image: a menu of a hundred programs from one
+// folder opens each program file once and holds a handful of images.
 class IconPlacer {
  public:
   explicit IconPlacer(TImageList& list) : list_(list) {}
 
   // Icon `index` of the file, or the launcher's `fallback` when it yields none.
-  void FromFile(int slot, const std::string& file, int index, int fallback) {
+  int FromFile(const std::string& file, int index, int fallback) {
     auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
     if (fresh) {
       const TIcon icon = ExtractSmallIcon(file, index);
-      if (!icon.Empty()) {
-        list_.ReplaceIcon(slot, icon);
-        it->second = slot;
-        return;
-      }
-    } else if (it->second >= 0) {
-      list_.CopyImage(slot, it->second);
-      return;
+      if (!icon.Empty()) it->second = list_.AddIcon(icon);
     }
-    Launcher(slot, fallback);
+    return it->second >= 0 ? it->second : Launcher(fallback);
   }
 
-  void Launcher(int slot, int n) {
-    if (auto it = launcher_.find(n); it != launcher_.end()) return list_.CopyImage(slot, it->second);
+  int Launcher(int n) {
+    auto it = launcher_.find(n);
+    if (it != launcher_.end()) return it->second;
     const TIcon icon = LauncherIcon(n);
     if (icon.Empty()) throw Exception("ランチャのアイコンを取り出せません。");
-    list_.ReplaceIcon(slot, icon);
-    launcher_[n] = slot;
+    return launcher_[n] = list_.AddIcon(icon);
   }
 
  private:
   TImageList& list_;
-  std::map<std::pair<std::string, int>, int> files_;  // slot holding it, -1: the file has none
+  std::map<std::pair<std::string, int>, int> files_;  // its image, -1: the file has none
   std::map<int, int> launcher_;
 };
+
+// The PATH search asks about the same few program files for entry after
+// entry; while a menu is built, each question goes to the system once.
+class RememberingFileSystem final : public menufile::FileSystem {
+ public:
+  bool FileExists(const std::string& path) const override {
+    auto [it, fresh] = exists_.try_emplace(path, false);
+    if (fresh) it->second = system_.FileExists(path);
+    return it->second;
+  }
+  std::string PathVariable() const override {
+    if (!path_) path_ = system_.PathVariable();
+    return *path_;
+  }
+
+ private:
+  const menufile::FileSystem& system_ = menufile::SystemFileSystem();
+  mutable std::unordered_map<std::string, bool> exists_;
+  mutable std::optional<std::string> path_;
+};
+
+// An entry one level deeper than the one before it opens that entry; any
+// deeper jump, or a first entry below the top, has no entry to open.
+class LevelJump : public std::runtime_error {
+ public:
+  LevelJump() : std::runtime_error("an entry is more than one level deeper than the one before it") {}
+};
+
+void Warn(const std::string& text) {
+  Application->MessageBox(text, kWarning, MB_ICONSTOP | MB_OK);
+}
+
+std::string ShownCaption(const std::string& name) {
+  if (name.size() <= kMaxCaptionBytes) return name;
+  size_t end = 0;
+  for (;;) {
+    const size_t len = menufile::IsLeadByte(static_cast<unsigned char>(name[end])) ? 2 : 1;
+    if (end + len > kMaxCaptionBytes) break;
+    end += len;
+  }
+  return name.substr(0, end) + "…";
+}
+
+// The system's reason for a failed shell request, from the shell's result.
+std::string ShellFailureText(INT_PTR result) {
+  // The shell's own results (SE_ERR_* of shellapi.h, whose macros would
+  // rename ShellExecute here).
+  enum : INT_PTR {
+    SE_ERR_SHARE = 26,
+    SE_ERR_ASSOCINCOMPLETE = 27,
+    SE_ERR_DDETIMEOUT = 28,
+    SE_ERR_DDEFAIL = 29,
+    SE_ERR_DDEBUSY = 30,
+    SE_ERR_NOASSOC = 31,
+    SE_ERR_DLLNOTFOUND = 32,
+  };
+  DWORD code;
+  switch (result) {
+    case 0:
+      code = ERROR_NOT_ENOUGH_MEMORY;
+      break;
+    case SE_ERR_SHARE:
+      code = ERROR_SHARING_VIOLATION;
+      break;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+      code = ERROR_NO_ASSOCIATION;
+      break;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+      code = ERROR_DDE_FAIL;
+      break;
+    case SE_ERR_DLLNOTFOUND:
+      code = ERROR_DLL_NOT_FOUND;
+      break;
+    default:  // the others are the system's own error codes
+      code = DWORD(result);
+      break;
+  }
+  return base::SystemErrorText(code);
+}
+
+// Asks the shell to open what a pick names. A target it cannot start is
+// reported, by `name` and with the system's reason; the pick itself goes on.
+void Open(const std::string& file, const std::string& parameters, const std::string& folder,
+          int show, const std::string& name) {
+  const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show);
+  if (result <= 32) Warn("「" + name + "」を開けません。\n" + ShellFailureText(result));
+}
 
 std::string Quoted(const std::string& text) {
   std::string quoted;
@@ -149,8 +240,6 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Image1->Name = "Image1";
   Image1->SetParent(Panel1);
   Image1->SetBounds(12, 12, 32, 32);
-  Image1->SetIcon(TIcon(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
 
   bttnCreateShortCut = new TButton(this);
   bttnCreateShortCut->Name = "bttnCreateShortCut";
@@ -175,102 +264,141 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void TformMain::FormCreate(TObject*) {
+  StartupStep("form made");
   if (MenuFileName.empty()) {
+    // The picture is loaded only for the version window: the popup, the
+    // usual case, never shows it.
+    Image1->SetIcon(TIcon(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
     SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
     Show();
     return;
   }
   if (!FileExists(MenuFileName)) {
-    Application->MessageBox("指定されたメニュー情報ファイルが見つかりません～。", kWarning,
-                            MB_ICONSTOP | MB_OK);
+    Warn("指定されたメニュー情報ファイルが見つかりません～。");
     Application->Terminate();
     return;
   }
 
+  // Taken before the file is read: a save during the build then makes the
+  // next start build again.
   const MenuFileStamp stamp = StampOf(MenuFileName);
-  const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch);
+  const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
+  StartupStep(fromCache ? "cache read" : "no current cache");
 
   try {
     if (!BuildLaunchMenu(fromCache)) return;
+  } catch (const Exception& e) {
+    // The component layer's failures are the system refusing the popup, not
+    // a fault of the file.
+    Warn("メニューを表示できません。\n" + e.Message());
+    Application->Terminate();
+    return;
   } catch (const std::exception&) {
-    Application->MessageBox("メニュー情報ファイルがヘンです～。", kWarning, MB_ICONSTOP | MB_OK);
+    Warn("メニュー情報ファイルがヘンです～。");
     Application->Terminate();
     return;
   }
 
   POINT cursor{};
   GetCursorPos(&cursor);
-  SetForegroundWindow(Handle());
+  SetForegroundWindow(Application->Handle());
+  StartupStep("foreground");
   const int x = cursor.x > 50 ? cursor.x - 50 : 0;
   const int y = cursor.y;
 
-  if (!fromCache) WriteMenuCache(MenuFileName, stamp, *ilstLaunch);
+  // In build mode the cache is written once the popup is on the screen: a
+  // timer's tick comes only when the popup's own loop has nothing else to do.
+  // A popup closed before that writes it after.
+  bool cachePending = !fromCache;
+  auto writeCache = [&] {
+    if (!cachePending) return;
+    cachePending = false;
+    WriteMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
+    StartupStep("cache written");
+  };
+  TTimer afterShow(nullptr);
+  if (cachePending) {
+    afterShow.OnTimer = [&](TObject*) {
+      afterShow.SetEnabled(false);
+      writeCache();
+    };
+    afterShow.SetInterval(1);
+  }
 
-  pmnuLaunch->Popup(x, y);
-  pmnuLaunch->Animate = false;
-  while (GetKeyState(VK_SHIFT) < 0) pmnuLaunch->Popup(x, y);
+  try {
+    pmnuLaunch->Popup(x, y);
+    pmnuLaunch->Animate = false;
+    while (GetKeyState(VK_SHIFT) < 0) pmnuLaunch->Popup(x, y);
+  } catch (const Exception& e) {
+    Warn("メニューを表示できません。\n" + e.Message());
+  }
+  writeCache();
 
   SetLeft(-5000);
   Application->Terminate();
 }
 
 bool TformMain::BuildLaunchMenu(bool fromCache) {
-  TStringList lines;
-  lines.LoadFromFile(MenuFileName);
-  if (lines.Count() % 2 != 0) {
-    Application->MessageBox("メニューファイルの行数がおかしいです。", kWarning, MB_ICONSTOP | MB_OK);
+  MenuLines = menufile::LoadLines(MenuFileName);
+  StartupStep("menu file read");
+  const int count = int(MenuLines.size());
+  if (count % 2 != 0) {
+    Warn("メニューファイルの行数がおかしいです。");
     Application->Terminate();
     return false;
   }
 
+  const size_t entries = size_t(count / 2);
   IconPlacer icons(*ilstLaunch);
-  // One image per entry, separators included, so that image k is entry k's.
-  if (!fromCache) ilstLaunch->SetCount(lines.Count() / 2);
+  const RememberingFileSystem files;
+  if (!fromCache) ImageOfEntry.assign(entries, -1);
+  // A cache made for this file names an image for every entry and the
+  // editor's; one that does not leaves them without.
+  auto imageOf = [&](size_t k) { return k < ImageOfEntry.size() ? ImageOfEntry[k] : -1; };
   TMenuItem* parent = pmnuLaunch->Items();
   int previousLevel = 0;
-  for (int k = 0; 2 * k < lines.Count(); ++k) {
-    const std::string& nameLine = lines.Strings(2 * k);
-    const std::string& targetLine = lines.Strings(2 * k + 1);
+  for (int k = 0; 2 * k < count; ++k) {
+    const std::string& nameLine = MenuLines[size_t(2 * k)];
+    const std::string& targetLine = MenuLines[size_t(2 * k + 1)];
+    const auto name = menufile::ExtractItemName(nameLine);
+    if (name.level > previousLevel && (name.level > previousLevel + 1 || parent->Count() == 0))
+      throw LevelJump();
+    const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
 
     auto* item = new TMenuItem(this);
     item->Name = "pmnuLaunch_" + IntToStr(k);
     item->Tag = k;
-
-    const auto name = menufile::ExtractItemName(nameLine);
-    const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
+    // A separator shows no image.
     if (kind == menufile::EntryKind::Separator) {
       item->SetCaption("-");
-      if (!fromCache) {
-        icons.Launcher(k, kBlankIcon);
-        item->SetImageIndex(k);
-      }
     } else {
-      item->SetCaption(name.name);
-      const std::string iconFile = menufile::ExtractIconFile(nameLine);
-      const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
+      item->SetCaption(ShownCaption(name.name));
       const bool isItem = kind == menufile::EntryKind::Item;
       if (isItem) item->OnClick = [this](TObject* s) { LaunchItemClick(s); };
       if (!fromCache) {
-        // "none" shows nothing: the blank icon keeps the entry's slot.
+        const std::string iconFile = menufile::ExtractIconFile(nameLine);
+        const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
+        int32_t& image = ImageOfEntry[size_t(k)];
+        // "none" shows nothing: the blank icon keeps the caption in line.
         if (menufile::IsNoIcon(iconFile))
-          icons.Launcher(k, kBlankIcon);
+          image = icons.Launcher(kBlankIcon);
         else if (!iconFile.empty())
-          icons.FromFile(k, iconFile, iconIndex, isItem ? kItemIcon : kSubmenuIcon);
+          image = icons.FromFile(iconFile, iconIndex, isItem ? kItemIcon : kSubmenuIcon);
         else if (isItem)
-          icons.FromFile(k, menufile::ExtractExeName(targetLine), iconIndex, kItemIcon);
+          image = icons.FromFile(menufile::ExtractExeName(targetLine, files), iconIndex, kItemIcon);
         else
-          icons.Launcher(k, kSubmenuIcon);
+          image = icons.Launcher(kSubmenuIcon);
       }
-      item->SetImageIndex(k);
+      item->SetImageIndex(imageOf(size_t(k)));
     }
 
-    // An entry one level deeper opens the entry before it; any deeper jump
-    // has no entry to open and fails here (Items of an empty item throws).
-    for (int d = previousLevel; d < name.level; ++d) parent = parent->Items(parent->Count() - 1);
+    if (name.level > previousLevel) parent = parent->Items(parent->Count() - 1);
     for (int d = name.level; d < previousLevel; ++d) parent = parent->Parent();
     parent->Add(item);
     previousLevel = name.level;
   }
+  StartupStep("entries made");
 
   auto* separator = new TMenuItem(this);
   separator->Name = "pmnuLaunch_B";
@@ -280,7 +408,13 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   editor->Name = "pmnuLaunch_L";
   editor->SetCaption(kEditorCaption);
   editor->OnClick = [this](TObject* s) { EditorItemClick(s); };
-  editor->SetImageIndex(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
+  if (!fromCache)
+    ImageOfEntry.push_back(icons.Launcher(kEditorIcon));
+  else if (ImageOfEntry.size() != entries + 1) {
+    ImageOfEntry.resize(entries, -1);
+    ImageOfEntry.push_back(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
+  }
+  editor->SetImageIndex(ImageOfEntry[entries]);
 
   const std::string position =
       TRegIniFile("Software\\MORVATH\\Ostrevan").ReadString("", "EditorPosition", "bottom");
@@ -295,15 +429,18 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     delete separator;
     delete editor;
   }
+  StartupStep("editor entry placed");
+
+  // The system's menu is made now, so that a refusal is reported here.
+  pmnuLaunch->Handle();
+  StartupStep("system menu made");
   return true;
 }
 
 void TformMain::LaunchItemClick(TObject* Sender) {
-  const int k = static_cast<TMenuItem*>(Sender)->Tag;
-  TStringList lines;
-  lines.LoadFromFile(MenuFileName);
-  const std::string& nameLine = lines.Strings(2 * k);
-  const std::string& targetLine = lines.Strings(2 * k + 1);
+  const size_t k = size_t(static_cast<TMenuItem*>(Sender)->Tag);
+  const std::string& nameLine = MenuLines[2 * k];
+  const std::string& targetLine = MenuLines[2 * k + 1];
 
   const std::string program = menufile::ExtractExeName(targetLine);
   std::string folder = menufile::ExtractWorkFolder(nameLine);
@@ -311,12 +448,14 @@ void TformMain::LaunchItemClick(TObject* Sender) {
   const std::string parameters = menufile::ExtractCmdLine(targetLine);
   // The editor lets users pick a minimised or maximised start; honour it.
   const int show = ShowStateFor(menufile::ExtractWindowState(nameLine));
-  ShellExecute(Application->Handle(), "open", program, parameters, folder, show);
+  // A target line that names no program (an unclosed quote) is named whole.
+  Open(program, parameters, folder, show,
+       program.empty() ? std::string(menufile::Trim(targetLine)) : program);
 }
 
 void TformMain::EditorItemClick(TObject*) {
-  const std::string editor = Quoted(ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe");
-  ShellExecute(Application->Handle(), "open", editor, Quoted(MenuFileName), "", SW_SHOW);
+  const std::string editor = ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe";
+  Open(Quoted(editor), Quoted(MenuFileName), "", SW_SHOW, editor);
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }

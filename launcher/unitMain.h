@@ -2,7 +2,9 @@
 // the launcher is started without a menu file, its version window.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ExtCtrls.h"
 #include "Forms.h"
@@ -31,12 +33,21 @@ class TformMain : public gui::TForm {
   void EditorItemClick(gui::TObject* Sender);
 
   // Fills pmnuLaunch from the menu file and, unless ilstLaunch was just read
-  // from the cache, ilstLaunch with one icon per entry. False after the line
-  // count warning; throws on a file it cannot make a menu of.
+  // from the cache, ilstLaunch with one icon per entry, and makes the popup
+  // ready to show. False after the line count warning. Throws on a file it
+  // cannot make a menu of, and a gui::Exception when the system refuses the
+  // popup (too many entries, nesting deeper than its menus take).
   bool BuildLaunchMenu(bool fromCache);
 
   // The menu file: program argument 1 as the runtime delivered it.
   std::string MenuFileName;
+  // The image each entry shows (-1: none), then the editor entry's: found
+  // while building, or read with the cache. Entries showing the same icon
+  // share its image.
+  std::vector<int32_t> ImageOfEntry;
+  // The lines the popup was made from. A pick takes its entry from here: the
+  // file may have been saved since, and the user picked what the popup showed.
+  std::vector<std::string> MenuLines;
 };
 
 extern TformMain* formMain;

@@ -16,6 +16,7 @@
 namespace menufile {
 
 // The line and number rules the format is built on.
+using base::EmbeddedNul;
 using base::FileError;
 using base::JoinLines;
 using base::LoadLines;

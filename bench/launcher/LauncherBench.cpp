@@ -1,13 +1,17 @@
 // Start-to-popup time of the launcher against the floor program, for menus of
 // 10, 100 and 1,000 entries, in cache and in build mode. Everything is
-// measured in the same run, so the ratios hold on a noisy machine.
+// measured in the same run, so the ratios hold on a noisy machine; then the
+// same starts once more with the start-up trace on, for where the time goes.
 //
 //   launcher_bench.exe <folder with Ostrevan.exe and FloorPopup.exe> [runs]
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,7 +19,7 @@ namespace {
 
 struct Found {
   DWORD pid;
-  bool visible;
+  HWND popup;
 };
 
 BOOL CALLBACK FindPopup(HWND hwnd, LPARAM param) {
@@ -25,15 +29,22 @@ BOOL CALLBACK FindPopup(HWND hwnd, LPARAM param) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid == found->pid && std::string(cls) == "#32768" && IsWindowVisible(hwnd)) {
-    found->visible = true;
+    found->popup = hwnd;
     return FALSE;
   }
   return TRUE;
 }
 
-// Milliseconds from process creation until its popup menu is on screen; the
-// process is ended right after. Negative when no popup came within 20 s.
-double TimeToPopup(const std::string& commandLine) {
+double Milliseconds(const FILETIME& t) {
+  return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+}
+
+// Milliseconds from starting the program until its popup menu is on screen;
+// negative when no popup came within 20 s. `sinceCreation` gets the same
+// moment by the clock of the start-up trace. The popup is then closed with
+// Escape, as a user would, so that the launcher finishes its work (a cache it
+// writes once the popup shows) and ends by itself.
+double TimeToPopup(const std::string& commandLine, double* sinceCreation = nullptr) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -45,19 +56,26 @@ double TimeToPopup(const std::string& commandLine) {
     return -1;
   double ms = -1;
   for (;;) {
-    Found found{pi.dwProcessId, false};
+    Found found{pi.dwProcessId, nullptr};
     EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&found));
     QueryPerformanceCounter(&now);
     const double elapsed = double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
-    if (found.visible) {
+    if (found.popup) {
       ms = elapsed;
+      FILETIME created, exited, kernel, user, shown;
+      GetSystemTimePreciseAsFileTime(&shown);
+      if (sinceCreation && GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user))
+        *sinceCreation = Milliseconds(shown) - Milliseconds(created);
+      PostMessageA(found.popup, WM_KEYDOWN, VK_ESCAPE, 0);
       break;
     }
     if (elapsed > 20000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
     Sleep(1);
   }
-  TerminateProcess(pi.hProcess, 0);
-  WaitForSingleObject(pi.hProcess, 5000);
+  if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+  }
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   return ms;
@@ -86,6 +104,65 @@ void WriteMenu(const std::string& path, int entries) {
   }
 }
 
+// The steps a traced start wrote: milliseconds since process creation, by name.
+std::vector<std::pair<std::string, double>> ReadTrace(const std::string& path) {
+  std::vector<std::pair<std::string, double>> steps;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    double ms = 0;
+    std::string name;
+    if (fields >> ms && std::getline(fields >> std::ws, name)) steps.emplace_back(name, ms);
+  }
+  return steps;
+}
+
+const char* const kPrograms[] = {"floor", "cache", "build"};
+
+// One program's traced starts: the times of each step, by name.
+using Traced = std::map<std::string, std::vector<double>>;
+const char kShown[] = "popup on screen";
+
+void PrintBreakdown(int entries, const Traced (&traced)[3]) {
+  // Steps in the order they happen: those of the launcher with its cache,
+  // then any other program's step right after the step it follows there.
+  std::vector<std::string> order;
+  for (int p : {1, 2, 0}) {
+    std::vector<std::pair<double, std::string>> steps;
+    for (const auto& [name, times] : traced[p]) steps.emplace_back(Median(times), name);
+    std::sort(steps.begin(), steps.end());
+    auto at = order.begin();
+    for (const auto& step : steps) {
+      auto found = std::find(order.begin(), order.end(), step.second);
+      at = found != order.end() ? found + 1 : order.insert(at, step.second) + 1;
+    }
+  }
+
+  std::printf("\nwhere the time goes, %d entries: median ms since process creation, and (+ms)\n"
+              "since the step before\n",
+              entries);
+  std::printf("%-26s", "step");
+  for (const char* p : kPrograms) std::printf(" %17s", p);
+  std::printf("\n");
+  double previous[3] = {0, 0, 0};
+  auto cell = [&](int p, double at) {
+    std::printf(" %8.1f (%+6.1f)", at, at - previous[p]);
+    previous[p] = at;
+  };
+  for (const std::string& name : order) {
+    std::printf("%-26s", name.c_str());
+    for (int p = 0; p < 3; ++p) {
+      auto it = traced[p].find(name);
+      if (it == traced[p].end())
+        std::printf(" %17s", "");
+      else
+        cell(p, Median(it->second));
+    }
+    std::printf("\n");
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,10 +174,17 @@ int main(int argc, char** argv) {
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
+  const std::string tracePath = std::string(temp) + "ostrevan-bench-trace.txt";
 
-  std::printf("%-8s %12s %12s %12s %10s %10s\n", "entries", "floor ms", "cache ms", "build ms",
-              "cache/flr", "build/flr");
+  std::printf(
+      "start to popup on screen, median of %d runs in ms; the launcher against the floor\n"
+      "(FloorPopup.exe: a bare Win32 popup of as many plain items) started in the same round,\n"
+      "as a ratio and as the median difference; cache: icon cache current, build: no cache\n\n",
+      runs);
+  std::printf("%-8s %9s %9s %9s %10s %10s %10s %10s\n", "entries", "floor", "cache", "build",
+              "cache/flr", "build/flr", "cache-flr", "build-flr");
   int status = 0;
+  std::map<int, Traced[3]> traces;
   for (int entries : {10, 100, 1000}) {
     const std::string menu = std::string(temp) + "ostrevan-bench-" + std::to_string(entries) + ".txt";
     const std::string cache = menu.substr(0, menu.size() - 4) + ".tmp";
@@ -108,20 +192,45 @@ int main(int argc, char** argv) {
     const std::string launcher = "\"" + bin + "\\Ostrevan.exe\" \"" + menu + "\"";
     const std::string floor = "\"" + bin + "\\FloorPopup.exe\" " + std::to_string(entries);
 
-    std::vector<double> floorMs, cacheMs, buildMs;
+    // One round: the floor, the launcher with its cache, and without (it
+    // leaves the cache for the next round).
+    auto start = [&](int program, double* sinceCreation = nullptr) {
+      if (program == 2) DeleteFileA(cache.c_str());
+      return TimeToPopup(program == 0 ? floor : launcher, sinceCreation);
+    };
+
+    std::vector<double> times[3], cacheDiff, buildDiff;
     TimeToPopup(launcher);  // warm the disk and write the cache once
     for (int r = 0; r < runs; ++r) {
-      floorMs.push_back(TimeToPopup(floor));
-      cacheMs.push_back(TimeToPopup(launcher));
-      DeleteFileA(cache.c_str());
-      buildMs.push_back(TimeToPopup(launcher));
+      double ms[3];
+      for (int p = 0; p < 3; ++p) times[p].push_back(ms[p] = start(p));
+      cacheDiff.push_back(ms[1] - ms[0]);
+      buildDiff.push_back(ms[2] - ms[0]);
     }
-    const double f = Median(floorMs), c = Median(cacheMs), b = Median(buildMs);
+    const double f = Median(times[0]), c = Median(times[1]), b = Median(times[2]);
     if (f <= 0 || c <= 0 || b <= 0) status = 1;
-    std::printf("%-8d %12.1f %12.1f %12.1f %10.2f %10.2f\n", entries, f, c, b, c / f, b / f);
+    std::printf("%-8d %9.1f %9.1f %9.1f %10.2f %10.2f %10.1f %10.1f\n", entries, f, c, b, c / f, b / f,
+                Median(cacheDiff), Median(buildDiff));
     std::fflush(stdout);
+
+    // The same rounds with the trace on: its writes cost a little, so these
+    // are kept apart from the figures above.
+    SetEnvironmentVariableA("OSTREVAN_STARTUP_TRACE", tracePath.c_str());
+    Traced (&traced)[3] = traces[entries];
+    for (int r = 0; r < runs; ++r) {
+      for (int p = 0; p < 3; ++p) {
+        DeleteFileA(tracePath.c_str());
+        double shown = -1;
+        start(p, &shown);
+        traced[p][kShown].push_back(shown);
+        for (const auto& [name, ms] : ReadTrace(tracePath)) traced[p][name].push_back(ms);
+      }
+    }
+    SetEnvironmentVariableA("OSTREVAN_STARTUP_TRACE", nullptr);
+    DeleteFileA(tracePath.c_str());
     DeleteFileA(menu.c_str());
     DeleteFileA(cache.c_str());
   }
+  for (const auto& [entries, traced] : traces) PrintBreakdown(entries, traced);
   return status;
 }

@@ -11,6 +11,7 @@
 #include "TestText.h"
 
 using namespace e2e;
+using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -308,12 +309,17 @@ TEST_P(BrokenFiles, EndTheEditorWithOneMessage) {
   EXPECT_EQ(utf8(box.text), c.message);
   PressButton(box.dialog, IDOK);
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u) << "one message, then the end: " << DescribeAllWindows();
+  if (!c.missing) {
+    EXPECT_EQ(ReadBytes(path), sjis(c.content)) << "the file stays as it was";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BrokenFiles,
     testing::Values(BrokenFile{"malformed", "A\r\na.exe\r\nB<x\r\nb.exe\r\n", false, "メニュー情報ファイルがヘンです～。"},
                     BrokenFile{"odd", "A\r\na.exe\r\nB\r\n", false, "メニューファイルの行数がおかしいです。"},
+                    // Nothing after a NUL may go unseen, nor be lost by a save.
+                    BrokenFile{"cut", "A\r\na.exe\r\nB\0\r\nb.exe\r\n"s, false, "メニュー情報ファイルがヘンです～。"},
                     BrokenFile{"missing", "", true, "メニュー情報ファイルがヘンです～。"}),
     [](const testing::TestParamInfo<BrokenFile>& info) { return std::string(info.param.name); });
 

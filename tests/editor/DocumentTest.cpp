@@ -129,6 +129,19 @@ TEST_F(DocumentTest, AFailedLoadKeepsWhatWasReadAndLeavesNothingHalfMade) {
   EXPECT_FALSE(app->Terminated());
   EXPECT_EQ(form->ilstLaunch->Count(), 3) << "no picture for the entry that failed";
 
+  // What was read is not the file: saving over it would lose the rest.
+  const std::string before = ReadUtf8(path);
+  EXPECT_THROW(form->Subject->SaveTree(Tree()), std::exception);
+  EXPECT_EQ(ReadUtf8(path), before);
+  EXPECT_EQ(SaveToUtf8("elsewhere.txt"), "A\r\na.exe\r\nB\r\n\r\n\tC\r\n\tc.exe\r\n") << "another file may take it";
+
+  // Nor is a file with a NUL byte inside: nothing after it may go unseen.
+  Nodes().Clear();
+  const char nul[] = "A\r\na.exe\r\nB\0\r\nb.exe\r\n";
+  std::ofstream(Path("cut.txt"), std::ios::binary).write(nul, sizeof nul - 1);
+  EXPECT_THROW(Load(Path("cut.txt")), std::exception);
+  EXPECT_THROW(form->Subject->SaveTree(Tree()), std::exception);
+  EXPECT_EQ(ReadUtf8(Path("cut.txt")).size(), sizeof nul - 1);
+
   EXPECT_THROW(Load(Path("missing.txt")), std::exception);
-  EXPECT_EQ(Shape(), "A, B[C]");
 }

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes through everything that reads or writes a menu file:
-// the line splitter, every line function on every line and pair, the writer,
-// and a reread of what the writer produced.
+// the line splitter (and its NUL rule), every line function on every line and
+// pair, the writer, and a reread of what the writer produced.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -26,7 +26,19 @@ void Check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace menufile;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const auto lines = SplitLines(text);
+  // A NUL with anything but NULs after it makes the text no menu file; NULs
+  // running to the end are padding. No line ever holds a NUL.
+  const size_t nul = text.find('\0');
+  const bool textAfterNul = nul != std::string::npos && text.find_first_not_of('\0', nul) != std::string::npos;
+  std::vector<std::string> lines;
+  try {
+    lines = SplitLines(text);
+  } catch (const EmbeddedNul&) {
+    Check(textAfterNul);
+    return 0;
+  }
+  Check(!textAfterNul);
+  for (const auto& line : lines) Check(line.find('\0') == std::string::npos);
   static const NoFiles fs;
 
   for (size_t k = 0; k + 1 < lines.size() + 1; k += 2) {
@@ -59,7 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (e.Kind == EntryKind::Separator) {
       Check(nameOut == std::string(size_t(level), '\t'));
     } else if (nameOut.find_first_of("\r\n") == std::string::npos &&
-               nameOut.find('\0') == std::string::npos &&
                (e.ItemName + e.IconFileName + e.WorkFolder).find_first_of("[]<>{}") == std::string::npos) {
       // Fields holding a mark character are not representable (the format has
       // no escapes): an icon file "]\t<" read from "<]\t<,>" writes back as a

@@ -37,22 +37,27 @@ class BuildMenuTest : public ::testing::Test {
     TRegIniFile("Software\\MORVATH\\Ostrevan").WriteString("", "EditorPosition", value);
   }
 
-  // Writes the menu file (UTF-8 text converted to Shift-JIS) and builds.
-  bool Build(const std::string& text, bool fromCache = false) {
+  // Writes the menu file (UTF-8 text converted to Shift-JIS) and builds; in
+  // cache mode from a list of that many (blank) images, which the entries
+  // show as `imageOfEntry` says.
+  bool Build(const std::string& text, bool fromCache = false, int cachedImages = 0,
+             std::vector<int32_t> imageOfEntry = {}) {
     {
       std::ofstream out(path_, std::ios::binary);
       out << sjis(text);
     }
     form_ = std::make_unique<TformMain>(nullptr);
+    form_->ilstLaunch->SetCount(cachedImages);
+    form_->ImageOfEntry = std::move(imageOfEntry);
     form_->MenuFileName = path_;
     return form_->BuildLaunchMenu(fromCache);
   }
 
   TMenuItem* Top() { return form_->pmnuLaunch->Items(); }
 
-  // Which of the launcher's icons image `index` shows; -1 for none of them.
-  int LauncherIconAt(int index) {
-    const auto pixels = ImagePixels(form_->ilstLaunch->Handle(), index);
+  // Which of the launcher's icons the item shows; -1 for none of them.
+  int LauncherIconOf(const TMenuItem* item) {
+    const auto pixels = ImagePixels(form_->ilstLaunch->Handle(), item->ImageIndex());
     for (int n = 0; n <= 6; ++n) {
       const TIcon icon = LauncherIcon(n);
       if (IconPixels(icon.Handle()) == pixels) return n;
@@ -103,8 +108,8 @@ TEST_F(BuildMenuTest, EntriesBecomeNestedItemsWithTheirPairIndex) {
   EXPECT_EQ(Top()->Items(4)->Name, "pmnuLaunch_B");
   EXPECT_EQ(Top()->Items(5)->Name, "pmnuLaunch_L");
   EXPECT_EQ(Top()->Items(5)->Caption(), sjis("メニューエディタ"));
-  EXPECT_EQ(form_->ilstLaunch->Count(), 10 + 1) << "one image per entry, then the editor's";
-  EXPECT_EQ(Top()->Items(5)->ImageIndex(), 10);
+  EXPECT_EQ(form_->ilstLaunch->Count(), 3) << "the blank, the folder and the editor's icon, once each";
+  EXPECT_EQ(LauncherIconOf(Top()->Items(5)), 6);
 }
 
 TEST_F(BuildMenuTest, AnOddLineCountWarnsOnceAndBuildsNothing) {
@@ -119,23 +124,6 @@ TEST_F(BuildMenuTest, AnOddLineCountWarnsOnceAndBuildsNothing) {
     EXPECT_EQ(form_->ilstLaunch->Count(), 0);
     EXPECT_TRUE(app_.Terminated());
   }
-}
-
-TEST_F(BuildMenuTest, FilesItCannotMakeAMenuOfFail) {
-  const char* broken[] = {
-      "\tFirst\r\nx.exe\r\n",                             // first entry below the top
-      "A\r\n\r\n\t\tB\r\nb.exe\r\n",                        // a jump of two levels
-      "A\r\na.exe\r\nB<icon.ico,0\r\nb.exe\r\n",            // an unclosed mark
-  };
-  for (const char* text : broken) {
-    EXPECT_ANY_THROW(Build(text)) << text;
-    EXPECT_TRUE(boxes_.empty()) << "the caller reports it";
-  }
-  form_.reset();
-  DeleteFileA(path_.c_str());
-  form_ = std::make_unique<TformMain>(nullptr);
-  form_->MenuFileName = path_;
-  EXPECT_ANY_THROW(form_->BuildLaunchMenu(false)) << "a file that cannot be read";
 }
 
 TEST_F(BuildMenuTest, TheEditorEntryGoesWhereTheSettingSays) {
@@ -160,20 +148,22 @@ TEST_F(BuildMenuTest, TheEditorEntryGoesWhereTheSettingSays) {
   EXPECT_EQ(Top()->Items(1)->Caption(), sjis("メニューエディタ"));
 }
 
-TEST_F(BuildMenuTest, EveryEntryGetsExactlyOneImageWithTheRightFallback) {
+TEST_F(BuildMenuTest, EveryEntryGetsItsIconWithTheRightFallback) {
   ASSERT_TRUE(Build(
       "NoIcon<NONE,0>\r\nx.exe\r\n"          // 0: the blank icon
-      "\r\nnot read at all\r\n"                // 1: separator, blank icon too
+      "\r\nnot read at all\r\n"                // 1: separator: none
       "Missing<no such.ico,0>\r\nx.exe\r\n"  // 2: item fallback
       "Folder<no such.ico,3>\r\n\r\n"         // 3: submenu fallback
       "Plain\r\n\r\n"                         // 4: submenu default
-      "Hidden<none,0>\r\n\r\n"                // 5: submenu without icon keeps a slot
+      "Hidden<none,0>\r\n\r\n"                // 5: submenu without icon: the blank one
       "Unknown\r\nno such program.exe\r\n"    // 6: item whose program is missing
       "Own<Z:\\no\\such\\file.exe,-1>\r\nx.exe\r\n"));
-  ASSERT_EQ(form_->ilstLaunch->Count(), 8 + 1);
-  const int expected[] = {5, 5, 1, 2, 2, 5, 1, 1, 6};
-  for (int k = 0; k < 9; ++k) EXPECT_EQ(LauncherIconAt(k), expected[k]) << "image " << k;
-  EXPECT_EQ(Top()->Items(1)->ImageIndex(), 1) << "a separator still owns its slot";
+  const int expected[] = {5, -1, 1, 2, 2, 5, 1, 1, -1, 6};
+  for (int k = 0; k < 10; ++k)
+    EXPECT_EQ(k == 1 || k == 8 ? Top()->Items(k)->ImageIndex() : LauncherIconOf(Top()->Items(k)),
+              expected[k])
+        << "entry " << k;
+  EXPECT_EQ(form_->ilstLaunch->Count(), 4) << "each picture once";
 }
 
 TEST_F(BuildMenuTest, AProgramsOwnIconIsTakenByNumber) {
@@ -186,20 +176,26 @@ TEST_F(BuildMenuTest, AProgramsOwnIconIsTakenByNumber) {
                     "Icon4<,4>\r\n\"" + exe + "\"\r\n"
                     "ByFile<" + exe + ",2>\r\nnothing.exe\r\n"
                     "Again<" + exe + ",2>\r\nnothing.exe\r\n"));
-  EXPECT_EQ(LauncherIconAt(0), 0);
-  EXPECT_EQ(LauncherIconAt(1), 4) << "an empty icon file: the number applies to the program";
-  EXPECT_EQ(LauncherIconAt(2), 2);
-  EXPECT_EQ(LauncherIconAt(3), 2);
+  EXPECT_EQ(LauncherIconOf(Top()->Items(0)), 0);
+  EXPECT_EQ(LauncherIconOf(Top()->Items(1)), 4) << "an empty icon file: the number applies to the program";
+  EXPECT_EQ(LauncherIconOf(Top()->Items(2)), 2);
+  EXPECT_EQ(Top()->Items(3)->ImageIndex(), Top()->Items(2)->ImageIndex()) << "the same icon, once";
 }
 
-TEST_F(BuildMenuTest, CacheModeTakesImageKForEntryKAndExtractsNothing) {
-  // Whatever the restored list holds, entry k shows image k.
-  ASSERT_TRUE(Build("A<no such.ico,0>\r\na.exe\r\n\r\n\r\nB\r\n\r\n\tC\r\nc.exe\r\n",
-                    /*fromCache=*/true));
-  EXPECT_EQ(Top()->Items(0)->ImageIndex(), 0);
+TEST_F(BuildMenuTest, CacheModeShowsTheImagesTheCacheNamesAndExtractsNothing) {
+  // Whatever the restored list holds, the entries and the editor's show the
+  // images the cache names for them.
+  const char* menu = "A<no such.ico,0>\r\na.exe\r\n\r\n\r\nB\r\n\r\n\tC\r\nc.exe\r\n";
+  ASSERT_TRUE(Build(menu, /*fromCache=*/true, 3, {1, -1, 0, 1, 2}));
+  EXPECT_EQ(Top()->Items(0)->ImageIndex(), 1);
   EXPECT_EQ(Top()->Items(1)->ImageIndex(), -1) << "a separator shows no image";
-  EXPECT_EQ(Top()->Items(2)->ImageIndex(), 2);
-  EXPECT_EQ(Top()->Items(2)->Items(0)->ImageIndex(), 3);
-  EXPECT_EQ(form_->ilstLaunch->Count(), 1) << "only the editor icon was added";
-  EXPECT_EQ(Top()->Items(4)->ImageIndex(), 0);
+  EXPECT_EQ(Top()->Items(2)->ImageIndex(), 0);
+  EXPECT_EQ(Top()->Items(2)->Items(0)->ImageIndex(), 1);
+  EXPECT_EQ(Top()->Items(4)->ImageIndex(), 2);
+  EXPECT_EQ(form_->ilstLaunch->Count(), 3) << "nothing was added";
+
+  ASSERT_TRUE(Build(menu, /*fromCache=*/true, 3, {1, -1}));
+  EXPECT_EQ(form_->ilstLaunch->Count(), 4) << "a cache for another file: the editor icon is added";
+  EXPECT_EQ(Top()->Items(2)->ImageIndex(), -1);
+  EXPECT_EQ(LauncherIconOf(Top()->Items(4)), 6);
 }

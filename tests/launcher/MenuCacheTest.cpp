@@ -34,10 +34,12 @@ class MenuCacheTest : public ::testing::Test {
     DeleteFileA(cache_.c_str());
   }
 
-  bool ReadBack(TImageList& into) { return ReadMenuCache(menu_, StampOf(menu_), into); }
+  bool ReadBack(TImageList& into) { return ReadMenuCache(menu_, StampOf(menu_), into, images_); }
 
   TApplication app_;
   TImageList list_{nullptr};
+  const std::vector<int32_t> written_{2, -1, 0, 1};
+  std::vector<int32_t> images_;
   const std::string menu_ = "cache test menu.txt";
   const std::string cache_ = "cache test menu.tmp";
 };
@@ -48,22 +50,27 @@ TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
   TImageList empty(nullptr);
   EXPECT_FALSE(ReadBack(empty)) << "no cache yet";
 
-  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
 
   TImageList restored(nullptr);
   ASSERT_TRUE(ReadBack(restored));
   EXPECT_EQ(restored.Count(), 3);
+  EXPECT_EQ(images_, written_);
 
   // Any save of the menu file, by the editor or another program, makes the
-  // next start build again, whether or not this file system keeps the flag.
+  // next start build again, whether or not this file system keeps the flag;
+  // so does a save while the cache was being built from the file as it was.
+  const MenuFileStamp read = StampOf(menu_);
   Sleep(20);
   WriteBytes(menu_, "B\r\nb.exe\r\n");
   TImageList stale(nullptr);
   EXPECT_FALSE(ReadBack(stale));
   EXPECT_EQ(stale.Count(), 0);
+  ASSERT_TRUE(WriteMenuCache(menu_, read, list_, written_));
+  EXPECT_FALSE(ReadBack(stale));
 }
 
-TEST(CacheIsCurrent, TheArchiveFlagAloneMeansWrittenWhereTheFlagIsKept) {
+TEST(CacheIsCurrent, AnyWriteSinceTheBuildMakesItStale) {
   MenuFileStamp built;
   built.size = 10;
   built.lastWrite = 1000;
@@ -74,20 +81,21 @@ TEST(CacheIsCurrent, TheArchiveFlagAloneMeansWrittenWhereTheFlagIsKept) {
     s.lastWrite = time;
     return s;
   };
-  EXPECT_FALSE(CacheIsCurrent(true, built, with(0x20)));
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x80)));
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x21))) << "read-only and archive: the flag is not alone";
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0xFFFFFFFF))) << "an unreadable word is not 0x20";
-  EXPECT_TRUE(CacheIsCurrent(true, built, with(0x80, 99, 5))) << "only the flag counts there";
-
-  EXPECT_TRUE(CacheIsCurrent(false, built, with(0x20)));
-  EXPECT_FALSE(CacheIsCurrent(false, built, with(0x20, 11)));
-  EXPECT_FALSE(CacheIsCurrent(false, built, with(0x20, 10, 1001)));
-  EXPECT_FALSE(CacheIsCurrent(false, built, with(0xFFFFFFFF)));
+  for (bool flagKept : {true, false}) {
+    EXPECT_TRUE(CacheIsCurrent(flagKept, built, with(0x80)));
+    EXPECT_TRUE(CacheIsCurrent(flagKept, built, with(0x01 | 0x02))) << "read-only and hidden";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0x80, 11))) << "a backup tool cleared the flag";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0x80, 10, 1001))) << "same size, another time";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0xFFFFFFFF))) << "cannot tell";
+  }
+  // Where the flag is kept, a write sets it, whatever stands beside it.
+  for (uint32_t written : {0x20u, 0x21u, 0x22u, 0x820u, 0x2020u})
+    EXPECT_FALSE(CacheIsCurrent(true, built, with(written))) << std::hex << written;
+  EXPECT_TRUE(CacheIsCurrent(false, built, with(0x21))) << "where it is not kept it says nothing";
 }
 
 TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
-  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
   const std::string good = ReadBytes(cache_);
   std::string flipped = good;
   flipped[flipped.size() / 2] ^= 0x40;
@@ -104,7 +112,7 @@ TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
 TEST_F(MenuCacheTest, AFolderInTheCachesPlaceIsNeitherReadNorWritten) {
   ASSERT_TRUE(CreateDirectoryA(cache_.c_str(), nullptr));
   const DWORD before = GetFileAttributesA(menu_.c_str());
-  EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_));
+  EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
   EXPECT_EQ(GetFileAttributesA(menu_.c_str()), before) << "no cache, so not marked as built";
   TImageList into(nullptr);
   EXPECT_FALSE(ReadBack(into));
@@ -115,10 +123,10 @@ TEST_F(MenuCacheTest, AMenuFileNamedLikeItsCacheIsNeverOverwritten) {
   for (const std::string name : {"cache test menu.tmp", "cache test menu.TMP"}) {
     WriteBytes(name, "X\r\nx.exe\r\n");
     EXPECT_EQ(MenuCachePath(name).size(), name.size());
-    EXPECT_FALSE(WriteMenuCache(name, StampOf(name), list_));
+    EXPECT_FALSE(WriteMenuCache(name, StampOf(name), list_, written_));
     EXPECT_EQ(ReadBytes(name), "X\r\nx.exe\r\n");
     TImageList into(nullptr);
-    EXPECT_FALSE(ReadMenuCache(name, StampOf(name), into));
+    EXPECT_FALSE(ReadMenuCache(name, StampOf(name), into, images_));
     DeleteFileA(name.c_str());
   }
   EXPECT_EQ(MenuCachePath("C:\\a.b\\menu"), "C:\\a.b\\menu.tmp");

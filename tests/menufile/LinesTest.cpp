@@ -26,8 +26,10 @@ TEST(SplitLines, EndsAndEmptiness) {
   EXPECT_TRUE(SplitLines("").empty());
   EXPECT_EQ(SplitLines("\r\n"), Lines{""}) << "one empty line";
   EXPECT_EQ(SplitLines("x\r\n\r\n"), (Lines{"x", ""}));
-  EXPECT_EQ(SplitLines(std::string("a\nb\0c\nd", 7)), (Lines{"a", "b"})) << "NUL ends the text";
-  EXPECT_TRUE(SplitLines(std::string("\0abc", 4)).empty());
+  EXPECT_EQ(SplitLines(std::string("a\nb\0\0", 5)), (Lines{"a", "b"})) << "NUL padding ends the text";
+  // Text after a NUL is never dropped without a word.
+  EXPECT_THROW(SplitLines(std::string("a\nb\0c\nd", 7)), menufile::EmbeddedNul);
+  EXPECT_THROW(SplitLines(std::string("\0\0\r\n", 4)), menufile::EmbeddedNul);
 }
 
 TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
@@ -61,7 +63,10 @@ TEST_F(FileLinesTest, SaveReplacesTheWholeFileAndLoadReadsItBack) {
   EXPECT_TRUE(menufile::LoadLines(path_).empty());
 }
 
-TEST_F(FileLinesTest, AMissingFileIsAnError) {
+TEST_F(FileLinesTest, AMissingFileOrOneWithANulInsideIsAnError) {
   EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
+  const char bytes[] = "A\r\na.exe\r\nB\0\r\nb.exe\r\n";
+  std::ofstream(path_, std::ios::binary).write(bytes, sizeof bytes - 1);
+  EXPECT_THROW(menufile::LoadLines(path_), menufile::FileError);
   EXPECT_THROW(menufile::SaveLines("no such folder/out.txt", {"x"}), menufile::FileError);
 }
