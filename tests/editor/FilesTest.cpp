@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <tuple>
 
@@ -330,9 +332,10 @@ TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
   if (!spawn || !unixName || GetDriveTypeA("D:\\") != DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no free drive D: to map";
   std::string drive = unixName(L"C:\\"), folder = unixName(Link::Wide(Path("")).c_str());
   drive.replace(drive.size() - 3, 3, "d:");
-  char ln[] = "ln", rm[] = "rm", symbolic[] = "-s";
+  char ln[] = "ln", rm[] = "rm", symbolic[] = "-sfn";
   char* map[] = {ln, symbolic, folder.data(), drive.data(), nullptr};
   char* unmap[] = {rm, drive.data(), nullptr};
+  const std::unique_ptr<char*, std::function<void(char**)>> mapped(map, [&](char**) { spawn(unmap, TRUE); });
   ASSERT_EQ(spawn(map, TRUE), 0);
   CreateDirectoryA("D:\\My Menus", nullptr);
   std::ofstream("D:\\My Menus\\tools.txt") << "A\r\na.exe\r\n";
@@ -348,7 +351,6 @@ TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
     Command(command);
     EXPECT_EQ(Link::Read(lnk), launcher + "|\"D:\\My Menus\\tools.txt\"|tools|" + launcher + ",6");
   }
-  spawn(unmap, TRUE);
   ASSERT_EQ(boxes.size(), 4u);
   EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "ツールバーにショートカットを作成します。確認");
   EXPECT_EQ(utf8(boxes[2].text), "デスクトップにショートカットを作成します。");
