@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace base {
 
 // A NUL byte with text after it. A reader that ended the text there would
@@ -36,7 +40,8 @@ std::string JoinLines(const std::vector<std::string>& lines);
 // holds a NUL byte before its end.
 std::vector<std::string> LoadLines(const std::string& path);
 
-// Replaces the whole content of the file; throws FileError on failure.
+// Replaces the whole content of the file in one step, or throws FileError
+// with the cause and leaves it as it was; a read-only file is refused.
 void SaveLines(const std::string& path, const std::vector<std::string>& lines);
 
 // A signed decimal number that fits 32 bits, blanks allowed before it.
@@ -45,6 +50,11 @@ bool ParseDecimal(std::string_view text, int32_t& value);
 #ifdef _WIN32
 // The system's text for an error code, without its line break.
 std::string SystemErrorText(unsigned long code);
+
+// What SaveLines hands the bytes to: WriteFile, unless a test puts a failing
+// disk in its place. Returns the one it replaces; null restores WriteFile.
+using FileWriter = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+FileWriter SetFileWriter(FileWriter writer);
 #endif
 
 }  // namespace base

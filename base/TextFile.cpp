@@ -3,6 +3,7 @@
 #include "Text.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "Handle.h"
 
@@ -41,15 +42,22 @@ std::string SystemErrorText(unsigned long code) {
 }
 
 namespace {
-[[noreturn]] void ThrowLastError(const std::string& path) {
-  throw FileError(path + ": " + SystemErrorText(GetLastError()));
+[[noreturn]] void ThrowError(const std::string& path, DWORD code) {
+  throw FileError(path + ": " + SystemErrorText(code));
 }
+[[noreturn]] void ThrowLastError(const std::string& path) { ThrowError(path, GetLastError()); }
 }  // namespace
 
 std::vector<std::string> LoadLines(const std::string& path) {
-  const KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) ThrowLastError(path);
+  // A save puts a new file in this one's place in one step, and holds it
+  // for that moment alone.
+  KernelHandle file;
+  for (int attempt = 0; !file; ++attempt) {
+    file.SetHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && (GetLastError() != ERROR_SHARING_VIOLATION || attempt == 40)) ThrowLastError(path);
+    if (!file) Sleep(25);
+  }
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.Handle(), &size)) ThrowLastError(path);
   if (uint64_t(size.QuadPart) > kMaxFileSize) throw FileError(path + ": file too large");
@@ -61,20 +69,90 @@ std::vector<std::string> LoadLines(const std::string& path) {
   return LinesOf(path, text);
 }
 
+namespace {
+FileWriter& Writer() {
+  static FileWriter writer = ::WriteFile;
+  return writer;
+}
+
+// The folder part of a path, with its last separator; a separator can be the
+// second byte of a double-byte character, which is stepped over.
+std::string FolderOf(const std::string& path) {
+  size_t end = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) ++i;
+    else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') end = i + 1;
+  }
+  return path.substr(0, end);
+}
+
+// The new content goes to a file of its own beside the old one; it goes
+// again unless it took the old one's place.
+class NewContent {
+ public:
+  explicit NewContent(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    for (unsigned n = 0;; ++n) {
+      char name[32];
+      std::snprintf(name, sizeof name, "~%04lx%02x.new", GetCurrentProcessId() & 0xFFFFul, n & 0xFFu);
+      name_ = folder + name;
+      // Archive alone: what a written file carries, and what tells the
+      // launcher to build its icon cache again.
+      file_.SetHandle(CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_ARCHIVE, nullptr));
+      if (file_) return;
+      const DWORD code = GetLastError();
+      if (code != ERROR_FILE_EXISTS || n == 0xFF) ThrowError(path, code);
+    }
+  }
+  ~NewContent() {
+    file_.SetHandle(nullptr);
+    if (!placed_) DeleteFileA(name_.c_str());
+  }
+  HANDLE Handle() const { return file_.Handle(); }
+  const std::string& Name() const { return name_; }
+  // Closes the file; errors of a delayed write surface here.
+  bool Close() { return CloseHandle(file_.Release()) != FALSE; }
+  void Placed() { placed_ = true; }
+
+ private:
+  std::string name_;
+  KernelHandle file_;
+  bool placed_ = false;
+};
+}  // namespace
+
+FileWriter SetFileWriter(FileWriter writer) { return std::exchange(Writer(), writer ? writer : ::WriteFile); }
+
 void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
   const std::string text = JoinLines(lines);
-  // A plain rewrite in place: it leaves the archive flag alone set, which is
-  // what tells the launcher that its icon cache is stale. The launcher may be
-  // reading the file at that moment (it shares writing); that must not make
-  // the save fail.
-  const KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) ThrowLastError(path);
+  // Whole or not at all: the new content is written and flushed beside the
+  // file, then takes its place in one step. A failure on the way (a full
+  // disk, a share that went away) leaves the file as it was, and a reader
+  // (the launcher) sees the old file or the new one, never a mix.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  // A read-only file is the user's word that it stays as it is; a folder is
+  // no file to replace.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    ThrowError(path, ERROR_ACCESS_DENIED);
+  NewContent content(path);
   DWORD written = 0;
-  if (!text.empty() &&
-      (!WriteFile(file.Handle(), text.data(), DWORD(text.size()), &written, nullptr) ||
-       written != text.size()))
-    ThrowLastError(path);
+  if (!text.empty() && !Writer()(content.Handle(), text.data(), DWORD(text.size()), &written, nullptr))
+    ThrowError(path, GetLastError());
+  // A write that stops short without an error has run out of room; the last
+  // error would still tell of an earlier call.
+  if (written != text.size()) ThrowError(path, ERROR_DISK_FULL);
+  if (!FlushFileBuffers(content.Handle()) || !content.Close()) ThrowError(path, GetLastError());
+  // A reader that holds the file (the launcher reads it whole, in a moment)
+  // keeps it from being replaced until it lets go.
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExA(content.Name().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      break;
+    const DWORD code = GetLastError();
+    if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == 20) ThrowError(path, code);
+    Sleep(50);
+  }
+  content.Placed();
 }
 
 #else  // host build: stdio
@@ -106,11 +184,17 @@ std::vector<std::string> LoadLines(const std::string& path) {
 }
 
 void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
-  const std::string text = JoinLines(lines);
-  StdioFile f(std::fopen(path.c_str(), "wb"));
+  // As on Windows: beside the file first, then in its place in one step.
+  const std::string text = JoinLines(lines), temporary = path + ".new";
+  StdioFile f(std::fopen(temporary.c_str(), "wb"));
   if (!f) ThrowErrno(path);
-  if (std::fwrite(text.data(), 1, text.size(), f.Handle()) != text.size()) ThrowErrno(path);
-  if (std::fclose(f.Release()) != 0) ThrowErrno(path);
+  if (std::fwrite(text.data(), 1, text.size(), f.Handle()) != text.size() || std::fclose(f.Release()) != 0 ||
+      std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int cause = errno;
+    std::remove(temporary.c_str());
+    errno = cause;
+    ThrowErrno(path);
+  }
 }
 
 #endif

@@ -4,7 +4,6 @@
 
 #include "Dialogs.h"
 #include "ShellApi.h"
-#include "SysUtils.h"
 #include "unitAbout.h"
 
 using namespace gui;
@@ -63,6 +62,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   Font.SetHeight(12);
   Font.SetCharset(SHIFTJIS_CHARSET);
   OnShow = [this](TObject* s) { FormShow(s); };
+  OnClose = [this](TObject* s) { FormClose(s); };
 
   ilstMainMenu = new TImageList(this);
   ilstMainMenu->AddMasked("MAINMENUGLYPHS", kGlyphKey);
@@ -73,13 +73,13 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   MainMenu->SetImages(ilstMainMenu);
   TMenuItem* root = MainMenu->Items();
   MainMenu_F = NewItem(this, root, "ファイル(&F)");
-  MainMenu_FN = NewItem(this, MainMenu_F, "新規作成(&N)", {}, 0);
+  MainMenu_FN = NewItem(this, MainMenu_F, "新規作成(&N)", [this](TObject* s) { MainMenu_FNClick(s); }, 0);
   N4 = NewItem(this, MainMenu_F, "-");
-  MainMenu_FO = NewItem(this, MainMenu_F, "開く(&O)", {}, 1);
+  MainMenu_FO = NewItem(this, MainMenu_F, "開く(&O)", [this](TObject* s) { MainMenu_FOClick(s); }, 1);
   MainMenu_FS = NewItem(this, MainMenu_F, "保存(&S)", {}, 2);
   MainMenu_FSS = NewItem(this, MainMenu_FS, "保存(&S)", [this](TObject* s) { MainMenu_FSSClick(s); }, 2);
   MainMenu_FSS->SetShortCut(ShortCut('S', scCtrl));
-  MainMenu_FSA = NewItem(this, MainMenu_FS, "別名で保存(&A)");
+  MainMenu_FSA = NewItem(this, MainMenu_FS, "別名で保存(&A)", [this](TObject* s) { MainMenu_FSAClick(s); });
   N6 = NewItem(this, MainMenu_F, "-");
   MainMenu_FX = NewItem(this, MainMenu_F, "終了(&X)", [this](TObject* s) { MainMenu_FXClick(s); });
   MainMenu_E = NewItem(this, root, "編集(&E)");
@@ -89,9 +89,9 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   N1 = NewItem(this, MainMenu_EM, "-");
   MainMenu_EMM = NewItem(this, MainMenu_EM, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); }, 5);
   MainMenu_I = NewItem(this, root, "アイコン(&I)");
-  MainMenu_IT = NewItem(this, MainMenu_I, "ツールバー(&T)");
+  MainMenu_IT = NewItem(this, MainMenu_I, "ツールバー(&T)", [this](TObject* s) { MainMenu_ITClick(s); });
   MainMenu_IT->SetEnabled(false);
-  MainMenu_ID = NewItem(this, MainMenu_I, "デスクトップ(&D)");
+  MainMenu_ID = NewItem(this, MainMenu_I, "デスクトップ(&D)", [this](TObject* s) { MainMenu_IDClick(s); });
   MainMenu_ID->SetEnabled(false);
   MainMenu_H = NewItem(this, root, "ヘルプ(&H)");
   MainMenu_HA = NewItem(this, MainMenu_H, "バージョン情報(&A)", [this](TObject* s) { MainMenu_HAClick(s); });
@@ -123,9 +123,11 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   ToolBar1->SetHeight(24);
   ToolBar1->SetAlign(alTop);
   ToolBar1->SetParent(this);
-  tbtnNew = NewToolButton(this, ToolBar1, tbsButton, "新規作成", 0);
+  tbtnNew = NewToolButton(this, ToolBar1, tbsButton, "新規作成", 0,
+                          [this](TObject* s) { MainMenu_FNClick(s); });
   ToolButton1 = NewToolButton(this, ToolBar1, tbsSeparator);
-  tbtnOpen = NewToolButton(this, ToolBar1, tbsButton, "開く", 1);
+  tbtnOpen = NewToolButton(this, ToolBar1, tbsButton, "開く", 1,
+                           [this](TObject* s) { MainMenu_FOClick(s); });
   tbtnSave = NewToolButton(this, ToolBar1, tbsButton, "保存", 2,
                            [this](TObject* s) { MainMenu_FSSClick(s); });
   ToolButton2 = NewToolButton(this, ToolBar1, tbsSeparator);
@@ -180,33 +182,11 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   // Shared by the link-target browse button and the Open command.
   OpenDialog = new TOpenDialog(this);
   OpenDialog->Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing;
+  SaveDialog = new TSaveDialog(this);
   IconDialog = new TIconDialog(this);
-  // Where the link-target browse button starts while nothing was chosen.
-  Subject->ExePath = ExtractFilePath(GetModuleFileNameString()) + "*.exe";
 }
 
-// --- start-up and file commands -----------------------------------------------------
-
-void TformMain::FormShow(TObject*) {
-  if (startedUp_) return;
-  startedUp_ = true;
-  const std::string fileName = ParamStr(1);
-  if (!fileName.empty()) {
-    Subject->FileName = fileName;
-    try {
-      Subject->LoadTree(*TreeView);
-    } catch (...) {
-      Application->MessageBox("メニュー情報ファイルがヘンです～。", "警告", MB_ICONSTOP | MB_OK);
-      Application->Terminate();
-    }
-  }
-}
-
-void TformMain::MainMenu_FSSClick(TObject*) {
-  // Without a name there is nothing to save to yet.
-  if (Subject->FileName.empty()) return;
-  Subject->SaveTree(*TreeView);
-}
+// --- commands -----------------------------------------------------------------
 
 void TformMain::MainMenu_FXClick(TObject*) { Close(); }
 

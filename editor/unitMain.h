@@ -12,6 +12,7 @@
 #include "Forms.h"
 #include "IconDialog.h"
 #include "ImgList.h"
+#include "ShellApi.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 #include "TreeView.h"
@@ -60,6 +61,7 @@ class TformMain : public gui::TForm {
   gui::TImageList* ilstPanelButtons;
   gui::TTimer* Timer;
   gui::TOpenDialog* OpenDialog;
+  gui::TSaveDialog* SaveDialog;
   TIconDialog* IconDialog;
 
   gui::TMainMenu* MainMenu;
@@ -103,8 +105,19 @@ class TformMain : public gui::TForm {
   // Automatic scrolling while an entry is dragged: 0 none, 1 up, 2 down.
   uint8_t ScrollDirection = 0;
 
+  // Start-up, close and the file commands.
   void FormShow(gui::TObject* Sender);
+  void FormClose(gui::TObject* Sender);
+  void MainMenu_FNClick(gui::TObject* Sender);
+  void MainMenu_FOClick(gui::TObject* Sender);
   void MainMenu_FSSClick(gui::TObject* Sender);
+  void MainMenu_FSAClick(gui::TObject* Sender);
+  void HandleDroppedFiles(HDROP Drop);
+  // The two shortcut commands, usable once the file has a name and where
+  // the shell names their folder.
+  void UpdateShortcutCommands();
+  void MainMenu_ITClick(gui::TObject* Sender);
+  void MainMenu_IDClick(gui::TObject* Sender);
   void MainMenu_FXClick(gui::TObject* Sender);
   void MainMenu_HAClick(gui::TObject* Sender);
   void pmnuTreeView_IClick(gui::TObject* Sender);
@@ -133,6 +146,11 @@ class TformMain : public gui::TForm {
   // Back to the state of a new window: no current node, nothing usable,
   // every field empty, the list on its first entry.
   void ResetPanel();
+
+ protected:
+  // The form's dispatch: files dropped from the shell go to
+  // HandleDroppedFiles, everything else as usual.
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   gui::TTreeNode* AddEntry(const std::string& caption, menufile::EntryKind kind, int iconNumber);

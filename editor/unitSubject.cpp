@@ -1,5 +1,7 @@
 #include "unitSubject.h"
 
+#include <shlobj.h>
+
 #include <map>
 #include <memory>
 #include <utility>
@@ -122,12 +124,10 @@ void TSubject::LoadTree(TTreeView& tree) {
   TStringList lines;
   lines.LoadFromFile(FileName);
   const int count = lines.Count();
-  if (count < 2) {
-    Application->Terminate();
-    if (count == 0) {
-      UnreadFile.clear();
-      return;
-    }
+  // An empty file is a menu without entries, the start of a new one.
+  if (count == 0) {
+    UnreadFile.clear();
+    return;
   }
   if (count % 2 != 0) {
     Application->MessageBox("メニューファイルの行数がおかしいです。", "警告", MB_ICONSTOP | MB_OK);
@@ -209,4 +209,96 @@ void TSubject::SaveTree(TTreeView& tree) {
     lines.Add(std::move(pair.second));
   }
   lines.SaveToFile(FileName);
+}
+
+// --- shortcut files -----------------------------------------------------------------
+
+namespace {
+
+// The shell's objects, each released by its one owner; and the component
+// library, ready on this thread for as long as one of these lives.
+template <class Interface>
+struct ComTraits {
+  using Handle = Interface*;
+  static void Close(Interface* object) { object->Release(); }
+};
+template <class Interface>
+using ComRef = base::UniqueHandle<ComTraits<Interface>>;
+
+class ComLibrary {
+ public:
+  ComLibrary() : result_(CoInitialize(nullptr)) {}
+  ~ComLibrary() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComLibrary(const ComLibrary&) = delete;
+  ComLibrary& operator=(const ComLibrary&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+// A new shell link with its file interface; empty ones when the shell has none.
+struct LinkObject {
+  ComRef<IShellLinkA> link;
+  ComRef<IPersistFile> file;
+  HRESULT result;
+};
+
+LinkObject NewShellLink() {
+  LinkObject made;
+  IShellLinkA* link = nullptr;
+  made.result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link));
+  if (FAILED(made.result)) return made;
+  made.link.SetHandle(link);
+  IPersistFile* file = nullptr;
+  made.result = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(made.result)) made.file.SetHandle(file);
+  return made;
+}
+
+// Paths reach the link's file interface in UTF-16.
+std::wstring Wide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), wide.data(), int(wide.size()));
+  wide.resize(size_t(n > 0 ? n : 0));
+  return wide;
+}
+
+}  // namespace
+
+void TSubject::CreateShortcut(const std::string& description, const std::string& path) {
+  const ComLibrary com;
+  const std::string target = ExtractFilePath(GetModuleFileNameString()) + kLauncherFile;
+  const LinkObject made = NewShellLink();
+  HRESULT result = made.result;
+  if (SUCCEEDED(result)) {
+    IShellLinkA* link = made.link.Handle();
+    for (HRESULT step : {link->SetDescription(description.c_str()), link->SetPath(target.c_str()),
+                         link->SetArguments(("\"" + FileName + "\"").c_str()),
+                         link->SetIconLocation(target.c_str(), 6)})
+      if (FAILED(step)) result = step;
+  }
+  if (SUCCEEDED(result)) result = made.file.Handle()->Save(Wide(path).c_str(), TRUE);
+  // The user asked for the shortcut: one that is not there is no silent matter.
+  if (FAILED(result))
+    throw Exception("ショートカット「" + path + "」を作成できません。\r\n" + base::SystemErrorText(DWORD(result)));
+}
+
+TShortcutInfo TSubject::ReadShortcut(const std::string& path) {
+  TShortcutInfo found;
+  const ComLibrary com;
+  const LinkObject made = NewShellLink();
+  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(Wide(path).c_str(), STGM_READ))) return found;
+  IShellLinkA* link = made.link.Handle();
+  if (FAILED(link->Resolve(Application->Handle(), SLR_ANY_MATCH))) return found;
+  char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", folder[MAX_PATH] = "";
+  WIN32_FIND_DATAA data{};
+  // Each text ends within its buffer, whatever the shell wrote there.
+  const auto text = [](const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); };
+  if (SUCCEEDED(link->GetPath(target, MAX_PATH, &data, SLGP_SHORTPATH))) found.Target = text(target, MAX_PATH);
+  if (SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE))) found.Arguments = text(arguments, INFOTIPSIZE);
+  if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) found.WorkFolder = text(folder, MAX_PATH);
+  return found;
 }

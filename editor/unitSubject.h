@@ -17,6 +17,14 @@ constexpr int kSubmenuIcon = 2;
 constexpr int kNoIcon = 7;
 gui::TIcon LauncherIcon(int number);
 
+// What a shortcut file (.lnk) says: what it starts, with which arguments,
+// in which folder.
+struct TShortcutInfo {
+  std::string Target;
+  std::string Arguments;
+  std::string WorkFolder;
+};
+
 class TSubject : public gui::TObject {
  public:
   std::string FileName;        // the menu file being edited
@@ -29,15 +37,21 @@ class TSubject : public gui::TObject {
 
   // Adds the entries of FileName to the tree (which the caller has emptied)
   // with their icons appended to the tree's Images; every node gets its own
-  // record. A file without lines, or with an odd number of them, asks the
-  // application to end (the latter with a message) and adds nothing. A file
+  // record. An empty file adds nothing; one with an odd number of lines is
+  // reported, asks the application to end and adds nothing. A file
   // that cannot be read or holds a malformed name line throws; the entries
   // before the bad one stay in the tree. Unless the file was read whole it
   // becomes the UnreadFile.
   void LoadTree(gui::TTreeView& tree);
   // Writes every node's record, in the tree's order, to FileName, replacing
-  // its content. Throws when the file cannot be written, or is the
-  // UnreadFile; the file is then not touched unless the system failed part
-  // way through writing it.
+  // its content in one step. Throws with the cause when the file cannot be
+  // written, or is the UnreadFile; the file then stays as it was.
   void SaveTree(gui::TTreeView& tree);
+
+  // Writes the shortcut file `path` that starts the launcher beside the
+  // editor on FileName, with its icon 6. Throws when it cannot be written.
+  void CreateShortcut(const std::string& description, const std::string& path);
+  // The shortcut file's target (its short form), arguments and folder once
+  // the shell has resolved it; all empty when it cannot be read.
+  TShortcutInfo ReadShortcut(const std::string& path);
 };

@@ -26,8 +26,10 @@ std::string FilterList(const std::string& filter) {
 
 }  // namespace
 
-bool TOpenDialog::Execute() {
-  return RunSystemDialog(*this, [this](HWND owner) {
+bool TOpenDialog::Execute() { return Run(false); }
+
+bool TOpenDialog::Run(bool save) {
+  return RunSystemDialog(*this, [this, save](HWND owner) {
     // Room for any path the dialog can return; a start name that does not
     // fit is left out rather than cut into another name.
     std::vector<char> file(4096, '\0');
@@ -47,7 +49,7 @@ bool TOpenDialog::Execute() {
     if (Options & ofPathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
     if (Options & ofFileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;
     if (Options & ofEnableSizing) ofn.Flags |= OFN_ENABLESIZING;
-    if (!GetOpenFileNameA(&ofn)) return false;
+    if (!(save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn))) return false;
     file.back() = '\0';
     FileName = file.data();
     return true;

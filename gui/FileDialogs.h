@@ -28,11 +28,22 @@ class TOpenDialog : public TComponent {
   // "C:\Tools\*.exe" opens that folder showing those files); after a
   // confirmed Execute, the chosen file.
   std::string FileName;
-  unsigned Options = 0;
+  unsigned Options = ofHideReadOnly | ofEnableSizing;
 
   // True when the user chose a file; false, with FileName unchanged, on
   // Cancel or when the dialog could not open.
-  bool Execute();
+  virtual bool Execute();
+
+ protected:
+  bool Run(bool save);
+};
+
+// The save-file dialog: the same settings, and a name that need not exist
+// yet. It does not ask before an existing file is chosen.
+class TSaveDialog : public TOpenDialog {
+ public:
+  using TOpenDialog::TOpenDialog;
+  bool Execute() override { return Run(true); }
 };
 
 }  // namespace gui

@@ -23,6 +23,38 @@ INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& fil
                                                 parameters.c_str(), folder.c_str(), showCommand));
 }
 
+void DragAcceptFiles(HWND window, bool accept) {
+  using Fn = void(WINAPI*)(HWND, BOOL);
+  static const Fn dragAccept = Proc<Fn>("DragAcceptFiles");
+  if (dragAccept) dragAccept(window, accept);
+}
+
+namespace {
+using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
+UINT QueryDrop(HDROP drop, UINT index, char* buffer, UINT size) {
+  static const DragQueryFileFn query = Proc<DragQueryFileFn>("DragQueryFileA");
+  return query ? query(drop, index, buffer, size) : 0;
+}
+}  // namespace
+
+void DropTraits::Close(HDROP drop) {
+  using Fn = void(WINAPI*)(HDROP);
+  static const Fn finish = Proc<Fn>("DragFinish");
+  if (finish) finish(drop);
+}
+
+UINT DroppedFileCount(HDROP drop) { return QueryDrop(drop, 0xFFFFFFFF, nullptr, 0); }
+
+std::string DroppedFileName(HDROP drop, UINT index) {
+  // Asked first for its length: a path longer than the usual 260 bytes is
+  // taken whole rather than cut into another path.
+  const UINT length = QueryDrop(drop, index, nullptr, 0);
+  if (length == 0) return {};
+  std::string path(length + 1, '\0');
+  path.resize(QueryDrop(drop, index, path.data(), length + 1));
+  return path;
+}
+
 namespace {
 using ExtractIconExFn = UINT(WINAPI*)(LPCSTR, int, HICON*, HICON*, UINT);
 

@@ -8,6 +8,12 @@
 #include <vector>
 
 #include "Graphics.h"
+#include "Handle.h"
+
+// The shell's handle of dropped files, declared as shellapi.h declares it;
+// that header stays out, since its macros would rename ShellExecute.
+struct HDROP__;
+typedef struct HDROP__* HDROP;
 
 namespace gui {
 
@@ -27,6 +33,23 @@ UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small);
 // file has but that cannot be read is an empty one. None for a file
 // without icons.
 std::vector<TIcon> ExtractSmallIcons(const std::string& file);
+
+// Makes the window take files dropped from the shell (WM_DROPFILES), or no
+// longer take them.
+void DragAcceptFiles(HWND window, bool accept);
+
+// The shell's record of the files of one drop, let go (DragFinish) by its
+// one owner.
+struct DropTraits {
+  using Handle = HDROP;
+  static void Close(HDROP drop);
+};
+using TDropHandle = base::UniqueHandle<DropTraits>;
+// How many files the drop holds.
+UINT DroppedFileCount(HDROP drop);
+// The path of file `index` of the drop, however long; empty when there is
+// no such file.
+std::string DroppedFileName(HDROP drop, UINT index);
 
 // Loads shell32 and returns one of its exports; null when it is missing.
 FARPROC Shell32Proc(const char* name);

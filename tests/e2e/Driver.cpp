@@ -64,38 +64,18 @@ std::vector<DWORD> JobProcessIds(HANDLE job) {
   return ids;
 }
 
-std::string EnvName(const std::string& entry) {
-  // Entries like "=C:=C:\dir" start with '='; their name runs to the second.
-  const size_t eq = entry.find('=', 1);
-  std::string name = entry.substr(0, eq);
-  CharUpperBuffA(name.data(), DWORD(name.size()));
-  return name;
-}
-
-std::string EnvironmentBlock(const Environment& extra) {
-  std::vector<std::string> entries;
-  if (char* env = GetEnvironmentStringsA()) {
-    for (const char* p = env; *p; p += std::strlen(p) + 1) entries.emplace_back(p);
-    FreeEnvironmentStringsA(env);
+// Sets the variables in this process's environment, which a program started
+// meanwhile inherits; gives back what they replaced (none: not set).
+using Variables = std::vector<std::pair<std::string, std::optional<std::string>>>;
+Variables SetVariables(const Variables& variables) {
+  Variables previous;
+  for (const auto& [name, value] : variables) {
+    char old[32768];
+    const DWORD n = GetEnvironmentVariableA(name.c_str(), old, sizeof old);
+    previous.emplace_back(name, n && n < sizeof old ? std::optional<std::string>(old) : std::nullopt);
+    SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
   }
-  for (const auto& [name, value] : extra) {
-    std::string upper = name;
-    CharUpperBuffA(upper.data(), DWORD(upper.size()));
-    entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                 [&](const std::string& e) { return EnvName(e) == upper; }),
-                  entries.end());
-    entries.push_back(name + "=" + value);
-  }
-  // Windows keeps the block sorted by name, and some programs rely on it.
-  std::sort(entries.begin(), entries.end(),
-            [](const std::string& a, const std::string& b) { return EnvName(a) < EnvName(b); });
-  std::string block;
-  for (const auto& e : entries) {
-    block += e;
-    block += '\0';
-  }
-  block += '\0';
-  return block;
+  return previous;
 }
 
 // ---- Unix side of the test bed, for the X server's view of the keyboard.
@@ -404,14 +384,13 @@ Process Process::Start(const std::string& commandLine, const Options& options) {
   }
   PROCESS_INFORMATION pi{};
   std::string line = commandLine;
-  std::string env = EnvironmentBlock(options.environment);
+  const Variables previous = SetVariables(Variables(options.environment.begin(), options.environment.end()));
   // Suspended until it is in the job, so that nothing it starts escapes.
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                      env.data(), options.folder.empty() ? nullptr : options.folder.c_str(), &si,
-                      &pi)) {
-    const DWORD err = GetLastError();
-    Fail("cannot start " + utf8(commandLine) + " (error " + std::to_string(err) + ")");
-  }
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                                      options.folder.empty() ? nullptr : options.folder.c_str(), &si, &pi);
+  const DWORD err = GetLastError();
+  SetVariables(previous);
+  if (!started) Fail("cannot start " + utf8(commandLine) + " (error " + std::to_string(err) + ")");
   if (!AssignProcessToJobObject(p.job_, pi.hProcess)) {
     TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);

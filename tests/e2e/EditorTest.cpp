@@ -1,7 +1,9 @@
 // Calvenor.exe driven as a user would: a hand-written menu file on its
-// command line, an entry deleted through the tree's context menu, Ctrl+S, and
-// what the launcher makes of the saved file; the version and picture windows;
-// broken files. What the tree's commands do is tested in-process.
+// command line, an entry deleted through the tree's context menu, Ctrl+S; an
+// entry edited in the panel through the real icon and file dialogs; the
+// desktop shortcut it makes and the launcher that this starts; the version
+// and picture windows; broken files. What the commands do in detail is
+// tested in-process.
 #include <gtest/gtest.h>
 
 #include "Driver.h"
@@ -45,7 +47,7 @@ class Editing : public E2eTest {
   HWND tree_ = nullptr;
 };
 
-TEST_F(Editing, AHandWrittenMenuIsShownEditedSavedAndReadByTheLauncher) {
+TEST_F(Editing, AHandWrittenMenuIsShownEditedAndSaved) {
   const std::string tail =
       "ツール<none,0>\r\n\r\n"
       "\tエディタ<C:\\windows\\notepad.exe,0>[C:\\Work]\r\n"
@@ -73,18 +75,6 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedSavedAndReadByTheLauncher) {
   ForegroundWindow(main_);
   Keyboard::Input({VK_CONTROL, 'S'});
   EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == sjis(tail); }, 10s)) << utf8(ReadBytes(file));
-
-  // The launcher shows the saved menu as the tree showed it, with its own
-  // entry for the editor at the top or the bottom.
-  Process launcher = Process::Start(Quote(Launcher()) + " " + Quote(file));
-  const HWND shown = WaitPopupMenu(launcher.Id());
-  const auto menu = ReadPopupMenu(shown);
-  const auto tools = std::find_if(menu.begin(), menu.end(), [](const MenuItem& m) { return m.text == sjis("ツール"); });
-  ASSERT_TRUE(tools != menu.end() && tools + 1 != menu.end());
-  EXPECT_EQ(Texts(tools->items), (Strings{sjis("エディタ"), "-", sjis("マイ コンピュータ")}));
-  EXPECT_EQ((tools + 1)->text, sjis("メモ帳"));
-  Keyboard::Post(shown, VK_ESCAPE);
-  EXPECT_TRUE(launcher.WaitExit(10s));
 
   PostMessageA(main_, WM_CLOSE, 0, 0);
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
@@ -132,7 +122,7 @@ void PickIconWithKeys(DWORD pid, const std::string& expectedFile, int rights) {
   WaitGone(dialog);
 }
 
-TEST_F(Editing, ThePanelEditsAnEntryThatTheLauncherStartsAsEdited) {
+TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
   // The launcher's program file, under a Japanese name, is the icon file.
   const std::string icons = temp_.File(sjis("ランチャ.exe"));
   ASSERT_TRUE(CopyFileA(Launcher().c_str(), icons.c_str(), FALSE));
@@ -199,25 +189,57 @@ TEST_F(Editing, ThePanelEditsAnEntryThatTheLauncherStartsAsEdited) {
                                " --opt a\r\nSub\r\n\r\n\tchild\r\n\tc.exe\r\nOther\r\nother.exe\r\n";
   EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; }, 10s)) << utf8(ReadBytes(file));
 
-  // The launcher starts it as edited.
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+}
+
+// A registry value of the user's, set for one test and put back after it.
+struct RegistryValue {
+  RegistryValue(const char* key, const char* name, const std::string& value) : key(key), name(name) {
+    DWORD size = sizeof old;
+    had = !RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, old, &size);
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(), DWORD(value.size() + 1));
+  }
+  ~RegistryValue() {
+    if (had) RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, old, DWORD(strlen(old) + 1));
+    else RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
+  }
+  const char *key, *name;
+  char old[1024] = "";
+  bool had;
+};
+
+TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
+  const std::string desktop = temp_.File("Desktop");
+  ASSERT_TRUE(CreateDirectoryA(desktop.c_str(), nullptr));
+  const RegistryValue shellDesktop("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                                   "Desktop", desktop);
+  const RegistryValue position("Software\\MORVATH\\Ostrevan", "EditorPosition", "bottom");
+  const std::string file = WriteMenu("my menu.txt", "Probe\r\n" + utf8(ProbePath()) + " --from-shortcut\r\n");
+  StartEditor(file);
+  ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }, 10s)) << DescribeAllWindows();
+
+  PostCommand(main_, int(MenuBarCommand(main_, {sjis("アイコン(&I)"), sjis("デスクトップ(&D)")})));
+  const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("確認"));
+  EXPECT_EQ(utf8(box.text), "デスクトップにショートカットを作成します。");
+  PressButton(box.dialog, IDOK);
+  const std::string shortcut = desktop + "\\my menu.lnk";
+  ASSERT_TRUE(WaitUntil([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10s));
+
+  // What the shell starts from the shortcut: the launcher beside the
+  // editor, on this menu.
   ProbeLog log(temp_.Path());
   Process::Options options;
   options.environment.push_back(log.Variable());
-  Process launcher = Process::Start(Quote(Launcher()) + " " + Quote(file), options);
-  const auto menu = ReadPopupMenu(WaitPopupMenu(launcher.Id()));
-  std::vector<UINT> keys{VK_DOWN};
-  for (const MenuItem& entry : menu) {
-    if (entry.text == sjis("新しい名前")) break;
-    if (entry.kind != MenuItem::Separator) keys.push_back(VK_DOWN);
-  }
-  keys.push_back(VK_RETURN);
-  PostMenuKeys(launcher.Id(), keys);
+  Process shell = Process::Start("cmd /c start \"\" " + Quote(shortcut), options);
+  HWND popup = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); }, 10s))
+      << DescribeAllWindows();
+  EXPECT_EQ(Texts(ReadPopupMenu(popup)), (Strings{"Probe", "-", sjis("メニューエディタ")}));
+  PostMenuKeys(ProcessOf(popup), {VK_DOWN, VK_RETURN});
   const auto records = log.WaitRecords(1);
   EXPECT_EQ(records[0].module(), ProbePath());
-  EXPECT_EQ(records[0].arguments(), "--opt a");
-  EXPECT_EQ(records[0].folder(), work);
-  EXPECT_EQ(records[0].show(), SW_SHOWMAXIMIZED);
-  EXPECT_TRUE(launcher.WaitExit(10s));
+  EXPECT_EQ(records[0].argv(), Strings{"--from-shortcut"});
 
   PostMessageA(main_, WM_CLOSE, 0, 0);
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
@@ -273,21 +295,19 @@ struct BrokenFile {
   const char* name;
   std::string content;  // UTF-8; ignored when missing
   bool missing;
-  const char* message;  // UTF-8; null: the editor ends without one
+  const char* message;  // UTF-8
 };
 
 class BrokenFiles : public Editing, public testing::WithParamInterface<BrokenFile> {};
 
-TEST_P(BrokenFiles, EndTheEditorWithOneMessageOrNone) {
+TEST_P(BrokenFiles, EndTheEditorWithOneMessage) {
   const BrokenFile& c = GetParam();
   const std::string path = c.missing ? temp_.File(std::string(300, 'x') + ".txt") : WriteMenu(c.name, c.content);
   editor_ = Process::Start(Quote(Editor()) + " " + Quote(path));
-  if (c.message) {
-    const MessageBoxView box = WaitMessageBox(editor_.Id());
-    EXPECT_EQ(utf8(box.caption), "警告");
-    EXPECT_EQ(utf8(box.text), c.message);
-    PressButton(box.dialog, IDOK);
-  }
+  const MessageBoxView box = WaitMessageBox(editor_.Id());
+  EXPECT_EQ(utf8(box.caption), "警告");
+  EXPECT_EQ(utf8(box.text), c.message);
+  PressButton(box.dialog, IDOK);
   EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u) << "one message, then the end: " << DescribeAllWindows();
   if (!c.missing) {
     EXPECT_EQ(ReadBytes(path), sjis(c.content)) << "the file stays as it was";
@@ -300,7 +320,6 @@ INSTANTIATE_TEST_SUITE_P(
                     BrokenFile{"odd", "A\r\na.exe\r\nB\r\n", false, "メニューファイルの行数がおかしいです。"},
                     // Nothing after a NUL may go unseen, nor be lost by a save.
                     BrokenFile{"cut", "A\r\na.exe\r\nB\0\r\nb.exe\r\n"s, false, "メニュー情報ファイルがヘンです～。"},
-                    BrokenFile{"empty", "", false, nullptr},
                     BrokenFile{"missing", "", true, "メニュー情報ファイルがヘンです～。"}),
     [](const testing::TestParamInfo<BrokenFile>& info) { return std::string(info.param.name); });
 

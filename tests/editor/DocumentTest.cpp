@@ -103,36 +103,6 @@ TEST_F(DocumentTest, SavingWritesTheEntriesBackInTheWritersForm) {
             "end\r\nC:\\e.exe\r\n");
 }
 
-TEST_F(DocumentTest, TheNameTypedIntoTheTreeIsTheNameSaved) {
-  Load(WriteMenu("in.txt", Lines({"old", "x.exe"})));
-  TTreeNode* node = Find("old");
-  node->EditText();
-  ASSERT_TRUE(Tree().IsEditing());
-  HWND edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
-  SetWindowTextA(edit, sjis("新しい名前").c_str());
-  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
-  EXPECT_EQ(utf8(node->Text()), "新しい名前");
-  EXPECT_EQ(SaveToUtf8("out.txt"), "新しい名前\r\nx.exe\r\n");
-
-  node->EditText();
-  edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
-  SetWindowTextA(edit, "");
-  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
-  EXPECT_EQ(SaveToUtf8("out.txt"), "\r\nx.exe\r\n") << "an empty name is a name too";
-
-  node->EditText();
-  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, TRUE, 0);
-  EXPECT_EQ(SaveToUtf8("out.txt"), "\r\nx.exe\r\n") << "a cancelled edit changes nothing";
-}
-
-TEST_F(DocumentTest, AnEmptyTreeWritesAnEmptyFileThatEndsTheEditorSilently) {
-  EXPECT_EQ(SaveToUtf8("empty.txt"), "");
-  Load(Path("empty.txt"));
-  EXPECT_TRUE(app->Terminated());
-  EXPECT_TRUE(boxes.empty());
-  EXPECT_EQ(Nodes().Count(), 0);
-}
-
 // An odd number of lines, a single line included, is reported once, with
 // nothing read, and ends the editor.
 class OddLineCountTest : public EditorTest, public testing::WithParamInterface<const char*> {};
@@ -174,15 +144,4 @@ TEST_F(DocumentTest, AFailedLoadKeepsWhatWasReadAndLeavesNothingHalfMade) {
   EXPECT_EQ(ReadUtf8(Path("cut.txt")).size(), sizeof nul - 1);
 
   EXPECT_THROW(Load(Path("missing.txt")), std::exception);
-}
-
-TEST_F(DocumentTest, AFailedSaveIsAnErrorAndTheTreeStays) {
-  Load(WriteMenu("in.txt", Lines({"A", "a.exe"})));
-  CreateDirectoryA(Path("folder").c_str(), nullptr);
-  form->Subject->FileName = Path("folder");
-  EXPECT_THROW(form->Subject->SaveTree(Tree()), std::exception);
-  form->Subject->FileName = Path("no such folder\\x.txt");
-  EXPECT_THROW(form->Subject->SaveTree(Tree()), std::exception);
-  EXPECT_EQ(Shape(), "A");
-  RemoveDirectoryA(Path("folder").c_str());
 }

@@ -1,15 +1,19 @@
 #include "EditorFixture.h"
 
+#include <shellapi.h>
+
 #include <fstream>
 #include <sstream>
 
 #include "Pixels.h"
 #include "ImgList.h"
 #include "ShellApi.h"
+#include "SysUtils.h"
 #include "TestText.h"
 #include "unitAbout.h"
 
 using namespace gui;
+
 
 void EditorTest::SetUp() {
   // A test that moves the pointer puts it back: later tests of other
@@ -22,6 +26,12 @@ void EditorTest::SetUp() {
   DeleteFileA(unique);
   CreateDirectoryA(unique, nullptr);
   dir_ = std::string(unique) + "\\";
+  // The user's registry stays out of it: this process's HKEY_CURRENT_USER is
+  // a key of its own, empty at first.
+  registryKey_ = "Software\\OstrevanTests\\" + ExtractFileName(unique);
+  RegCreateKeyExA(HKEY_CURRENT_USER, registryKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &registry_,
+                  nullptr);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, registry_), ERROR_SUCCESS);
   app = std::make_unique<TApplication>();
   app->Initialize();
   app->SetTitle(sjis("Ostrevan メニューエディタ"));
@@ -34,11 +44,14 @@ void EditorTest::SetUp() {
     ADD_FAILURE() << "a dialog opened that nobody answers";
     return false;
   });
+  NewForm();
+  Start();
+}
+
+void EditorTest::NewForm() {
+  form.reset();
   form = std::make_unique<TformMain>(nullptr);
   formMain = form.get();
-  // The start-up step reads this program's own command line; the tests load
-  // their files themselves.
-  form->OnShow = nullptr;
   auto free = form->TreeView->OnDeletion;
   form->TreeView->OnDeletion = [this, free](TObject* s, TTreeNode* n) {
     ++deletions;
@@ -51,7 +64,21 @@ void EditorTest::SetUp() {
   Tree().SetBounds(0, 0, 265, 200);
   Tree().Handle();
   Pump();
+}
 
+void EditorTest::Start(const std::string& file) {
+  // The start-up reads the program's command line, which here is the test
+  // program's: it sees the file alone.
+  char program[] = "Calvenor.exe";
+  std::string argument = file;
+  char* argv[] = {program, argument.data(), nullptr};
+  const int savedArgc = __argc;
+  char** const savedArgv = __argv;
+  __argc = file.empty() ? 1 : 2;
+  __argv = argv;
+  form->FormShow(form.get());
+  __argc = savedArgc;
+  __argv = savedArgv;
 }
 
 void EditorTest::TearDown() {
@@ -62,18 +89,18 @@ void EditorTest::TearDown() {
   SetMessageBoxResponder(previous_);
   SetDialogResponder(previousChooser_);
   app.reset();
-  // The folder's files first, then the folder; never anything else, even
-  // when setting up failed before the folder was made.
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  if (registry_) RegCloseKey(registry_);
+  RegDeleteTreeA(HKEY_CURRENT_USER, registryKey_.c_str());
+  // Never anything else than the test's folder, even when setting up failed
+  // before the folder was made.
   if (dir_.empty()) return;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir_ + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((dir_ + fd.cFileName).c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir_.c_str());
+  std::string folder = dir_.substr(0, dir_.size() - 1) + '\0';  // a list of one, as the shell takes it
+  SHFILEOPSTRUCTA remove{};
+  remove.wFunc = FO_DELETE;
+  remove.pFrom = folder.c_str();
+  remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+  SHFileOperationA(&remove);
 }
 
 std::string EditorTest::WriteMenu(const std::string& name, const std::string& utf8Text) {

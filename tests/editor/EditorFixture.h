@@ -1,5 +1,7 @@
-// The editor's main window, made in-process on the test bed's display, with
-// a responder standing in for the user at every message box.
+// The editor's main window, made in-process on the test bed's display and
+// started as the program starts it, with a responder standing in for the
+// user at every message box and chooser, and a registry of the test's own
+// standing in for the user's.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +20,11 @@ class EditorTest : public testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
+
+  // A new main window in place of the old one, and its start-up with the
+  // file as the program's command line names it (none when empty).
+  void NewForm();
+  void Start(const std::string& file = {});
 
   gui::TTreeView& Tree() { return *form->TreeView; }
   gui::TTreeNodes& Nodes() { return *form->TreeView->Items(); }
@@ -56,6 +63,8 @@ class EditorTest : public testing::Test {
 
  private:
   std::string dir_;
+  HKEY registry_ = nullptr;
+  std::string registryKey_;
   gui::MessageBoxResponder previous_;
   gui::DialogResponder previousChooser_;
   POINT cursor_{};

@@ -56,20 +56,6 @@ TEST(MenuItem, TheOwnerFreesWhatIsLeftWhicheverGoesFirst) {
   EXPECT_EQ(TMenuItem::FromCommand(childCommand), nullptr);
 }
 
-TEST(MenuItem, ClickRunsTheHandlerOnlyWhenEnabled) {
-  TApplication app;
-  TMenuItem item(nullptr);
-  int clicks = 0;
-  item.OnClick = [&](TObject* sender) {
-    EXPECT_EQ(sender, &item);
-    ++clicks;
-  };
-  item.Click();
-  item.SetEnabled(false);
-  item.Click();
-  EXPECT_EQ(clicks, 1);
-}
-
 TEST(MainMenu, AFormRecreatedOrDestroyedWithItsMenuBarLeavesOneOwnerPerHandle) {
   TApplication app;
   const long menus = base::UniqueHandle<MenuTraits>::Live();

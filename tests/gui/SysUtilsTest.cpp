@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "Classes.h"
-#include "Registry.h"
 #include "SysUtils.h"
 #include "TestText.h"
 
@@ -33,28 +31,4 @@ TEST(Numbers, DecimalOrTheDefault) {
   EXPECT_EQ(StrToIntDef("abc", 9), 9);
   EXPECT_EQ(StrToIntDef("", 9), 9);
   EXPECT_EQ(StrToIntDef("4294967296", 9), 9);
-}
-
-TEST(StringList, LinesOutsideTheListAreAnError) {
-  TStringList list;
-  list.Add("a");
-  EXPECT_EQ(list.Strings(0), "a");
-  EXPECT_THROW(list.Strings(1), EListError);
-  EXPECT_THROW(list.Strings(-1), EListError);
-  EXPECT_THROW(list.LoadFromFile("no such file.txt"), Exception);
-}
-
-TEST(RegIniFile, SectionsAreSubkeysAndMissingValuesReadAsTheDefault) {
-  const char* key = "Software\\MORVATH\\OstrevanTest";
-  {
-    TRegIniFile reg(key);
-    EXPECT_EQ(reg.ReadString("Folders", "Missing", "default"), "default");
-    reg.WriteString("Folders", "MenuFile", sjis("C:\\表\\menu.txt"));
-    reg.WriteString("", "Own", "value");
-  }
-  TRegIniFile reg(key);
-  EXPECT_EQ(reg.ReadString("Folders", "MenuFile", ""), sjis("C:\\表\\menu.txt"));
-  EXPECT_EQ(reg.ReadString("", "Own", ""), "value");
-  EXPECT_EQ(reg.ReadString("Other", "Own", "none"), "none");
-  RegDeleteTreeA(HKEY_CURRENT_USER, key);
 }

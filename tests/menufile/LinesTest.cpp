@@ -63,19 +63,6 @@ TEST_F(FileLinesTest, SaveReplacesTheWholeFileAndLoadReadsItBack) {
   EXPECT_TRUE(menufile::LoadLines(path_).empty());
 }
 
-#ifdef _WIN32
-TEST_F(FileLinesTest, SavingWhileAReaderHoldsTheFileSucceeds) {
-  menufile::SaveLines(path_, {"a", "b"});
-  // How the programs themselves read the file.
-  HANDLE reader = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_NO_THROW(menufile::SaveLines(path_, {"c", "d"}));
-  CloseHandle(reader);
-  EXPECT_EQ(ReadBytes(), "c\r\nd\r\n");
-}
-#endif
-
 TEST_F(FileLinesTest, AMissingFileOrOneWithANulInsideIsAnError) {
   EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
   const char bytes[] = "A\r\na.exe\r\nB\0\r\nb.exe\r\n";

@@ -1,0 +1,381 @@
+// The file commands, the settings kept between runs, files dropped from the
+// shell and the launcher's shortcuts, against the real registry functions,
+// drop handles and shell links.
+#include <shlobj.h>
+
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <tuple>
+
+#include "EditorFixture.h"
+#include "ShellApi.h"
+#include "SysUtils.h"
+#include "TestText.h"
+
+using namespace gui;
+
+namespace {
+
+const char kSettings[] = "Software\\MORVATH\\Ostrevan\\Calvenor\\Folders";
+const char kLauncher[] = "Software\\MORVATH\\Ostrevan";
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// A string value; "-" when there is none.
+std::string Value(const char* key, const char* name) {
+  char data[1024] = "";
+  DWORD size = sizeof data - 1;
+  return RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, data, &size) ? "-" : data;
+}
+void SetValue(const char* key, const char* name, const std::string& value) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(), DWORD(value.size() + 1));
+}
+
+// A shell link object, made and let go within one test step.
+struct Link {
+  Link() {
+    CoInitialize(nullptr);
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  }
+  ~Link() {
+    file->Release();
+    link->Release();
+    CoUninitialize();
+  }
+  static std::wstring Wide(const std::string& path) { return std::wstring(path.begin(), path.end()); }
+  // What a shortcut file holds: target, arguments, description, icon.
+  static std::string Read(const std::string& path) {
+    Link l;
+    char target[MAX_PATH] = "", arguments[1024] = "", description[1024] = "", icon[MAX_PATH] = "";
+    int number = -1;
+    if (!FileExists(path) || FAILED(l.file->Load(Wide(path).c_str(), STGM_READ))) return "no shortcut";
+    l.link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    l.link->GetArguments(arguments, sizeof arguments);
+    l.link->GetDescription(description, sizeof description);
+    l.link->GetIconLocation(icon, MAX_PATH, &number);
+    return std::string(target) + "|" + arguments + "|" + description + "|" + icon + "," + std::to_string(number);
+  }
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+};
+
+// A drop handle as the shell makes one, for files named in the ANSI code page.
+HDROP DropOf(const std::vector<std::string>& paths) {
+  std::string names;
+  for (const std::string& p : paths) names.append(p).push_back('\0');
+  HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() + 1);
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  memcpy(drop + 1, names.data(), names.size());
+  GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+// A disk whose write fails half way, as a full disk or a share that went
+// away make it fail.
+DWORD failure = 0;
+BOOL WINAPI FailingWrite(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED) {
+  WriteFile(file, data, size / 2, written, nullptr);
+  SetLastError(failure);
+  return failure == ERROR_DISK_FULL;  // a full disk writes short, without an error
+}
+
+class FilesTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    SHCreateDirectoryExA(nullptr, Path(kQuickLaunch).c_str(), nullptr);
+    CreateDirectoryA(Path("Desktop").c_str(), nullptr);
+    SetValue(kShellFolders, "AppData", Path("AppData"));
+    SetValue(kShellFolders, "Desktop", Path("Desktop"));
+  }
+  void TearDown() override {
+    base::SetFileWriter(nullptr);
+    EditorTest::TearDown();
+  }
+  // A command of the menu bar, or a toolbar button's click as the toolbar
+  // reports it.
+  void Command(TMenuItem* entry) { SendMessageA(form->Handle(), WM_COMMAND, entry->Command(), 0); }
+  void ToolbarClick(int index) {
+    HWND bar = form->ToolBar1->Handle();
+    TBBUTTON button{};
+    SendMessageA(bar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+    SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(button.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(bar));
+  }
+  // Answers the next file dialogs with these paths ("" cancels), and notes
+  // what each offered.
+  void Choose(std::vector<std::string> paths) {
+    chooser = [this, paths](TComponent& dialog) mutable {
+      auto& files = dynamic_cast<TOpenDialog&>(dialog);
+      offered.push_back(std::string(dynamic_cast<TSaveDialog*>(&files) ? "save " : "open ") + utf8(files.Title) +
+                        " " + utf8(files.Filter) + " " + files.FileName);
+      EXPECT_FALSE(paths.empty()) << "an unexpected dialog";
+      const std::string pick = paths.empty() ? "" : paths.front();
+      if (!paths.empty()) paths.erase(paths.begin());
+      files.FileName = pick.empty() ? files.FileName : pick;
+      return !pick.empty();
+    };
+  }
+  std::string Commands() {
+    return std::string(form->MainMenu_IT->Enabled() ? "T" : "-") + (form->MainMenu_ID->Enabled() ? "D" : "-");
+  }
+  static constexpr char kQuickLaunch[] = "AppData\\Microsoft\\Internet Explorer\\Quick Launch\\";
+  std::vector<std::string> offered;
+};
+
+}  // namespace
+
+TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
+  const std::string folder = ExtractFilePath(GetModuleFileNameString());
+  EXPECT_EQ(form->Subject->ExePath, folder + "*.exe");
+  EXPECT_EQ(form->cmbbEditorPosition->ItemIndex(), 0);
+  Choose({""});
+  ToolbarClick(2);  // Open
+  EXPECT_EQ(offered, std::vector<std::string>{"open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + folder + "*.*"});
+  EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "nothing written before the close";
+  Command(form->MainMenu_FX);
+  EXPECT_EQ(Value(kSettings, "MenuFile"), folder + "*.*");
+  EXPECT_EQ(Value(kSettings, "ExePath"), folder + "*.exe");
+  EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
+
+  // The position is read letter for letter, as the launcher reads it.
+  for (const auto& [stored, position, written] : {std::tuple{"top", 1, "top"}, {"Top", 2, "none"}, {"", 2, "none"}}) {
+    SetValue(kLauncher, "EditorPosition", stored);
+    NewForm();
+    Start();
+    EXPECT_EQ(form->cmbbEditorPosition->ItemIndex(), position) << stored;
+    form->Close();
+    EXPECT_EQ(Value(kLauncher, "EditorPosition"), written) << stored;
+  }
+
+  // What was stored is what the editor starts with; an editor ended by a
+  // failed start writes nothing.
+  SetValue(kSettings, "MenuFile", "C:\\menus\\a.txt");
+  NewForm();
+  Start(Path("missing.txt"));
+  EXPECT_EQ(form->Subject->MenuFile, "C:\\menus\\a.txt");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(utf8(boxes[0].text), "メニュー情報ファイルがヘンです～。");
+  EXPECT_TRUE(app->Terminated());
+  form->cmbbEditorPosition->SetItemIndex(1);
+  form->Close();
+  EXPECT_EQ(Value(kLauncher, "EditorPosition"), "none");
+}
+
+TEST_F(FilesTest, NewThenSaveWritesTheEmptyMenuToTheOpenFileAndAnEmptyFileOpensEmpty) {
+  EXPECT_EQ(Commands(), "--") << "no file yet";
+  const std::string file = WriteMenu("menu.txt", "A\r\na.exe\r\nB\r\nb.exe\r\n");
+  Choose({file, file});
+  Command(form->MainMenu_FO);
+  EXPECT_EQ(Shape(), "A, B");
+  EXPECT_EQ(form->Subject->MenuFile, file);
+  EXPECT_EQ(Commands(), "TD");
+  Tree().SetSelected(Find("B"));
+  ToolbarClick(0);  // New
+  EXPECT_EQ(Nodes().Count(), 0);
+  EXPECT_EQ(form->CurrentNode, nullptr);
+  EXPECT_FALSE(form->editItemName->Enabled()) << "the panel is reset";
+  EXPECT_EQ(Commands(), "TD");
+  Command(form->MainMenu_FSS);
+  EXPECT_EQ(ReadUtf8(file), "") << "saved without a dialog";
+
+  // An empty file is a new menu, after Open as at start-up.
+  Command(form->MainMenu_FO);
+  EXPECT_EQ(offered.back(), "open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + file) << "starts on the open file";
+  NewForm();
+  Start(file);
+  EXPECT_EQ(Commands(), "TD");
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(app->Terminated());
+  form->pmnuTreeView_SClick(nullptr);
+  Command(form->MainMenu_FSS);
+  EXPECT_EQ(ReadUtf8(file), "\r\n\r\n");
+
+  // A file that cannot be read: the error box, and the editor goes on.
+  Choose({Path("gone.txt")});
+  Command(form->MainMenu_FO);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].caption, sjis("Ostrevan メニューエディタ"));
+  EXPECT_FALSE(app->Terminated());
+}
+
+TEST_F(FilesTest, SaveWithoutANameAsksForOneAndCancelChangesNothing) {
+  form->pmnuTreeView_SClick(nullptr);
+  Choose({"", Path("named.txt"), Path("other.txt")});
+  Command(form->MainMenu_FSS);
+  EXPECT_EQ(offered, std::vector<std::string>{"save メニュー情報ファイルを保存 メニュー情報ファイル（*.*）|*.* "});
+  EXPECT_EQ(form->SaveDialog->Options, unsigned(ofHideReadOnly | ofEnableSizing)) << "no question before replacing";
+  EXPECT_EQ(form->Subject->FileName, "");
+  EXPECT_EQ(Commands(), "--");
+  ToolbarClick(3);  // Save
+  EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
+  EXPECT_EQ(Commands(), "TD");
+  Command(form->MainMenu_FSA);
+  EXPECT_EQ(ReadUtf8(Path("other.txt")), "\r\n\r\n");
+  EXPECT_EQ(form->Subject->FileName, Path("other.txt"));
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
+  const std::string file = WriteMenu("menu.txt", "A\r\na.exe\r\n");
+  form->Subject->FileName = file;
+  form->pmnuTreeView_SClick(nullptr);
+  // Wine run as root writes into read-only files, but the attribute shows.
+  for (DWORD cause : {DWORD(ERROR_ACCESS_DENIED), DWORD(ERROR_NETNAME_DELETED), DWORD(ERROR_DISK_FULL)}) {
+    boxes.clear();
+    failure = cause;
+    base::SetFileWriter(cause == ERROR_ACCESS_DENIED ? nullptr : FailingWrite);
+    SetFileAttributesA(file.c_str(), cause == ERROR_ACCESS_DENIED ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    Command(form->MainMenu_FSS);
+    EXPECT_EQ(ReadUtf8(file), "A\r\na.exe\r\n") << cause;
+    ASSERT_EQ(boxes.size(), 1u) << cause;
+    EXPECT_EQ(boxes[0].text, file + ": " + base::SystemErrorText(cause));
+  }
+  WIN32_FIND_DATAA found;
+  EXPECT_EQ(FindFirstFileA(Path("*.new").c_str(), &found), INVALID_HANDLE_VALUE) << "nothing left beside it";
+  base::SetFileWriter(nullptr);
+  Command(form->MainMenu_FSS);
+  EXPECT_EQ(ReadUtf8(file), "\r\n\r\n");
+  EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE)) << "the launcher's sign to build again";
+}
+
+TEST_F(FilesTest, ALauncherReadingDuringSavesSeesTheOldOrTheNewMenuWhole) {
+  std::vector<std::string> big, small;
+  for (int i = 0; i < 4000; ++i) big.push_back("entry " + std::to_string(i));
+  small.assign(big.begin(), big.begin() + 1000);
+  const std::string file = Path("menu.txt");
+  base::SaveLines(file, big);
+  std::atomic<bool> saving{true};
+  std::atomic<int> reads{0}, torn{0}, failed{0};
+  std::thread launcher([&] {
+    for (; saving; Sleep(1), ++reads) {
+      try {
+        const size_t lines = base::LoadLines(file).size();  // as the launcher reads it
+        torn += lines != big.size() && lines != small.size();
+      } catch (const std::exception&) {
+        ++torn;
+      }
+    }
+  });
+  for (int round = 0; round < 40; ++round) {
+    try {
+      base::SaveLines(file, round % 2 ? big : small);  // as the document saves it
+    } catch (const std::exception&) {
+      ++failed;
+    }
+  }
+  saving = false;
+  launcher.join();
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(torn, 0);
+  EXPECT_EQ(failed, 0) << "a reader holds the file only for a moment";
+}
+
+TEST_F(FilesTest, DroppedFilesAndShortcutsBecomeItemsWhereAddItemPutsThem) {
+  EXPECT_TRUE(GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  Load(WriteMenu("menu.txt", "A\r\na.exe\r\nB\r\nb.exe\r\n"));
+  Tree().SetSelected(Find("B"));
+  const std::string program = Path("Long Folder\\Program Name.exe");
+  CreateDirectoryA(Path("Long Folder").c_str(), nullptr);
+  CopyFileA((ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe").c_str(), program.c_str(), FALSE);
+  {
+    Link shortcut;
+    shortcut.link->SetPath(program.c_str());
+    shortcut.link->SetArguments("-x \"a b.txt\"");
+    shortcut.link->SetWorkingDirectory("C:\\Work");
+    ASSERT_HRESULT_SUCCEEDED(shortcut.file->Save(Link::Wide(Path("Notepad.lnk")).c_str(), TRUE));
+  }
+  CopyFileA(Path("Notepad.lnk").c_str(), Path("TOOL.LNK").c_str(), FALSE);
+  WriteMenu("Report.Final.doc", "report");
+  for (const std::vector<std::string>& files :
+       {std::vector{Path("Notepad.lnk")}, {Path("Report.Final.doc"), Path("Notepad.lnk")}, {Path("TOOL.LNK")}}) {
+    HDROP drop = DropOf(files);
+    SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(GlobalSize(drop), 0u) << "the drop is let go";
+  }
+  EXPECT_EQ(Shape(), "A, Notepad, Report.Final, TOOL, B");
+  EXPECT_EQ(Tree().Selected(), Find("B")) << "not selected";
+  EXPECT_FALSE(Tree().IsEditing());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "同時には、一つのファイルしか取り込めません。情報");
+  EXPECT_EQ(boxes[0].flags, UINT(MB_ICONINFORMATION | MB_OK));
+
+  // The shell hands out the target's short form (Wine the long one): either
+  // names the program.
+  auto shortForm = [](const std::string& path) {
+    char found[MAX_PATH] = "";
+    GetShortPathNameA(path.c_str(), found, MAX_PATH);
+    return std::string(found);
+  };
+  for (const char* name : {"Notepad", "TOOL"}) {
+    const TRecord* link = RecordFor(name);
+    EXPECT_EQ(shortForm(link->ExeName), shortForm(program)) << name;
+    EXPECT_EQ(link->CmdLine + "|" + link->WorkFolder, "-x \"a b.txt\"|C:\\Work");
+    EXPECT_EQ(NodePicture(*form, Find(name)), FilePicture(program, 0));
+  }
+  const TRecord* document = RecordFor("Report.Final");
+  EXPECT_EQ(document->ExeName + document->CmdLine + document->WorkFolder, Path("Report.Final.doc"));
+  EXPECT_EQ(Find("Report.Final")->ImageIndex(), -1) << "a document without icons shows none";
+}
+
+TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
+  // The menu on drive D:, which the prefix gets for this test.
+  using Spawn = LONG(WINAPI*)(char* const argv[], int wait);
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto spawn = reinterpret_cast<Spawn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!spawn || !unixName || GetDriveTypeA("D:\\") != DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no free drive D: to map";
+  std::string drive = unixName(L"C:\\"), folder = unixName(Link::Wide(Path("")).c_str());
+  drive.replace(drive.size() - 3, 3, "d:");
+  char ln[] = "ln", rm[] = "rm", symbolic[] = "-sfn";
+  char* map[] = {ln, symbolic, folder.data(), drive.data(), nullptr};
+  char* unmap[] = {rm, drive.data(), nullptr};
+  const std::unique_ptr<char*, std::function<void(char**)>> mapped(map, [&](char**) { spawn(unmap, TRUE); });
+  ASSERT_EQ(spawn(map, TRUE), 0);
+  CreateDirectoryA("D:\\My Menus", nullptr);
+  std::ofstream("D:\\My Menus\\tools.txt") << "A\r\na.exe\r\n";
+  Choose({"D:\\My Menus\\tools.txt"});
+  Command(form->MainMenu_FO);
+  const std::string launcher = ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe";
+  for (auto [command, lnk] : {std::pair{form->MainMenu_IT, Path(kQuickLaunch) + "tools.lnk"},
+                              {form->MainMenu_ID, Path("Desktop\\tools.lnk")}}) {
+    answer = IDCANCEL;
+    Command(command);
+    EXPECT_EQ(Link::Read(lnk), "no shortcut") << "cancelled";
+    answer = IDOK;
+    Command(command);
+    EXPECT_EQ(Link::Read(lnk), launcher + "|\"D:\\My Menus\\tools.txt\"|tools|" + launcher + ",6");
+  }
+  ASSERT_EQ(boxes.size(), 4u);
+  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "ツールバーにショートカットを作成します。確認");
+  EXPECT_EQ(utf8(boxes[2].text), "デスクトップにショートカットを作成します。");
+  EXPECT_EQ(boxes[2].flags, UINT(MB_OKCANCEL | MB_ICONQUESTION));
+
+  // Several dots: the last extension goes. Without AppData the toolbar
+  // command is unusable; without Desktop the command says so.
+  form->Subject->FileName = Path("my.menu.txt");
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "AppData");
+  Command(form->MainMenu_FSS);
+  EXPECT_EQ(Commands(), "-D");
+  Command(form->MainMenu_ID);
+  EXPECT_EQ(Link::Read(Path("Desktop\\my.menu.lnk")),
+            launcher + "|\"" + Path("my.menu.txt") + "\"|my.menu|" + launcher + ",6");
+  SetValue(kShellFolders, "Desktop", "");
+  boxes.clear();
+  Command(form->MainMenu_ID);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "デスクトップのフォルダが分からないため、ショートカットを作成できません。警告");
+
+  // A shortcut that cannot be written is reported after the question.
+  SetValue(kShellFolders, "Desktop", Path("no such folder"));
+  boxes.clear();
+  Command(form->MainMenu_ID);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].caption, sjis("Ostrevan メニューエディタ"));
+  EXPECT_NE(boxes[1].text.find(Path("no such folder\\my.menu.lnk")), std::string::npos) << utf8(boxes[1].text);
+}
