@@ -8,6 +8,7 @@
 
 #include "Driver.h"
 #include "E2eTest.h"
+#include "TestFiles.h"
 #include "TestText.h"
 
 using namespace e2e;
@@ -26,20 +27,36 @@ class Editing : public E2eTest {
   std::chrono::seconds Limit() const override { return std::chrono::seconds(90); }
 
   std::string WriteMenu(const std::string& name, const std::string& utf8Text) {
-    const std::string path = temp_.File(name);
-    WriteBytes(path, sjis(utf8Text));
-    return path;
+    WriteBytes(temp_.File(name), sjis(utf8Text));
+    return temp_.File(name);
   }
   // Starts the editor on the file and waits for its main window and tree.
   void StartEditor(const std::string& file) {
-    std::string command = Quote(Editor());
-    if (!file.empty()) command.append(" ").append(Quote(file));
-    editor_ = Process::Start(command);
+    editor_ = Process(Quote(Editor()) + (file.empty() ? "" : " " + Quote(file)));
     main_ = WaitWindow(editor_.Id(), kLayerClass, sjis("Morvath Ostrevan - メニューエディタ"));
     tree_ = WaitChild(main_, "SysTreeView32");
   }
   // The number of entries the tree shows.
   size_t Count() { return size_t(SendMessageA(tree_, TVM_GETCOUNT, 0, 0)); }
+
+  // Ctrl+S as the user types it, and the file as it must then be. Typed keys
+  // go to the focused window of the foreground thread: the editor comes to
+  // the front, the tree takes the focus from a click below its rows, and its
+  // thread takes its news from X before Ctrl goes down.
+  void SaveWithKeys(const std::string& file, const std::string& expected) {
+    ForegroundWindow(main_);
+    RECT r;
+    GetClientRect(tree_, &r);
+    Click(tree_, POINT{4, r.bottom - 4});
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    Await([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) && info.hwndFocus == tree_ &&
+                       GetForegroundWindow() == main_; },
+          "the editor in front with its tree focused");
+    Settle(main_);
+    TypeKeys({'S'}, VK_CONTROL);
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; })) << "after Ctrl+S: " << utf8(ReadBytes(file));
+  }
 
   TempFolder temp_{"editor"};
   Process editor_;
@@ -57,27 +74,22 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedAndSaved) {
       "メモ帳{MAXIMIZE}\r\nC:\\windows\\notepad.exe\r\n";
   const std::string file = WriteMenu("menu.txt", "Notepad\r\nC:\\windows\\notepad.exe\r\n" + tail);
   StartEditor(file);
-  ASSERT_TRUE(WaitUntil([&] { return Count() == 6; }, 10s)) << DescribeAllWindows();
+  Await([&] { return Count() == 6; }, "the six entries");
 
   // Right click on the first entry, Delete: down five times passes the
   // submenu and the separators.
-  RightClick(tree_, TreeItemPoint(tree_, TreeItem(tree_, TVGN_ROOT)));
+  Click(tree_, TreeItemPoint(tree_, TreeItem(tree_, TVGN_ROOT)), true);
   const HWND popup = WaitPopupMenu(editor_.Id());
-  EXPECT_EQ(Texts(ReadPopupMenu(popup)),
-            (Strings{sjis("項目(&I)"), sjis("特殊な項目(&P)"), sjis("セパレータ(&S)"), "-",
-                     sjis("サブメニュー(&M)"), "-", sjis("削除(&D)")}));
-  for (int i = 0; i < 5; ++i) Keyboard::Post(popup, VK_DOWN);
-  Keyboard::Post(popup, VK_RETURN);
+  EXPECT_EQ(PopupTexts(popup), (Strings{sjis("項目(&I)"), sjis("特殊な項目(&P)"), sjis("セパレータ(&S)"), "-",
+                                        sjis("サブメニュー(&M)"), "-", sjis("削除(&D)")}));
+  PostKeys(popup, {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
   WaitNoPopupMenu(editor_.Id());
-  ASSERT_TRUE(WaitUntil([&] { return Count() == 5; }, 5s));
+  Await([&] { return Count() == 5; }, "the entry deleted");
 
   // Ctrl+S writes the rest in the writer's form, which that file already has.
-  ForegroundWindow(main_);
-  Keyboard::Input({VK_CONTROL, 'S'});
-  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == sjis(tail); }, 10s)) << utf8(ReadBytes(file));
-
+  SaveWithKeys(file, sjis(tail));
   PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 // The property panel's windows, found as a user sees them: the six fields
@@ -108,7 +120,7 @@ void PickIconWithKeys(DWORD pid, const std::string& expectedFile, int rights) {
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitUntil([&] {
     for (HWND w : TopWindows(pid))
-      if (Visible(w) && (ClassName(w) == "#32770" || Text(w) == sjis("アイコンの変更"))) dialog = w;
+      if (IsWindowVisible(w) && (ClassName(w) == "#32770" || Text(w) == sjis("アイコンの変更"))) dialog = w;
     return dialog != nullptr;
   }, 10s)) << DescribeWindows({pid});
   const HWND file = WaitChild(dialog, "Edit");
@@ -117,8 +129,8 @@ void PickIconWithKeys(DWORD pid, const std::string& expectedFile, int rights) {
   for (HWND c : Descendants(dialog))
     if (ClassName(c) == "SysListView32" || ClassName(c) == "ListBox") icons = c;
   ASSERT_NE(icons, nullptr);
-  for (int i = 0; i < rights; ++i) Keyboard::Post(icons, VK_RIGHT);
-  Keyboard::Post(icons, VK_RETURN);
+  PostKeys(icons, std::vector<UINT>(size_t(rights), VK_RIGHT));
+  PostKeys(icons, {VK_RETURN});
   WaitGone(dialog);
 }
 
@@ -132,7 +144,7 @@ TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
                                      "Sub<" + utf8(icons) + ",4>\r\n\r\n\tchild\r\n\tc.exe\r\n"
                                      "Other\r\nother.exe\r\n");
   StartEditor(file);
-  ASSERT_TRUE(WaitUntil([&] { return Count() == 4; }, 10s)) << DescribeAllWindows();
+  Await([&] { return Count() == 4; }, "the four entries");
   const HTREEITEM oldEntry = TreeItem(tree_, TVGN_ROOT);
   const HTREEITEM sub = TreeItem(tree_, TVGN_NEXT, oldEntry);
   const PanelWindows panel = PanelOf(main_);
@@ -158,12 +170,12 @@ TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
   const HWND name = WaitChild(open, "Edit");
   EXPECT_TRUE(WaitUntil([&] { return Text(name) == sjis("ランチャ.exe"); }, 5s)) << "it starts on the field's program";
   SetText(name, ProbePath());
-  Keyboard::Post(name, VK_RETURN);
+  PostKeys(name, {VK_RETURN});
   WaitGone(open);
   EXPECT_TRUE(shows(3, ProbePath()));
   SetText(panel.fields[4], "--opt a");
   SetText(panel.fields[5], work);
-  Keyboard::PostKeys(panel.sizes, {VK_DOWN, VK_DOWN});
+  PostKeys(panel.sizes, {VK_DOWN, VK_DOWN});
   EXPECT_TRUE(WaitUntil([&] { return Text(panel.sizes) == sjis("最大化"); }, 5s));
 
   // Another node: the submenu's rows; its icon cleared after the question,
@@ -183,14 +195,10 @@ TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
   }
   EXPECT_TRUE(shows(2, "0"));
 
-  ForegroundWindow(main_);
-  Keyboard::Input({VK_CONTROL, 'S'});
-  const std::string expected = sjis("新しい名前<") + icons + ",3>[" + work + "]{MAXIMIZE}\r\n" + ProbePath() +
-                               " --opt a\r\nSub\r\n\r\n\tchild\r\n\tc.exe\r\nOther\r\nother.exe\r\n";
-  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; }, 10s)) << utf8(ReadBytes(file));
-
+  SaveWithKeys(file, sjis("新しい名前<") + icons + ",3>[" + work + "]{MAXIMIZE}\r\n" + ProbePath() +
+                         " --opt a\r\nSub\r\n\r\n\tchild\r\n\tc.exe\r\nOther\r\nother.exe\r\n");
   PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 // A registry value of the user's, set for one test and put back after it.
@@ -217,7 +225,7 @@ TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
   const RegistryValue position("Software\\MORVATH\\Ostrevan", "EditorPosition", "bottom");
   const std::string file = WriteMenu("my menu.txt", "Probe\r\n" + utf8(ProbePath()) + " --from-shortcut\r\n");
   StartEditor(file);
-  ASSERT_TRUE(WaitUntil([&] { return Count() == 1; }, 10s)) << DescribeAllWindows();
+  Await([&] { return Count() == 1; }, "the entry");
 
   PostCommand(main_, int(MenuBarCommand(main_, {sjis("アイコン(&I)"), sjis("デスクトップ(&D)")})));
   const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("確認"));
@@ -229,27 +237,24 @@ TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
   // What the shell starts from the shortcut: the launcher beside the
   // editor, on this menu.
   ProbeLog log(temp_.Path());
-  Process::Options options;
-  options.environment.push_back(log.Variable());
-  Process shell = Process::Start("cmd /c start \"\" " + Quote(shortcut), options);
+  Process shell("cmd /c start \"\" " + Quote(shortcut), "", {log.Variable()});
   HWND popup = nullptr;
-  ASSERT_TRUE(WaitUntil([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); }, 10s))
-      << DescribeAllWindows();
-  EXPECT_EQ(Texts(ReadPopupMenu(popup)), (Strings{"Probe", "-", sjis("メニューエディタ")}));
+  Await([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); }, "the launcher's popup");
+  EXPECT_EQ(PopupTexts(popup), (Strings{"Probe", "-", sjis("メニューエディタ")}));
   PostMenuKeys(ProcessOf(popup), {VK_DOWN, VK_RETURN});
   const auto records = log.WaitRecords(1);
-  EXPECT_EQ(records[0].module(), ProbePath());
-  EXPECT_EQ(records[0].argv(), Strings{"--from-shortcut"});
+  EXPECT_EQ(records[0].module, ProbePath());
+  EXPECT_EQ(records[0].argv, Strings{"--from-shortcut"});
 
   PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
   StartEditor("");
   const std::string splashCaption = sjis("ちょっと待っててね☆");
   for (HWND w : TopWindows(editor_.Id()))
-    EXPECT_FALSE(Visible(w) && Text(w) == splashCaption) << "no picture at start-up";
+    EXPECT_FALSE(IsWindowVisible(w) && Text(w) == splashCaption) << "no picture at start-up";
 
   const int about = int(MenuBarCommand(main_, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")}));
   for (int round = 0; round < 2; ++round) {
@@ -282,13 +287,13 @@ TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
     }
 
     // Enter the first time, the button the second.
-    if (round == 0) Keyboard::Post(window, VK_RETURN);
+    if (round == 0) PostKeys(window, {VK_RETURN});
     else Click(ok, POINT{10, 10});
     WaitGone(window);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }, 5s));
   }
   PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u);
+  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 struct BrokenFile {
@@ -303,12 +308,12 @@ class BrokenFiles : public Editing, public testing::WithParamInterface<BrokenFil
 TEST_P(BrokenFiles, EndTheEditorWithOneMessage) {
   const BrokenFile& c = GetParam();
   const std::string path = c.missing ? temp_.File(std::string(300, 'x') + ".txt") : WriteMenu(c.name, c.content);
-  editor_ = Process::Start(Quote(Editor()) + " " + Quote(path));
+  editor_ = Process(Quote(Editor()) + " " + Quote(path));
   const MessageBoxView box = WaitMessageBox(editor_.Id());
   EXPECT_EQ(utf8(box.caption), "警告");
   EXPECT_EQ(utf8(box.text), c.message);
   PressButton(box.dialog, IDOK);
-  EXPECT_EQ(editor_.ExitCodeWithin(10s), 0u) << "one message, then the end: " << DescribeAllWindows();
+  EXPECT_EQ(editor_.ExitCode(), 0u) << "one message, then the end";
   if (!c.missing) {
     EXPECT_EQ(ReadBytes(path), sjis(c.content)) << "the file stays as it was";
   }
