@@ -32,7 +32,7 @@ class Editing : public E2eTest {
   }
   // Starts the editor on the file and waits for its main window and tree.
   void StartEditor(const std::string& file) {
-    editor_ = Process(Quote(Editor()) + (file.empty() ? "" : " " + Quote(file)));
+    editor_ = Process(file.empty() ? Quote(Editor()) : Quote(Editor()).append(" ").append(Quote(file)));
     main_ = WaitWindow(editor_.Id(), kLayerClass, sjis("Morvath Ostrevan - メニューエディタ"));
     tree_ = WaitChild(main_, "SysTreeView32");
   }

@@ -68,7 +68,9 @@ class Launcher : public E2eTest {
   // The launcher on the menu file (none when empty).
   Process Start(const std::string& menu, const std::string& launcher = Program("Ostrevan"), Environment extra = {}) {
     extra.push_back(log_.Variable());
-    return Process(Quote(launcher) + (menu.empty() ? "" : " " + Quote(menu)), temp_.Path(), extra);
+    // (Appended: GCC 12 warns wrongly about " " + a temporary string.)
+    return Process(menu.empty() ? Quote(launcher) : Quote(launcher).append(" ").append(Quote(menu)), temp_.Path(),
+                   extra);
   }
 
   // Starts the launcher on the menu, presses the keys in its popup, and waits
