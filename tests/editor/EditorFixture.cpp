@@ -1,10 +1,5 @@
 #include "EditorFixture.h"
 
-#include <shellapi.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "Pixels.h"
 #include "ImgList.h"
 #include "ShellApi.h"
@@ -19,16 +14,9 @@ void EditorTest::SetUp() {
   // A test that moves the pointer puts it back: later tests of other
   // programs open their menus where it rests.
   GetCursorPos(&cursor_);
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  char unique[MAX_PATH];
-  GetTempFileNameA(temp, "ed", 0, unique);
-  DeleteFileA(unique);
-  CreateDirectoryA(unique, nullptr);
-  dir_ = std::string(unique) + "\\";
   // The user's registry stays out of it: this process's HKEY_CURRENT_USER is
   // a key of its own, empty at first.
-  registryKey_ = "Software\\OstrevanTests\\" + ExtractFileName(unique);
+  registryKey_ = "Software\\OstrevanTests\\" + ExtractFileName(dir_.Path());
   RegCreateKeyExA(HKEY_CURRENT_USER, registryKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &registry_,
                   nullptr);
   ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, registry_), ERROR_SUCCESS);
@@ -92,28 +80,11 @@ void EditorTest::TearDown() {
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   if (registry_) RegCloseKey(registry_);
   RegDeleteTreeA(HKEY_CURRENT_USER, registryKey_.c_str());
-  // Never anything else than the test's folder, even when setting up failed
-  // before the folder was made.
-  if (dir_.empty()) return;
-  std::string folder = dir_.substr(0, dir_.size() - 1) + '\0';  // a list of one, as the shell takes it
-  SHFILEOPSTRUCTA remove{};
-  remove.wFunc = FO_DELETE;
-  remove.pFrom = folder.c_str();
-  remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-  SHFileOperationA(&remove);
 }
 
 std::string EditorTest::WriteMenu(const std::string& name, const std::string& utf8Text) {
-  const std::string path = dir_ + name;
-  std::ofstream(path, std::ios::binary) << sjis(utf8Text);
-  return path;
-}
-
-std::string EditorTest::ReadUtf8(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return utf8(s.str());
+  WriteBytes(Path(name), sjis(utf8Text));
+  return Path(name);
 }
 
 void EditorTest::Load(const std::string& path) {
@@ -122,9 +93,9 @@ void EditorTest::Load(const std::string& path) {
 }
 
 std::string EditorTest::SaveToUtf8(const std::string& name) {
-  form->Subject->FileName = dir_ + name;
+  form->Subject->FileName = Path(name);
   form->Subject->SaveTree(Tree());
-  return ReadUtf8(dir_ + name);
+  return ReadUtf8(Path(name));
 }
 
 namespace {

@@ -14,6 +14,8 @@
 
 #include "Dialogs.h"
 #include "Forms.h"
+#include "TestFiles.h"
+#include "TestText.h"
 #include "unitMain.h"
 
 class EditorTest : public testing::Test {
@@ -32,9 +34,9 @@ class EditorTest : public testing::Test {
   // A file in this test's own folder; the text is UTF-8 and lands as
   // Shift-JIS.
   std::string WriteMenu(const std::string& name, const std::string& utf8Text);
-  std::string Path(const std::string& name) const { return dir_ + name; }
+  std::string Path(const std::string& name) const { return dir_.Path() + "\\" + name; }
   // The file's bytes turned into UTF-8.
-  static std::string ReadUtf8(const std::string& path);
+  static std::string ReadUtf8(const std::string& path) { return utf8(ReadBytes(path)); }
   // Loads the file into the (emptied) tree through the document.
   void Load(const std::string& path);
   std::string SaveToUtf8(const std::string& name);
@@ -62,7 +64,7 @@ class EditorTest : public testing::Test {
   int deletions = 0;
 
  private:
-  std::string dir_;
+  TempFolder dir_{"editor"};
   HKEY registry_ = nullptr;
   std::string registryKey_;
   gui::MessageBoxResponder previous_;

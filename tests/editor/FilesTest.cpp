@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <atomic>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -338,7 +337,7 @@ TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
   const std::unique_ptr<char*, std::function<void(char**)>> mapped(map, [&](char**) { spawn(unmap, TRUE); });
   ASSERT_EQ(spawn(map, TRUE), 0);
   CreateDirectoryA("D:\\My Menus", nullptr);
-  std::ofstream("D:\\My Menus\\tools.txt") << "A\r\na.exe\r\n";
+  WriteBytes("D:\\My Menus\\tools.txt", "A\r\na.exe\r\n");
   Choose({"D:\\My Menus\\tools.txt"});
   Command(form->MainMenu_FO);
   const std::string launcher = ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe";

@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#ifdef _WIN32
-#include <windows.h>
-#endif
-#include <iterator>
 
 #include "MenuFile.h"
+#include "TestFiles.h"
 
 using menufile::JoinLines;
 using menufile::SplitLines;
@@ -42,31 +38,23 @@ TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
 class FileLinesTest : public ::testing::Test {
  protected:
   void TearDown() override { std::remove(path_.c_str()); }
-  std::string ReadBytes() {
-    std::ifstream in(path_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
   const std::string path_ = "menufile_lines_test.txt";
 };
 
 TEST_F(FileLinesTest, SaveReplacesTheWholeFileAndLoadReadsItBack) {
-  {
-    std::ofstream out(path_, std::ios::binary);
-    out << "old content that is longer than the new one\n";
-  }
+  WriteBytes(path_, "old content that is longer than the new one\n");
   menufile::SaveLines(path_, {"one", "\ttwo"});
-  EXPECT_EQ(ReadBytes(), "one\r\n\ttwo\r\n");
+  EXPECT_EQ(ReadBytes(path_), "one\r\n\ttwo\r\n");
   EXPECT_EQ(menufile::LoadLines(path_), (Lines{"one", "\ttwo"}));
 
   menufile::SaveLines(path_, {});
-  EXPECT_EQ(ReadBytes(), "");
+  EXPECT_EQ(ReadBytes(path_), "");
   EXPECT_TRUE(menufile::LoadLines(path_).empty());
 }
 
 TEST_F(FileLinesTest, AMissingFileOrOneWithANulInsideIsAnError) {
   EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
-  const char bytes[] = "A\r\na.exe\r\nB\0\r\nb.exe\r\n";
-  std::ofstream(path_, std::ios::binary).write(bytes, sizeof bytes - 1);
+  WriteBytes(path_, std::string("A\r\na.exe\r\nB\0\r\nb.exe\r\n", 21));
   EXPECT_THROW(menufile::LoadLines(path_), menufile::FileError);
   EXPECT_THROW(menufile::SaveLines("no such folder/out.txt", {"x"}), menufile::FileError);
 }
