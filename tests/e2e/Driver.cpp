@@ -149,21 +149,12 @@ std::string ProbePath() { return BesideTest("Probe.exe"); }
 
 // ---- Processes
 
-Process::Process(const std::string& commandLine, const std::string& folder, const Environment& variables) {
+Process::Process(const std::string& commandLine, const std::string& folder) {
   job_ = CreateJobObjectA(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   // Should the test program itself die, its programs die with it.
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
   SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-  // The program inherits the variables from this process's environment,
-  // which gets its own back after the start.
-  std::vector<std::pair<std::string, std::optional<std::string>>> previous;
-  for (const auto& [name, value] : variables) {
-    static char old[32768];
-    const DWORD n = GetEnvironmentVariableA(name.c_str(), old, sizeof old);
-    previous.emplace_back(name, n && n < sizeof old ? std::optional<std::string>(old) : std::nullopt);
-    SetEnvironmentVariableA(name.c_str(), value.c_str());
-  }
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
@@ -172,7 +163,6 @@ Process::Process(const std::string& commandLine, const std::string& folder, cons
   const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                                       folder.empty() ? nullptr : folder.c_str(), &si, &pi);
   const DWORD error = GetLastError();
-  for (const auto& [name, value] : previous) SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
   if (!started) {
     CloseHandle(std::exchange(job_, nullptr));
     Fail("cannot start " + utf8(commandLine) + " (error " + std::to_string(error) + ")");
@@ -502,6 +492,10 @@ POINT TreeItemPoint(HWND tree, HTREEITEM item) {
 }
 
 // ---- Probe log
+
+ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
+  SetEnvironmentVariableA("OSTREVAN_PROBE_LOG", path_.c_str());
+}
 
 std::vector<ProbeRecord> ProbeLog::Records() const {
   // Under the probes' lock, so that no record is read half written.

@@ -41,17 +41,14 @@ inline std::string Quote(const std::string& path) { return "\"" + path + "\""; }
 
 // ---- Processes
 
-using Environment = std::vector<std::pair<std::string, std::string>>;
-
 // A started program with everything it starts in turn (one job object);
-// destroying it kills them all, so a failing test leaves nothing behind.
+// destroying it kills them all, so a failing test leaves nothing behind. It
+// inherits the test's environment.
 class Process {
  public:
   Process() = default;
-  // In `folder` (empty: the test's), with the variables added to the test's
-  // environment.
-  explicit Process(const std::string& commandLine, const std::string& folder = {},
-                   const Environment& variables = {});
+  // In `folder` (empty: the test's).
+  explicit Process(const std::string& commandLine, const std::string& folder = {});
   Process(Process&& other) noexcept { *this = std::move(other); }
   Process& operator=(Process&& other) noexcept;
   ~Process() { Kill(); }
@@ -174,12 +171,11 @@ struct ProbeRecord {
   int show = -1;                  // STARTUPINFO wShowWindow
 };
 
-// The log every Probe.exe started with Variable() in its environment
-// appends to, one record each.
+// The log in the folder that every Probe.exe started from now on appends a
+// record to (the test's environment names it).
 class ProbeLog {
  public:
-  explicit ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {}
-  std::pair<std::string, std::string> Variable() const { return {"OSTREVAN_PROBE_LOG", path_}; }
+  explicit ProbeLog(const std::string& folder);
   std::vector<ProbeRecord> Records() const;
   // Waits until at least n records are there and returns them all.
   std::vector<ProbeRecord> WaitRecords(size_t n) const;

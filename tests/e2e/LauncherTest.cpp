@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "Driver.h"
 #include "E2eTest.h"
@@ -20,26 +21,15 @@ using Strings = std::vector<std::string>;
 namespace {
 
 void SetEditorPosition(const std::string& value) {
-  HKEY key;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\MORVATH\\Ostrevan", 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
-  RegSetValueExA(key, "EditorPosition", 0, REG_SZ,
-                 reinterpret_cast<const BYTE*>(value.c_str()), DWORD(value.size() + 1));
-  RegCloseKey(key);
+  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\MORVATH\\Ostrevan", "EditorPosition", REG_SZ, value.c_str(),
+                  DWORD(value.size() + 1));
 }
 
-FILETIME LastWrite(const std::string& path) {
+uint64_t LastWrite(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-  return data.ftLastWriteTime;
+  return uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
 }
-
-bool operator==(const FILETIME& a, const FILETIME& b) {
-  return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
-std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
 
@@ -49,9 +39,7 @@ class Launcher : public E2eTest {
     E2eTest::SetUp();
     SetEditorPosition("bottom");
     // A copy of the probe under a name with a blank, in a folder with one.
-    programDir_ = temp_.File(sjis("プログラム dir"));
     ASSERT_TRUE(CreateDirectoryA(programDir_.c_str(), nullptr));
-    tool_ = programDir_ + "\\probe tool.exe";
     ASSERT_TRUE(CopyFileA(ProbePath().c_str(), tool_.c_str(), FALSE));
   }
   void TearDown() override {
@@ -65,18 +53,16 @@ class Launcher : public E2eTest {
     return temp_.File(name);
   }
 
-  // The launcher on the menu file (none when empty).
-  Process Start(const std::string& menu, const std::string& launcher = Program("Ostrevan"), Environment extra = {}) {
-    extra.push_back(log_.Variable());
-    // (Appended: GCC 12 warns wrongly about " " + a temporary string.)
-    return Process(menu.empty() ? Quote(launcher) : Quote(launcher).append(" ").append(Quote(menu)), temp_.Path(),
-                   extra);
+  // The launcher on the menu file (none when empty). (Appended: GCC 12 warns
+  // wrongly about " " + a temporary string.)
+  Process Start(const std::string& menu, const std::string& launcher = Program("Ostrevan")) {
+    return Process(menu.empty() ? Quote(launcher) : Quote(launcher).append(" ").append(Quote(menu)), temp_.Path());
   }
 
   // Starts the launcher on the menu, presses the keys in its popup, and waits
   // until it has ended. What it started lives as long as the returned process.
-  Process Pick(const std::string& menu, const std::vector<UINT>& keys, Environment extra = {}) {
-    Process launcher = Start(menu, Program("Ostrevan"), std::move(extra));
+  Process Pick(const std::string& menu, const std::vector<UINT>& keys) {
+    Process launcher = Start(menu);
     WaitPopupMenu(launcher.Id());
     PostMenuKeys(launcher.Id(), keys);
     EXPECT_EQ(launcher.ExitCode(), 0u);
@@ -85,29 +71,41 @@ class Launcher : public E2eTest {
 
   TempFolder temp_{"launcher"};
   ProbeLog log_{temp_.Path()};
-  std::string programDir_;
-  std::string tool_;
+  const std::string programDir_ = temp_.File(sjis("プログラム dir"));
+  const std::string tool_ = programDir_ + "\\probe tool.exe";
 };
 
 }  // namespace
 
 TEST_F(Launcher, APickStartsItsProgramWithOptionsFolderAndWindowSize) {
+  // A bare program name is found through PATH, in a submenu too.
+  const std::string bin = temp_.File("bin");
+  ASSERT_TRUE(CreateDirectoryA(bin.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileA(ProbePath().c_str(), (bin + "\\pathprobe.exe").c_str(), FALSE));
+  char path[4096];
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+  SetEnvironmentVariableA("PATH", (temp_.File("nothing") + ";" + bin + ";" + path).c_str());
   const std::string menu = Menu(
       "Marked folder<none,0>[" + utf8(temp_.Path()) + "]\r\n"
       "\t\"" + utf8(tool_) + "\" -a \"b c\"\r\n"  // indentation never reaches the program
       "Own folder<none,0>{MAXIMIZE}\r\n"
       + utf8(ProbePath()) + "  two  blanks\r\n"
       "Empty folder mark<none,0>[]{minimize}\r\n"
-      "\"" + utf8(tool_) + "\"\r\n");
+      "\"" + utf8(tool_) + "\"\r\n"
+      "Tools<none,0>\r\n\r\n\t\r\n\t\r\n\tFound on PATH\r\n\tpathprobe.exe -p\r\n");
 
   // One after the other, so the records come in this order.
-  Process first = Pick(menu, {VK_DOWN, VK_RETURN});
-  log_.WaitRecords(1);
-  Process second = Pick(menu, {VK_DOWN, VK_DOWN, VK_RETURN});
-  log_.WaitRecords(2);
-  Process third = Pick(menu, {VK_UP, VK_UP, VK_RETURN});  // from the bottom: the editor, then this
-  const auto records = log_.WaitRecords(3);
-  ASSERT_EQ(records.size(), 3u);
+  const std::vector<UINT> keys[] = {{VK_DOWN, VK_RETURN}, {VK_DOWN, VK_DOWN, VK_RETURN},
+                                    {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN},
+                                    {VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}};  // from the bottom: the editor, Tools
+  std::vector<Process> launchers;
+  for (size_t i = 0; i < std::size(keys); ++i) {
+    launchers.push_back(Pick(menu, keys[i]));
+    log_.WaitRecords(i + 1);
+  }
+  SetEnvironmentVariableA("PATH", path);
+  const auto records = log_.Records();
+  ASSERT_EQ(records.size(), 4u);
 
   EXPECT_TRUE(SamePath(records[0].module, tool_)) << utf8(records[0].module);
   EXPECT_EQ(records[0].argv, (Strings{"-a", "b c"}));
@@ -118,33 +116,17 @@ TEST_F(Launcher, APickStartsItsProgramWithOptionsFolderAndWindowSize) {
   const std::string commandLine = records[1].commandLine;
   EXPECT_EQ(commandLine.substr(commandLine.size() - 13), "  two  blanks")
       << "the second blank after the program stays: " << commandLine;
-  EXPECT_TRUE(SamePath(records[1].folder, FolderOf(ProbePath()))) << "no folder mark: the program's own folder";
+  EXPECT_TRUE(SamePath(records[1].folder, ProbePath().substr(0, ProbePath().rfind('\\'))))
+      << "no folder mark: the program's own folder";
   EXPECT_EQ(records[1].show, SW_SHOWMAXIMIZED) << "the window size chosen in the editor";
 
   EXPECT_TRUE(records[2].argv.empty());
   EXPECT_TRUE(SamePath(records[2].folder, programDir_)) << "an empty mark: the program's folder";
   EXPECT_EQ(records[2].show, SW_SHOWMINIMIZED);
-}
 
-TEST_F(Launcher, BareProgramNamesAreFoundThroughPathAlsoInSubmenus) {
-  const std::string bin = temp_.File("bin");
-  ASSERT_TRUE(CreateDirectoryA(bin.c_str(), nullptr));
-  ASSERT_TRUE(CopyFileA(ProbePath().c_str(), (bin + "\\pathprobe.exe").c_str(), FALSE));
-  const std::string menu = Menu(
-      "Tools<none,0>\r\n\r\n"
-      "\t\r\n\t\r\n"
-      "\tFound on PATH\r\n"
-      "\tpathprobe.exe -p\r\n");
-  char path[4096];
-  GetEnvironmentVariableA("PATH", path, sizeof path);
-
-  Process launcher = Pick(menu, {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN},
-                          {{"PATH", temp_.File("nothing") + ";" + bin + ";" + path}});
-  const auto records = log_.WaitRecords(1);
-  ASSERT_EQ(records.size(), 1u);
-  EXPECT_TRUE(SamePath(records[0].module, bin + "\\pathprobe.exe")) << utf8(records[0].module);
-  EXPECT_EQ(records[0].argv, Strings{"-p"});
-  EXPECT_TRUE(SamePath(records[0].folder, bin));
+  EXPECT_TRUE(SamePath(records[3].module, bin + "\\pathprobe.exe")) << utf8(records[3].module);
+  EXPECT_EQ(records[3].argv, Strings{"-p"});
+  EXPECT_TRUE(SamePath(records[3].folder, bin));
 }
 
 TEST_F(Launcher, TheEditorEntryStandsWhereTheEditorPutItAndOpensThisMenu) {
@@ -170,15 +152,10 @@ TEST_F(Launcher, TheEditorEntryStandsWhereTheEditorPutItAndOpensThisMenu) {
     SetEditorPosition(c.position);
     Process& p = launchers.emplace_back(Start(menu, launcher));
     EXPECT_EQ(PopupTexts(WaitPopupMenu(p.Id())), c.texts) << c.position;
-    if (std::string(c.position) == "top") {
-      PostMenuKeys(p.Id(), {VK_DOWN, VK_RETURN});
-    } else {
-      PostMenuKeys(p.Id(), {VK_ESCAPE});
-    }
+    PostMenuKeys(p.Id(), c.position == std::string("top") ? std::vector<UINT>{VK_DOWN, VK_RETURN} : std::vector<UINT>{VK_ESCAPE});
     EXPECT_EQ(p.ExitCode(), 0u);
   }
   const auto records = log_.WaitRecords(1);
-  ASSERT_EQ(records.size(), 1u);
   EXPECT_TRUE(SamePath(records[0].module, appDir + "\\Calvenor.exe"));
   EXPECT_EQ(records[0].argv, Strings{menu}) << "the whole path arrives as one argument";
   Sleep(300);
@@ -291,16 +268,16 @@ TEST_F(Launcher, TheCacheIsBuiltOnceAndRebuiltAfterTheMenuFileChanges) {
   startAndClose(abc);
   ASSERT_NE(GetFileAttributesA(cache.c_str()), INVALID_FILE_ATTRIBUTES) << "the first start writes it";
   EXPECT_EQ(GetFileAttributesA(menu.c_str()) & own, own);
-  const FILETIME built = LastWrite(cache);
+  const uint64_t built = LastWrite(cache);
   Sleep(50);
   startAndClose(abc);
-  EXPECT_TRUE(LastWrite(cache) == built) << "an unchanged menu file is shown from the cache";
+  EXPECT_EQ(LastWrite(cache), built) << "an unchanged menu file is shown from the cache";
 
   // The editor saves, the size unchanged: the next start builds again.
   SetFileAttributesA(menu.c_str(), FILE_ATTRIBUTE_NORMAL);
   WriteBytes(menu, sjis("A<none,0>\r\na.exe\r\nD\r\n\r\n\tC<none,0>\r\nc.exe\r\n"));
   startAndClose({"A", "D", "-", sjis("メニューエディタ")});
-  EXPECT_FALSE(LastWrite(cache) == built);
+  EXPECT_NE(LastWrite(cache), built);
 
   // A cache that cannot be read back is built anew, and the popup still shows.
   WriteBytes(cache, "not a cache at all");
@@ -367,7 +344,6 @@ TEST_F(Launcher, WithoutAMenuFileItShowsItsVersionWindow) {
   ASSERT_NE(editorButton, nullptr);
   PressButton(window, GetDlgCtrlID(editorButton));
   const auto records = log_.WaitRecords(1);
-  ASSERT_EQ(records.size(), 1u);
   EXPECT_TRUE(SamePath(records[0].module, temp_.File("Calvenor.exe")));
   EXPECT_TRUE(records[0].argv.empty());
   EXPECT_TRUE(IsWindowVisible(window)) << "the version window stays";
