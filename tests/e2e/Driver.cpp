@@ -1,7 +1,7 @@
 #include "Driver.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <sstream>
@@ -17,11 +17,7 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw Failure(what); }
 
-std::string Hex(const void* p) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%p", p);
-  return buf;
-}
+std::string Hex(const void* p) { return std::to_string(reinterpret_cast<uintptr_t>(p)); }
 
 // Messages to another process never wait longer than this: a target stuck in
 // a modal loop or hung must fail the test, not freeze it.
@@ -300,34 +296,24 @@ void WaitGone(HWND hwnd) {
 }
 
 std::string DescribeWindows(const std::vector<DWORD>& pids) {
-  std::vector<DWORD> all = pids;
-  if (all.empty()) {
-    // Every process of every job, so that what the programs started shows too.
-    std::lock_guard<std::mutex> lock(g_lock);
-    for (const auto& [job, process] : g_started) {
-      struct {
-        JOBOBJECT_BASIC_PROCESS_ID_LIST head;
-        ULONG_PTR more[31];
-      } list{};
-      list.head.NumberOfAssignedProcesses = 32;
-      if (QueryInformationJobObject(job, JobObjectBasicProcessIdList, &list, sizeof list, nullptr))
-        for (DWORD i = 0; i < std::min<DWORD>(list.head.NumberOfProcessIdsInList, 32); ++i)
-          all.push_back(DWORD(list.head.ProcessIdList[i]));
-    }
-  }
+  std::vector<HWND> all;
+  EnumWindows(Collect, LPARAM(&all));
   std::string out;
-  for (DWORD pid : all) {
-    for (HWND h : TopWindows(pid)) {
-      const bool visible = IsWindowVisible(h);
-      const RECT r = ScreenRect(h);
-      if (!visible && ClassName(h) == "IME") continue;
-      out += "  pid " + std::to_string(pid) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) + "\"" +
-             (visible ? "" : " (hidden)") + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
-             std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "\n";
-      // What a dialog says.
-      for (HWND c : visible && ClassName(h) == "#32770" ? Descendants(h) : std::vector<HWND>{})
-        if (!Caption(c).empty()) out += "      " + ClassName(c) + " \"" + utf8(Caption(c)) + "\"\n";
-    }
+  for (HWND h : all) {
+    // The processes named, hidden windows too; else every visible window of
+    // the programs, and of what they started.
+    const DWORD pid = ProcessOf(h);
+    const bool visible = IsWindowVisible(h);
+    if (pids.empty() ? !visible || pid == GetCurrentProcessId()
+                     : std::find(pids.begin(), pids.end(), pid) == pids.end() || (!visible && ClassName(h) == "IME"))
+      continue;
+    const RECT r = ScreenRect(h);
+    out += "  pid " + std::to_string(pid) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) + "\"" +
+           (visible ? "" : " (hidden)") + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "\n";
+    // What a dialog says.
+    for (HWND c : visible && ClassName(h) == "#32770" ? Descendants(h) : std::vector<HWND>{})
+      if (!Caption(c).empty()) out += "      " + ClassName(c) + " \"" + utf8(Caption(c)) + "\"\n";
   }
   return out.empty() ? "  (none)\n" : out;
 }
@@ -505,17 +491,11 @@ std::vector<ProbeRecord> ProbeLog::Records() const {
   if (locked) ReleaseMutex(lock);
   if (lock) CloseHandle(lock);
   std::vector<ProbeRecord> records;
-  ProbeRecord r;
   for (std::string line; std::getline(text, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t eq = line.find('=');
-    const std::string key = line.substr(0, eq), value = eq == std::string::npos ? "" : line.substr(eq + 1);
-    if (line.empty()) records.push_back(std::exchange(r, {}));
-    else if (key == "cmdline") r.commandLine = value;
-    else if (key == "cwd") r.folder = value;
-    else if (key == "module") r.module = value;
-    else if (key == "show") r.show = std::stoi(value);
-    else if (key == "arg") r.argv.push_back(value);
+    std::vector<std::string> f;  // see Probe.cpp
+    for (std::istringstream fields(line.substr(0, line.size() - 1)); f.emplace_back(), std::getline(fields, f.back(), '\x1f');) {}
+    f.pop_back();
+    if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
   }
   return records;
 }

@@ -3,9 +3,10 @@
 // asked the shell for, and ends at once without showing anything.
 //
 // One record per start is appended to the file named by OSTREVAN_PROBE_LOG:
-// key=value lines (cmdline, cwd, show, module, then one arg line for each
-// argument), then an empty line. Values are the raw bytes the program got
-// (Shift-JIS); a command line holds no line break.
+// one line of fields split by 0x1F (command line, folder, show state,
+// program file, then each argument as the C runtime split them), ending in
+// CR LF. Values are the raw bytes the program got (Shift-JIS); a command line
+// holds no line break.
 #include <windows.h>
 
 #include <string>
@@ -20,9 +21,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   GetCurrentDirectoryA(sizeof cwd, cwd);
   GetModuleFileNameA(nullptr, module, sizeof module);
 
-  std::string record = std::string("cmdline=") + GetCommandLineA() + "\r\ncwd=" + cwd +
-                       "\r\nshow=" + std::to_string(si.wShowWindow) + "\r\nmodule=" + module + "\r\n";
-  for (int i = 1; i < __argc; ++i) record += std::string("arg=") + __argv[i] + "\r\n";
+  std::string record = std::string(GetCommandLineA()) + '\x1f' + cwd + '\x1f' + std::to_string(si.wShowWindow) +
+                       '\x1f' + module;
+  for (int i = 1; i < __argc; ++i) record += std::string(1, '\x1f') + __argv[i];
   record += "\r\n";
 
   // Probes started together append a record each, in one write, under a
