@@ -35,26 +35,19 @@ TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
   EXPECT_EQ(JoinLines({}), "");
 }
 
-class FileLinesTest : public ::testing::Test {
- protected:
-  void TearDown() override { std::remove(path_.c_str()); }
-  const std::string path_ = "menufile_lines_test.txt";
-};
+TEST(FileLines, SaveReplacesTheWholeFileAndLoadRefusesAMissingFileOrANulInside) {
+  const std::string path = "menufile_lines_test.txt";
+  WriteBytes(path, "old content that is longer than the new one\n");
+  menufile::SaveLines(path, {"one", "\ttwo"});
+  EXPECT_EQ(ReadBytes(path), "one\r\n\ttwo\r\n");
+  EXPECT_EQ(menufile::LoadLines(path), (Lines{"one", "\ttwo"}));
+  menufile::SaveLines(path, {});
+  EXPECT_EQ(ReadBytes(path), "");
+  EXPECT_TRUE(menufile::LoadLines(path).empty());
 
-TEST_F(FileLinesTest, SaveReplacesTheWholeFileAndLoadReadsItBack) {
-  WriteBytes(path_, "old content that is longer than the new one\n");
-  menufile::SaveLines(path_, {"one", "\ttwo"});
-  EXPECT_EQ(ReadBytes(path_), "one\r\n\ttwo\r\n");
-  EXPECT_EQ(menufile::LoadLines(path_), (Lines{"one", "\ttwo"}));
-
-  menufile::SaveLines(path_, {});
-  EXPECT_EQ(ReadBytes(path_), "");
-  EXPECT_TRUE(menufile::LoadLines(path_).empty());
-}
-
-TEST_F(FileLinesTest, AMissingFileOrOneWithANulInsideIsAnError) {
+  WriteBytes(path, std::string("A\r\na.exe\r\nB\0\r\nb.exe\r\n", 21));
+  EXPECT_THROW(menufile::LoadLines(path), menufile::FileError);
+  std::remove(path.c_str());
   EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
-  WriteBytes(path_, std::string("A\r\na.exe\r\nB\0\r\nb.exe\r\n", 21));
-  EXPECT_THROW(menufile::LoadLines(path_), menufile::FileError);
   EXPECT_THROW(menufile::SaveLines("no such folder/out.txt", {"x"}), menufile::FileError);
 }
