@@ -59,15 +59,9 @@ TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
 }
 
 TEST(CacheIsCurrent, AnyWriteSinceTheBuildMakesItStale) {
-  MenuFileStamp built;
-  built.size = 10;
-  built.lastWrite = 1000;
-  auto with = [&](uint32_t attributes, uint64_t size = 10, uint64_t time = 1000) {
-    MenuFileStamp s;
-    s.attributes = attributes;
-    s.size = size;
-    s.lastWrite = time;
-    return s;
+  const MenuFileStamp built{0x80, 10, 1000};
+  auto with = [](uint32_t attributes, uint64_t size = 10, uint64_t time = 1000) {
+    return MenuFileStamp{attributes, size, time};
   };
   for (bool flagKept : {true, false}) {
     EXPECT_TRUE(CacheIsCurrent(flagKept, built, with(0x80)));
