@@ -39,12 +39,9 @@ TEST_F(DocumentTest, RecordsCarryEachKindsFieldsAndNodesTheirPictures) {
 
   const TRecord* item = RecordFor("Notepad");
   EXPECT_EQ(item->Kind, EntryKind::Item);
-  EXPECT_EQ(item->IconFileName, "C:\\x\\nothing.ico");
-  EXPECT_EQ(item->IconIndex, 3);
-  EXPECT_EQ(item->WorkFolder, "C:\\Work");
-  EXPECT_EQ(item->WindowState, 1);
-  EXPECT_EQ(item->ExeName, "C:\\Program Files\\ed.exe");
-  EXPECT_EQ(item->CmdLine, "-n a.txt");
+  EXPECT_EQ(item->IconFileName + "," + std::to_string(item->IconIndex) + "|" + item->WorkFolder + "|" +
+                std::to_string(item->WindowState) + "|" + item->ExeName + "|" + item->CmdLine,
+            "C:\\x\\nothing.ico,3|C:\\Work|1|C:\\Program Files\\ed.exe|-n a.txt");
 
   const TRecord* sub = RecordFor("ツール");
   EXPECT_EQ(sub->Kind, EntryKind::Submenu);
@@ -57,20 +54,14 @@ TEST_F(DocumentTest, RecordsCarryEachKindsFieldsAndNodesTheirPictures) {
   EXPECT_EQ(separator->ImageIndex(), -1) << "separators show no icon";
   EXPECT_EQ(Find("なし")->ImageIndex(), -1) << "\"none\" in any case shows no icon";
 
-  // Every node with a picture has its own image, and its selected image is
-  // the same one.
-  for (const char* name : {"Notepad", "ツール", "メニュー", "x"}) {
-    TTreeNode* n = Find(name);
-    EXPECT_GE(n->ImageIndex(), 0) << name;
-    EXPECT_EQ(n->SelectedIndex(), n->ImageIndex()) << name;
+  // Every node with a picture has an image of its own, selected or not.
+  // Defaults stand in when the named file yields nothing: item 1, submenu 2;
+  // an item without icon file shows icon 0 of its target.
+  for (const auto& [name, icon] : {std::pair{"Notepad", 1}, {"ツール", 2}, {"メニュー", 0}, {"x", 3}}) {
+    EXPECT_EQ(NodePicture(*form, Find(name)), FilePicture("Ostrevan.exe", icon)) << name;
+    EXPECT_EQ(Find(name)->SelectedIndex(), Find(name)->ImageIndex()) << name;
   }
   EXPECT_EQ(form->ilstLaunch->Count(), 4);
-  // Defaults stand in when the named file yields nothing: item 1, submenu 2.
-  EXPECT_EQ(NodePicture(*form, Find("Notepad")), FilePicture("Ostrevan.exe", 1));
-  EXPECT_EQ(NodePicture(*form, Find("ツール")), FilePicture("Ostrevan.exe", 2));
-  EXPECT_EQ(NodePicture(*form, Find("メニュー")), FilePicture("Ostrevan.exe", 0))
-      << "an item without icon file shows icon 0 of its target";
-  EXPECT_EQ(NodePicture(*form, Find("x")), FilePicture("Ostrevan.exe", 3));
   EXPECT_NE(FilePicture("Ostrevan.exe", 1), FilePicture("Ostrevan.exe", 2));
 }
 
