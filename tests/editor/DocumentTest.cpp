@@ -4,37 +4,26 @@
 using namespace gui;
 using menufile::EntryKind;
 
-namespace {
-std::string Lines(std::initializer_list<const char*> lines) {
-  std::string text;
-  for (const char* l : lines) text.append(l).append("\r\n");
-  return text;
-}
-}  // namespace
-
 using DocumentTest = EditorTest;
 
 TEST_F(DocumentTest, LevelsPlaceEntriesByTheEditorsRules) {
   // First entry at level 1 is a top-level node, and its equal neighbour a
   // sibling; a rise of two is one step down; a fall climbs as many parents
   // as the levels differ and stops at the top.
-  Load(WriteMenu("levels.txt", Lines({"\tA", "", "\tB", "", "C", "",     //
-                                      "\t\tD", "", "\t\tE", "", "\tF", "",  //
-                                      "\t\t\tG", "", "H", "", "\t\t\t\tI", "", "J", ""})));
+  Load(WriteMenu("levels.txt", "\tA\n\n\tB\n\nC\n\n\t\tD\n\n\t\tE\n\n\tF\n\n\t\t\tG\n\nH\n\n\t\t\t\tI\n\nJ\n\n"));
   EXPECT_EQ(Shape(), "A, B, C[D, E], F[G], H[I], J");
   EXPECT_TRUE(boxes.empty());
   EXPECT_FALSE(app->Terminated());
 
   Nodes().Clear();
-  Load(WriteMenu("deepfall.txt", Lines({"A", "", "\tB", "", "\t\tC", "", "\t\t\t\t\t\tD", "", "E", ""})));
+  Load(WriteMenu("deepfall.txt", "A\n\n\tB\n\n\t\tC\n\n\t\t\t\t\t\tD\n\nE\n\n"));
   EXPECT_EQ(Shape(), "A[B[C[D]]], E") << "a fall deeper than the tree ends at the top level";
 }
 
 TEST_F(DocumentTest, RecordsCarryEachKindsFieldsAndNodesTheirPictures) {
-  Load(WriteMenu("kinds.txt",
-                 Lines({"Notepad<C:\\x\\nothing.ico,3>[C:\\Work]{minimize}", "\"C:\\Program Files\\ed.exe\" -n a.txt",
-                        "", "", "ツール[C:\\dropped]{MAXIMIZE}", "", "\tなし<NONE,4>", "\tnowhere.exe",
-                        "\tメニュー", "\tOstrevan.exe", "x<Ostrevan.exe,3>", ""})));
+  Load(WriteMenu("kinds.txt", "Notepad<C:\\x\\nothing.ico,3>[C:\\Work]{minimize}\n\"C:\\Program Files\\ed.exe\" -n a.txt\n"
+                              "\n\nツール[C:\\dropped]{MAXIMIZE}\n\n\tなし<NONE,4>\n\tnowhere.exe\n"
+                              "\tメニュー\n\tOstrevan.exe\nx<Ostrevan.exe,3>\n\n"));
   EXPECT_EQ(Shape(), "Notepad, ━━━━━━━━, ツール[なし, メニュー], x");
 
   const TRecord* item = RecordFor("Notepad");
@@ -93,7 +82,7 @@ TEST_F(DocumentTest, SavingWritesTheEntriesBackInTheWritersForm) {
 
 TEST_F(DocumentTest, AFailedLoadKeepsWhatWasReadAndLeavesNothingHalfMade) {
   const std::string path =
-      WriteMenu("bad.txt", Lines({"A", "a.exe", "B", "", "\tC", "c.exe", "\tbroken<x.ico,1", "b.exe", "D", "d.exe"}));
+      WriteMenu("bad.txt", "A\na.exe\nB\n\n\tC\nc.exe\n\tbroken<x.ico,1\nb.exe\nD\nd.exe\n");
   EXPECT_THROW(Load(path), std::exception);
   EXPECT_EQ(Shape(), "A, B[C]");
   for (int i = 0; i < Nodes().Count(); ++i)

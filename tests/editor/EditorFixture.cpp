@@ -105,14 +105,6 @@ POINT EditorTest::PointOn(TTreeNode* node, THitTest part) {
   return POINT{-1, -1};
 }
 
-void EditorTest::Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
 std::vector<uint32_t> NodePicture(TformMain& form, TTreeNode* node) {
   return ImagePixels(form.ilstLaunch->Handle(), node->ImageIndex());
 }

@@ -58,7 +58,9 @@ class EditorTest : public testing::Test {
   // A point in the tree's client area over the given part of the node's row,
   // found by asking the tree itself.
   POINT PointOn(gui::TTreeNode* node, gui::THitTest part);
-  static void Pump();
+  static void Pump() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  }
 
   std::unique_ptr<gui::TApplication> app;
   std::unique_ptr<TformMain> form;

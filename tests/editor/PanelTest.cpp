@@ -44,27 +44,26 @@ class PanelTest : public EditorTest {
     std::string out;
     auto add = [&](TWinControl* c, bool coloured) {
       const bool on = IsWindowEnabled(c->Handle()) != FALSE;
-      if (coloured) {
-        EXPECT_EQ(c->Color(), on ? clWindow : clBtnFace) << out;
-      }
+      EXPECT_TRUE(!coloured || c->Color() == (on ? clWindow : clBtnFace)) << out;
       out += on ? '+' : '-';
     };
     for (TWinControl* c : {f.Label1, f.Label2, f.Label3, f.Label4, f.Label5, f.Label6}) add(c, false);
     out += ' ';
-    for (TEdit* c : {f.editItemName, f.editIconFileName, f.editIconIndex, f.editExeName, f.editCmdLine, f.editWorkFolder})
-      add(c, true);
+    for (TEdit* c : Fields()) add(c, true);
     out += ' ';
     add(f.cmbbWindowState, true);
     out += ' ';
     for (TWinControl* c : {f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName}) add(c, false);
     return out;
   }
+  std::vector<TEdit*> Fields() {
+    return {form->editItemName, form->editIconFileName, form->editIconIndex, form->editExeName, form->editCmdLine,
+            form->editWorkFolder};
+  }
   // What the six fields show, then the list's position.
   std::string Shown() {
     std::string out;
-    for (TEdit* c : {form->editItemName, form->editIconFileName, form->editIconIndex, form->editExeName,
-                     form->editCmdLine, form->editWorkFolder})
-      out += utf8(c->Text()) + "|";
+    for (TEdit* c : Fields()) out += utf8(c->Text()) + "|";
     return out + std::to_string(form->cmbbWindowState->ItemIndex());
   }
 };
