@@ -121,17 +121,14 @@ TEST_F(TreeCommandsTest, DeleteTakesTheSubtreeAndItsRecordsAndNothingPointsAtThe
 TEST_F(TreeCommandsTest, TheRightButtonSelectsOverACaptionOrIconOnly) {
   LoadSample();
   Tree().SetSelected(Find("A"));
-  POINT p = PointOn(Find("B"), htOnRight);
-  form->TreeViewMouseUp(&Tree(), mbRight, 0, p.x, p.y);
-  EXPECT_EQ(Tree().Selected(), Find("A"));
-  p = PointOn(Find("B"), htOnLabel);
-  form->TreeViewMouseUp(&Tree(), mbLeft, 0, p.x, p.y);
-  EXPECT_EQ(Tree().Selected(), Find("A"));
-  form->TreeViewMouseUp(&Tree(), mbRight, 0, p.x, p.y);
-  EXPECT_EQ(Tree().Selected(), Find("B"));
-  p = PointOn(Find("s1"), htOnIcon);
-  form->TreeViewMouseUp(&Tree(), mbRight, 0, p.x, p.y);
-  EXPECT_EQ(Tree().Selected(), Find("s1"));
+  for (const auto& [over, part, button, selected] : {std::tuple{"B", htOnRight, mbRight, "A"},
+                                                     {"B", htOnLabel, mbLeft, "A"},
+                                                     {"B", htOnLabel, mbRight, "B"},
+                                                     {"s1", htOnIcon, mbRight, "s1"}}) {
+    const POINT p = PointOn(Find(over), part);
+    form->TreeViewMouseUp(&Tree(), button, 0, p.x, p.y);
+    EXPECT_EQ(Tree().Selected(), Find(selected)) << over << " " << part << " " << button;
+  }
 }
 
 TEST_F(TreeCommandsTest, DropsFollowTheTableOfRowsAndParts) {
