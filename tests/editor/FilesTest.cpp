@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <thread>
-#include <tuple>
 
 #include "EditorFixture.h"
 #include "ShellApi.h"
@@ -42,7 +41,6 @@ struct Link {
     CoUninitialize();
   }
   static std::wstring Wide(const std::string& path) { return std::wstring(path.begin(), path.end()); }
-  // What a shortcut file holds: target, arguments, description, icon.
   static std::string Read(const std::string& path) {
     Link l;
     char target[MAX_PATH] = "", arguments[1024] = "", description[1024] = "", icon[MAX_PATH] = "";
@@ -136,11 +134,10 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
 
   // The position is read letter for letter, as the launcher reads it.
-  for (const auto& [stored, position, written] : {std::tuple{"top", 1, "top"}, {"Top", 2, "none"}, {"", 2, "none"}}) {
+  for (const auto& [stored, written] : {std::pair{"top", "top"}, {"Top", "none"}, {"", "none"}}) {
     SetValue(kLauncher, "EditorPosition", stored);
     NewForm();
     Start();
-    EXPECT_EQ(form->cmbbEditorPosition->ItemIndex(), position) << stored;
     form->Close();
     EXPECT_EQ(Value(kLauncher, "EditorPosition"), written) << stored;
   }
@@ -185,7 +182,6 @@ TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndNewKeepsTheOpenFilesName) {
   ToolbarClick(0);  // New
   EXPECT_EQ(form->CurrentNode, nullptr);
   EXPECT_FALSE(form->editItemName->Enabled()) << "the panel is reset";
-  EXPECT_EQ(Commands(), "TD");
   Command(form->MainMenu_FSS);
   EXPECT_EQ(ReadUtf8(file), "") << "saved without a dialog";
 

@@ -60,7 +60,6 @@ class PanelTest : public EditorTest {
     return {form->editItemName, form->editIconFileName, form->editIconIndex, form->editExeName, form->editCmdLine,
             form->editWorkFolder};
   }
-  // What the six fields show, then the list's position.
   std::string Shown() {
     std::string out;
     for (TEdit* c : Fields()) out += utf8(c->Text()) + "|";

@@ -20,7 +20,6 @@ class TreeCommandsTest : public EditorTest {
                                  "B\r\nb.exe\r\nT\r\n\r\n\tt1\r\n\t\r\n\t\tu1\r\n\t\tu1.exe\r\n"));
     for (TTreeNode* n : Nodes().TopLevel()) n->Expand(true);
   }
-  // Drags the node and drops it at the point, as the tree reports a drop.
   void Drop(const char* dragged, POINT at) {
     Tree().SetSelected(Find(dragged));
     form->TreeViewDragDrop(&Tree(), &Tree(), at.x, at.y);
