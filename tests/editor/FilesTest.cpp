@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "EditorFixture.h"
-#include "ShellApi.h"
 #include "SysUtils.h"
 
 using namespace gui;
