@@ -89,8 +89,6 @@ class FilesTest : public EditorTest {
     base::SetFileWriter(nullptr);
     EditorTest::TearDown();
   }
-  // A command of the menu bar, or a toolbar button's click as the toolbar
-  // reports it.
   void Command(TMenuItem* entry) { SendMessageA(form->Handle(), WM_COMMAND, entry->Command(), 0); }
   void ToolbarClick(int index) {
     HWND bar = form->ToolBar1->Handle();
