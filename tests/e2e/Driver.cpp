@@ -363,20 +363,32 @@ void PostKeys(HWND target, const std::vector<UINT>& keys) {
   }
 }
 
-// Whenever Wine maps a window under the pointer, X tells it which keys X
-// holds, and Wine lets go of any modifier X does not hold: a held key must
-// be held in X as well.
-HeldKey::HeldKey(UINT vk) : vk_(vk) {
-  if (const char* x = XKeyName(vk)) XdoTool({"keydown", x});
-  SendInputs({KeyInput(vk, false)});
-  WaitUntil([vk] { return GetAsyncKeyState(int(vk)) < 0; }, 1s);
-}
+// Whenever Wine maps or activates a window, X sends its thread the keys X
+// holds, and Wine lets go of any modifier X does not hold when the thread
+// reads that news. A held key is therefore held in X too, and Wine gets it
+// only after the thread that typed keys go to has read everything X sent
+// before X had it: a round trip through that thread sends X what it had
+// queued, xdotool's own round trip has X answer that, and a second round trip
+// through the thread takes the answers.
+HeldKey::HeldKey(UINT vk) : vk_(vk) { Press(false); }
 
 void HeldKey::Release() {
-  if (!std::exchange(down_, false)) return;
-  if (const char* x = XKeyName(vk_)) XdoTool({"keyup", x});
-  SendInputs({KeyInput(vk_, true)});
-  WaitUntil([this] { return GetAsyncKeyState(int(vk_)) >= 0; }, 1s);
+  if (std::exchange(down_, false)) Press(true);
+}
+
+void HeldKey::Press(bool up) {
+  const auto settle = [] {
+    const HWND front = GetForegroundWindow();
+    if (front && ProcessOf(front) != GetCurrentProcessId()) try {
+        ReadMenu(front, 0, LPARAM(front));
+      } catch (const Failure&) {  // it ended: nothing left to agree with
+      }
+  };
+  settle();
+  if (const char* x = XKeyName(vk_)) XdoTool({up ? "keyup" : "keydown", x});
+  settle();
+  SendInputs({KeyInput(vk_, up)});
+  WaitUntil([&] { return (GetAsyncKeyState(int(vk_)) < 0) != up; }, 1s);
 }
 
 void ReleaseModifiers() {
@@ -452,8 +464,6 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
   }
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
 }
-
-void Settle(HWND window) { ReadMenu(window, 0, LPARAM(window)); }
 
 // ---- Tree views
 

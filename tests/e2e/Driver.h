@@ -120,6 +120,7 @@ class HeldKey {
   HeldKey& operator=(const HeldKey&) = delete;
 
  private:
+  void Press(bool up);
   UINT vk_;
   bool down_ = true;
 };
@@ -150,10 +151,6 @@ void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys);
 std::vector<std::string> PopupTexts(HWND popup);
 // The command of a menu-bar entry, by the captions on the way to it.
 UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
-// Gives the window's thread a turn of its message loop, by a round trip
-// through it: it takes what was queued for it before, and Wine what X told
-// it by then (such as which keys X holds).
-void Settle(HWND window);
 
 // ---- Tree views of other processes
 

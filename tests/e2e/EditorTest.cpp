@@ -41,8 +41,7 @@ class Editing : public E2eTest {
 
   // Ctrl+S as the user types it, and the file as it must then be. Typed keys
   // go to the focused window of the foreground thread: the editor comes to
-  // the front, the tree takes the focus from a click below its rows, and its
-  // thread takes its news from X before Ctrl goes down.
+  // the front and the tree takes the focus from a click below its rows.
   void SaveWithKeys(const std::string& file, const std::string& expected) {
     ForegroundWindow(main_);
     RECT r;
@@ -53,7 +52,6 @@ class Editing : public E2eTest {
     Await([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) && info.hwndFocus == tree_ &&
                        GetForegroundWindow() == main_; },
           "the editor in front with its tree focused");
-    Settle(main_);
     TypeKeys({'S'}, VK_CONTROL);
     EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; })) << "after Ctrl+S: " << utf8(ReadBytes(file));
   }

@@ -291,10 +291,6 @@ TEST_F(Launcher, HoldingShiftKeepsThePopupForSeveralPicks) {
   Process p = Start(menu);
   HWND popup = WaitPopupMenu(p.Id());
   const RECT first = ScreenRect(popup);
-  // Each reading of the popup also lets the launcher take what X told it
-  // when the popup opened: the key state X then had can no longer undo the
-  // test's own press or release of Shift after it.
-  ASSERT_EQ(PopupTexts(popup).at(0), "One");
   HeldKey shift(VK_SHIFT);
   TypeKeys({VK_DOWN, VK_RETURN});  // typed, not posted: a posted key would overtake the held Shift
   popup = WaitPopupMenu(p.Id(), popup);
