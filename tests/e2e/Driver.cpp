@@ -143,8 +143,6 @@ std::string Program(const std::string& target) {
 
 std::string ProbePath() { return BesideTest("Probe.exe"); }
 
-// ---- Processes
-
 Process::Process(const std::string& commandLine, const std::string& folder) {
   job_ = CreateJobObjectA(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
@@ -193,7 +191,7 @@ DWORD Process::ExitCode(Duration timeout) const {
   if (!process_ || WaitForSingleObject(process_, DWORD(timeout.count())) != WAIT_OBJECT_0 ||
       !GetExitCodeProcess(process_, &code))
     Fail("process " + std::to_string(id_) + " did not end within " + std::to_string(timeout.count()) +
-         " ms; its windows:\n" + DescribeWindows({id_}));
+         " ms; open windows:\n" + DescribeWindows());
   return code;
 }
 
@@ -215,8 +213,6 @@ void KillAll() {
   for (const auto& [job, process] : g_started) TerminateJobObject(job, 0xDEAD);
   for (const auto& [job, process] : g_started) WaitForSingleObject(process, 5000);
 }
-
-// ---- Windows
 
 std::string ClassName(HWND hwnd) {
   char buf[256];
@@ -295,24 +291,18 @@ void WaitGone(HWND hwnd) {
   Await([&] { return !IsWindowVisible(hwnd); }, "window " + Hex(hwnd) + " \"" + utf8(Caption(hwnd)) + "\" to go");
 }
 
-std::string DescribeWindows(const std::vector<DWORD>& pids) {
+std::string DescribeWindows() {
   std::vector<HWND> all;
   EnumWindows(Collect, LPARAM(&all));
   std::string out;
   for (HWND h : all) {
-    // The processes named, hidden windows too; else every visible window of
-    // the programs, and of what they started.
-    const DWORD pid = ProcessOf(h);
-    const bool visible = IsWindowVisible(h);
-    if (pids.empty() ? !visible || pid == GetCurrentProcessId()
-                     : std::find(pids.begin(), pids.end(), pid) == pids.end() || (!visible && ClassName(h) == "IME"))
-      continue;
+    if (!IsWindowVisible(h) || ProcessOf(h) == GetCurrentProcessId()) continue;
     const RECT r = ScreenRect(h);
-    out += "  pid " + std::to_string(pid) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) + "\"" +
-           (visible ? "" : " (hidden)") + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
+    out += "  pid " + std::to_string(ProcessOf(h)) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) +
+           "\" at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "\n";
     // What a dialog says.
-    for (HWND c : visible && ClassName(h) == "#32770" ? Descendants(h) : std::vector<HWND>{})
+    for (HWND c : ClassName(h) == "#32770" ? Descendants(h) : std::vector<HWND>{})
       if (!Caption(c).empty()) out += "      " + ClassName(c) + " \"" + utf8(Caption(c)) + "\"\n";
   }
   return out.empty() ? "  (none)\n" : out;
@@ -323,8 +313,6 @@ void ForegroundWindow(HWND hwnd) {
   SetForegroundWindow(hwnd);
   Await([hwnd] { return GetForegroundWindow() == hwnd; }, "window " + Hex(hwnd) + " in the foreground", 3s);
 }
-
-// ---- Message boxes
 
 MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption) {
   MessageBoxView box;
@@ -339,8 +327,6 @@ void PressButton(HWND dialog, int id) {
   // Posted, as a click is: the dialog may open another modal window in turn.
   Post(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
-
-// ---- Keyboard and mouse
 
 void TypeKeys(const std::vector<UINT>& keys, UINT modifier) {
   std::optional<HeldKey> held;
@@ -417,8 +403,6 @@ void MovePointer(POINT p) {
 
 void PostCommand(HWND hwnd, int id) { Post(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-// ---- Popup menus
-
 std::vector<HWND> PopupMenus(DWORD pid) {
   std::vector<HWND> out;
   for (HWND h : TopWindows(pid))
@@ -431,10 +415,6 @@ HWND WaitPopupMenu(DWORD pid, HWND previous) {
   Await([&] { return (shown = PopupMenus(pid)).size() == 1 && shown[0] != previous; },
         std::string(previous ? "the popup shown again" : "the popup") + " of process " + std::to_string(pid));
   return shown[0];
-}
-
-void WaitNoPopupMenu(DWORD pid) {
-  Await([&] { return PopupMenus(pid).empty(); }, "the popup of process " + std::to_string(pid) + " to close");
 }
 
 void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
@@ -465,8 +445,6 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
 }
 
-// ---- Tree views
-
 HTREEITEM TreeItem(HWND tree, UINT how, HTREEITEM item) {
   return HTREEITEM(SendTimeout(tree, TVM_GETNEXTITEM, how, LPARAM(item)));
 }
@@ -486,8 +464,6 @@ POINT TreeItemPoint(HWND tree, HTREEITEM item) {
   if (!shown) Fail("tree item " + Hex(item) + " is not shown");
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
-
-// ---- Probe log
 
 ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
   SetEnvironmentVariableA("OSTREVAN_PROBE_LOG", path_.c_str());

@@ -82,9 +82,8 @@ std::vector<HWND> Descendants(HWND parent);
 HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption = {});
 HWND WaitChild(HWND parent, const std::string& className);
 void WaitGone(HWND hwnd);
-// The windows of the processes (none named: of every started one), for
-// failure messages, in UTF-8.
-std::string DescribeWindows(const std::vector<DWORD>& pids = {});
+// The visible windows of other processes, for failure messages, in UTF-8.
+std::string DescribeWindows();
 // Makes the window the foreground one, as the user's click would.
 void ForegroundWindow(HWND hwnd);
 
@@ -142,7 +141,6 @@ std::vector<HWND> PopupMenus(DWORD pid);
 // Waits until the process shows its popup, one level and not `previous`
 // (Wine makes a new window for each popup shown again).
 HWND WaitPopupMenu(DWORD pid, HWND previous = nullptr);
-void WaitNoPopupMenu(DWORD pid);
 // Keys posted to the popup's first level, the one window that lasts as long
 // as the menu.
 void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys);
