@@ -168,12 +168,10 @@ Process::Process(const std::string& commandLine, const std::string& folder) {
     g_started.emplace_back(job_, process_);
   }
   const bool inJob = AssignProcessToJobObject(job_, process_);
-  if (inJob) ResumeThread(pi.hThread);
+  if (!inJob) TerminateProcess(process_, 1);
+  ResumeThread(pi.hThread);
   CloseHandle(pi.hThread);
-  if (inJob) return;
-  TerminateProcess(process_, 1);
-  Kill();
-  Fail("cannot put " + utf8(commandLine) + " into a job");
+  if (!inJob) Kill(), Fail("cannot put " + utf8(commandLine) + " into a job");
 }
 
 Process& Process::operator=(Process&& other) noexcept {
@@ -349,13 +347,10 @@ void PostKeys(HWND target, const std::vector<UINT>& keys) {
   }
 }
 
-// Whenever Wine maps or activates a window, X sends its thread the keys X
-// holds, and Wine lets go of any modifier X does not hold when the thread
-// reads that news. A held key is therefore held in X too, and Wine gets it
-// only after the thread that typed keys go to has read everything X sent
-// before X had it: a round trip through that thread sends X what it had
-// queued, xdotool's own round trip has X answer that, and a second round trip
-// through the thread takes the answers.
+// X tells Wine which keys it holds whenever Wine maps or activates a window,
+// and Wine drops any modifier X does not hold: the key goes to X too, and to
+// Wine only once the foreground thread has read what X said before (see
+// README.md).
 HeldKey::HeldKey(UINT vk) : vk_(vk) { Press(false); }
 
 void HeldKey::Release() {
@@ -418,9 +413,7 @@ HWND WaitPopupMenu(DWORD pid, HWND previous) {
 }
 
 void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
-  // The first level: Wine's menu loop acts on a key, then removes "the next
-  // key" from the queue; a key posted to a submenu that it closes is gone
-  // already, and the one removed would be the test's next.
+  // The first level, never a submenu a key may close (see README.md).
   const auto shown = PopupMenus(pid);
   if (shown.empty()) Fail("process " + std::to_string(pid) + " shows no popup menu");
   PostKeys(shown.back(), keys);

@@ -53,6 +53,15 @@ class Editing : public E2eTest {
     EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; })) << "after Ctrl+S: " << utf8(ReadBytes(file));
   }
 
+  // An editor a test opened closes cleanly at its end.
+  void TearDown() override {
+    if (main_) {
+      PostMessageA(main_, WM_CLOSE, 0, 0);
+      EXPECT_EQ(editor_.ExitCode(), 0u);
+    }
+    E2eTest::TearDown();
+  }
+
   TempFolder temp_{"editor"};
   Process editor_;
   HWND main_ = nullptr;
@@ -83,8 +92,6 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedAndSaved) {
 
   // Ctrl+S writes the rest in the writer's form, which that file already has.
   SaveWithKeys(file, sjis(tail));
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
@@ -168,8 +175,6 @@ TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
 
   SaveWithKeys(file, sjis("新しい名前<") + icons + ",3>[" + work + "]{MAXIMIZE}\r\n" + ProbePath() +
                          " --opt a\r\nSub<" + icons + ",4>\r\n\r\n\tchild\r\n\tc.exe\r\nOther\r\nother.exe\r\n");
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
@@ -200,9 +205,6 @@ TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
   const auto records = log.WaitRecords(1);
   EXPECT_EQ(records[0].module, ProbePath());
   EXPECT_EQ(records[0].argv, Strings{"--from-shortcut"});
-
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
@@ -247,8 +249,6 @@ TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
     WaitGone(window);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
   }
-  PostMessageA(main_, WM_CLOSE, 0, 0);
-  EXPECT_EQ(editor_.ExitCode(), 0u);
 }
 
 TEST_F(Editing, ABrokenFileEndsTheEditorWithOneMessageAndStaysAsItWas) {
