@@ -193,6 +193,13 @@ DWORD Process::ExitCode(Duration timeout) const {
   return code;
 }
 
+DWORD Process::Started() const {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job{};
+  if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job, sizeof job, nullptr))
+    Fail("cannot ask the job of process " + std::to_string(id_));
+  return job.TotalProcesses - 1;
+}
+
 void Process::Kill() {
   if (!process_) return;
   {

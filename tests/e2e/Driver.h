@@ -55,6 +55,8 @@ class Process {
   DWORD Id() const { return id_; }
   // Waits for the end and gives the exit code; fails on time-out.
   DWORD ExitCode(Duration timeout = 10s) const;
+  // How many programs it has started in turn, directly or not, so far.
+  DWORD Started() const;
   void Kill();
 
  private:
