@@ -1,9 +1,5 @@
-// Calvenor.exe driven as a user would: a hand-written menu file on its
-// command line, an entry deleted through the tree's context menu, Ctrl+S; an
-// entry edited in the panel through the real icon and file dialogs; the
-// desktop shortcut it makes and the launcher that this starts; the version
-// and picture windows; broken files. What the commands do in detail is
-// tested in-process.
+// Calvenor.exe driven as a user would, through its real windows, dialogs
+// and shortcuts; what its commands do in detail is tested in-process.
 #include <gtest/gtest.h>
 
 #include "Driver.h"
