@@ -54,23 +54,4 @@ class E2eTest : public ::testing::Test {
   std::atomic<bool> fired_{false};
 };
 
-// A value of the user's registry, set for one test and put back after it.
-class RegistryValue {
- public:
-  RegistryValue(const char* key, const char* name, const std::string& value) : key_(key), name_(name) {
-    DWORD size = sizeof old_;
-    had_ = RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, old_, &size) == ERROR_SUCCESS;
-    Set(value);
-  }
-  ~RegistryValue() { had_ ? Set(old_) : void(RegDeleteKeyValueA(HKEY_CURRENT_USER, key_, name_)); }
-  void Set(const std::string& value) const {
-    RegSetKeyValueA(HKEY_CURRENT_USER, key_, name_, REG_SZ, value.c_str(), DWORD(value.size() + 1));
-  }
-
- private:
-  const char *key_, *name_;
-  char old_[1024] = "";
-  bool had_ = false;
-};
-
 }  // namespace e2e

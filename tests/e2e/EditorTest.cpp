@@ -173,36 +173,6 @@ TEST_F(Editing, ThePanelEditsAnEntryThroughTheSystemsDialogs) {
                          " --opt a\r\nSub<" + icons + ",4>\r\n\r\n\tchild\r\n\tc.exe\r\nOther\r\nother.exe\r\n");
 }
 
-TEST_F(Editing, TheDesktopShortcutStartsTheLauncherOnTheEditedMenu) {
-  const std::string desktop = temp_.File("Desktop");
-  ASSERT_TRUE(CreateDirectoryA(desktop.c_str(), nullptr));
-  const RegistryValue shellDesktop("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                   "Desktop", desktop);
-  const RegistryValue position("Software\\MORVATH\\Ostrevan", "EditorPosition", "bottom");
-  const std::string file = WriteMenu("my menu.txt", "Probe\r\n" + utf8(ProbePath()) + " --from-shortcut\r\n");
-  StartEditor(file);
-  Await([&] { return Count() == 1; }, "the entry");
-
-  PostCommand(main_, int(MenuBarCommand(main_, {sjis("アイコン(&I)"), sjis("デスクトップ(&D)")})));
-  const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("確認"));
-  EXPECT_EQ(utf8(box.text), "デスクトップにショートカットを作成します。");
-  PressButton(box.dialog, IDOK);
-  const std::string shortcut = desktop + "\\my menu.lnk";
-  Await([&] { return GetFileAttributesA(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES; }, "the shortcut");
-
-  // What the shell starts from the shortcut: the launcher beside the
-  // editor, on this menu.
-  ProbeLog log(temp_.Path());
-  Process shell("cmd /c start \"\" " + Quote(shortcut));
-  HWND popup = nullptr;
-  Await([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); }, "the launcher's popup");
-  EXPECT_EQ(PopupTexts(popup), (Strings{"Probe", "-", sjis("メニューエディタ")}));
-  PostMenuKeys(ProcessOf(popup), {VK_DOWN, VK_RETURN});
-  const auto records = log.WaitRecords(1);
-  EXPECT_EQ(records[0].module, ProbePath());
-  EXPECT_EQ(records[0].argv, Strings{"--from-shortcut"});
-}
-
 TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
   StartEditor("");
   const std::string splashCaption = sjis("ちょっと待っててね☆");

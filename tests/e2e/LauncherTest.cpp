@@ -20,6 +20,11 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
+void SetEditorPosition(const std::string& value) {
+  RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\MORVATH\\Ostrevan", "EditorPosition", REG_SZ, value.c_str(),
+                  DWORD(value.size() + 1));
+}
+
 uint64_t LastWrite(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
@@ -32,9 +37,15 @@ class Launcher : public E2eTest {
  protected:
   void SetUp() override {
     E2eTest::SetUp();
+    SetEditorPosition("bottom");
     // A copy of the probe under a name with a blank, in a folder with one.
     ASSERT_TRUE(CreateDirectoryA(programDir_.c_str(), nullptr));
     ASSERT_TRUE(CopyFileA(ProbePath().c_str(), tool_.c_str(), FALSE));
+  }
+
+  void TearDown() override {
+    E2eTest::TearDown();
+    SetEditorPosition("bottom");
   }
 
   // Writes a menu file from UTF-8 text (stored as Shift-JIS) and returns its path.
@@ -49,7 +60,6 @@ class Launcher : public E2eTest {
     return Process(menu.empty() ? Quote(launcher) : Quote(launcher).append(" ").append(Quote(menu)), temp_.Path());
   }
 
-  RegistryValue position_{"Software\\MORVATH\\Ostrevan", "EditorPosition", "bottom"};
   TempFolder temp_{"launcher"};
   ProbeLog log_{temp_.Path()};
   const std::string programDir_ = temp_.File(sjis("プログラム dir"));
@@ -136,7 +146,7 @@ TEST_F(Launcher, TheEditorEntryStandsWhereTheEditorPutItAndOpensThisMenu) {
   };
   std::vector<Process> launchers;
   for (const auto& c : cases) {
-    position_.Set(c.position);
+    SetEditorPosition(c.position);
     MovePointer(POINT{c.mouseX, 200});
     Process& p = launchers.emplace_back(Start(menu, launcher));
     const HWND popup = WaitPopupMenu(p.Id());
