@@ -403,8 +403,6 @@ void MovePointer(POINT p) {
         "the pointer at " + std::to_string(p.x) + "," + std::to_string(p.y), 2s);
 }
 
-void PostCommand(HWND hwnd, int id) { Post(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
 std::vector<HWND> PopupMenus(DWORD pid) {
   std::vector<HWND> out;
   for (HWND h : TopWindows(pid))
@@ -469,26 +467,24 @@ ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
   SetEnvironmentVariableA("OSTREVAN_PROBE_LOG", path_.c_str());
 }
 
-std::vector<ProbeRecord> ProbeLog::Records() const {
-  // Under the probes' lock, so that no record is read half written.
-  const HANDLE lock = CreateMutexA(nullptr, FALSE, "OstrevanProbeLog");
-  const bool locked = lock && WaitForSingleObject(lock, 5000) != WAIT_TIMEOUT;
-  std::istringstream text(ReadBytes(path_));
-  if (locked) ReleaseMutex(lock);
-  if (lock) CloseHandle(lock);
-  std::vector<ProbeRecord> records;
-  for (std::string line; std::getline(text, line);) {
-    std::vector<std::string> f;  // see Probe.cpp
-    for (std::istringstream fields(line.substr(0, line.size() - 1)); f.emplace_back(), std::getline(fields, f.back(), '\x1f');) {}
-    f.pop_back();
-    if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
-  }
-  return records;
-}
-
 std::vector<ProbeRecord> ProbeLog::WaitRecords(size_t n) const {
   std::vector<ProbeRecord> records;
-  Await([&] { return (records = Records()).size() >= n; }, std::to_string(n) + " probe records");
+  Await([&] {
+    // Under the probes' lock, so that no record is read half written.
+    const HANDLE lock = CreateMutexA(nullptr, FALSE, "OstrevanProbeLog");
+    const bool locked = lock && WaitForSingleObject(lock, 5000) != WAIT_TIMEOUT;
+    std::istringstream text(ReadBytes(path_));
+    if (locked) ReleaseMutex(lock);
+    if (lock) CloseHandle(lock);
+    records.clear();
+    for (std::string line; std::getline(text, line);) {
+      std::vector<std::string> f;  // see Probe.cpp
+      for (std::istringstream fields(line.substr(0, line.size() - 1)); f.emplace_back(), std::getline(fields, f.back(), '\x1f');) {}
+      f.pop_back();
+      if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
+    }
+    return records.size() >= n;
+  }, std::to_string(n) + " probe records");
   return records;
 }
 

@@ -133,8 +133,6 @@ void ReleaseModifiers();
 void Click(HWND hwnd, POINT client, bool right = false);
 // Moves the pointer (where the launcher's popup opens).
 void MovePointer(POINT screen);
-// A menu or accelerator command, posted as the menu posts it.
-void PostCommand(HWND hwnd, int id);
 
 // ---- Popup menus and menu bars
 
@@ -173,7 +171,6 @@ struct ProbeRecord {
 class ProbeLog {
  public:
   explicit ProbeLog(const std::string& folder);
-  std::vector<ProbeRecord> Records() const;
   // Waits until at least n records are there and returns them all.
   std::vector<ProbeRecord> WaitRecords(size_t n) const;
 

@@ -99,7 +99,7 @@ TEST_F(Launcher, APickStartsItsProgramWithOptionsFolderAndWindowSize) {
     log_.WaitRecords(i + 1);
   }
   SetEnvironmentVariableA("PATH", path);
-  const auto records = log_.Records();
+  const auto records = log_.WaitRecords(4);
   ASSERT_EQ(records.size(), 4u);
 
   EXPECT_TRUE(SamePath(records[0].module, tool_)) << utf8(records[0].module);
