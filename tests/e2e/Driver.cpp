@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <sstream>
@@ -125,16 +126,13 @@ void Await(const std::function<bool()>& pred, const std::string& what, Duration 
 }
 
 std::string Program(const std::string& target) {
-  char path[MAX_PATH * 2];
-  const DWORD n = GetEnvironmentVariableA(("E2E_PROGRAM_" + target).c_str(), path, sizeof path);
-  if (n == 0 || n >= sizeof path) Fail(target + " is not registered with this test");
-  if (path[0] != '/') return path;
-  // CMake names it by its host path.
+  // CMake names it by its host path, which Wine turns into a Windows one.
   using ToDos = WCHAR*(CDECL*)(const char*);
-  const auto toDos = reinterpret_cast<ToDos>(
+  static const auto toDos = reinterpret_cast<ToDos>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-  WCHAR* wide = toDos ? toDos(path) : nullptr;
-  if (!wide) Fail(std::string("no Windows path for ") + path);
+  const char* path = std::getenv(("E2E_PROGRAM_" + target).c_str());
+  WCHAR* wide = path && toDos ? toDos(path) : nullptr;
+  if (!wide) Fail(target + " is not registered with this test, or has no Windows path");
   char dos[MAX_PATH * 2] = "";
   WideCharToMultiByte(CP_ACP, 0, wide, -1, dos, sizeof dos - 1, nullptr, nullptr);
   HeapFree(GetProcessHeap(), 0, wide);

@@ -60,8 +60,7 @@ class Process {
   void Kill();
 
  private:
-  HANDLE process_ = nullptr;
-  HANDLE job_ = nullptr;
+  HANDLE process_ = nullptr, job_ = nullptr;
   DWORD id_ = 0;
 };
 
@@ -93,8 +92,7 @@ void ForegroundWindow(HWND hwnd);
 
 struct MessageBoxView {
   HWND dialog = nullptr;
-  std::string caption;
-  std::string text;
+  std::string caption, text;
 };
 MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption = {});
 // Presses a dialog's button by its id (IDOK, IDCANCEL, ...), as a click.
