@@ -131,6 +131,7 @@ std::string Program(const std::string& target) {
   static const auto toDos = reinterpret_cast<ToDos>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
   const char* path = std::getenv(("E2E_PROGRAM_" + target).c_str());
+  if (path && path[0] != '/') return path;  // a Windows path already
   WCHAR* wide = path && toDos ? toDos(path) : nullptr;
   if (!wide) Fail(target + " is not registered with this test, or has no Windows path");
   char dos[MAX_PATH * 2] = "";
