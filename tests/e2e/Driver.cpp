@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <sstream>
@@ -125,16 +126,14 @@ void Await(const std::function<bool()>& pred, const std::string& what, Duration 
 }
 
 std::string Program(const std::string& target) {
-  char path[MAX_PATH * 2];
-  const DWORD n = GetEnvironmentVariableA(("E2E_PROGRAM_" + target).c_str(), path, sizeof path);
-  if (n == 0 || n >= sizeof path) Fail(target + " is not registered with this test");
-  if (path[0] != '/') return path;
-  // CMake names it by its host path.
+  // CMake names it by its host path, which Wine turns into a Windows one.
   using ToDos = WCHAR*(CDECL*)(const char*);
-  const auto toDos = reinterpret_cast<ToDos>(
+  static const auto toDos = reinterpret_cast<ToDos>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-  WCHAR* wide = toDos ? toDos(path) : nullptr;
-  if (!wide) Fail(std::string("no Windows path for ") + path);
+  const char* path = std::getenv(("E2E_PROGRAM_" + target).c_str());
+  if (path && path[0] != '/') return path;  // a Windows path already
+  WCHAR* wide = path && toDos ? toDos(path) : nullptr;
+  if (!wide) Fail(target + " is not registered with this test, or has no Windows path");
   char dos[MAX_PATH * 2] = "";
   WideCharToMultiByte(CP_ACP, 0, wide, -1, dos, sizeof dos - 1, nullptr, nullptr);
   HeapFree(GetProcessHeap(), 0, wide);
@@ -142,8 +141,6 @@ std::string Program(const std::string& target) {
 }
 
 std::string ProbePath() { return BesideTest("Probe.exe"); }
-
-// ---- Processes
 
 Process::Process(const std::string& commandLine, const std::string& folder) {
   job_ = CreateJobObjectA(nullptr, nullptr);
@@ -170,12 +167,10 @@ Process::Process(const std::string& commandLine, const std::string& folder) {
     g_started.emplace_back(job_, process_);
   }
   const bool inJob = AssignProcessToJobObject(job_, process_);
-  if (inJob) ResumeThread(pi.hThread);
+  if (!inJob) TerminateProcess(process_, 1);
+  ResumeThread(pi.hThread);
   CloseHandle(pi.hThread);
-  if (inJob) return;
-  TerminateProcess(process_, 1);
-  Kill();
-  Fail("cannot put " + utf8(commandLine) + " into a job");
+  if (!inJob) Kill(), Fail("cannot put " + utf8(commandLine) + " into a job");
 }
 
 Process& Process::operator=(Process&& other) noexcept {
@@ -193,8 +188,15 @@ DWORD Process::ExitCode(Duration timeout) const {
   if (!process_ || WaitForSingleObject(process_, DWORD(timeout.count())) != WAIT_OBJECT_0 ||
       !GetExitCodeProcess(process_, &code))
     Fail("process " + std::to_string(id_) + " did not end within " + std::to_string(timeout.count()) +
-         " ms; its windows:\n" + DescribeWindows({id_}));
+         " ms; open windows:\n" + DescribeWindows());
   return code;
+}
+
+DWORD Process::Started() const {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION job{};
+  if (!QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &job, sizeof job, nullptr))
+    Fail("cannot ask the job of process " + std::to_string(id_));
+  return job.TotalProcesses - 1;
 }
 
 void Process::Kill() {
@@ -215,8 +217,6 @@ void KillAll() {
   for (const auto& [job, process] : g_started) TerminateJobObject(job, 0xDEAD);
   for (const auto& [job, process] : g_started) WaitForSingleObject(process, 5000);
 }
-
-// ---- Windows
 
 std::string ClassName(HWND hwnd) {
   char buf[256];
@@ -295,24 +295,18 @@ void WaitGone(HWND hwnd) {
   Await([&] { return !IsWindowVisible(hwnd); }, "window " + Hex(hwnd) + " \"" + utf8(Caption(hwnd)) + "\" to go");
 }
 
-std::string DescribeWindows(const std::vector<DWORD>& pids) {
+std::string DescribeWindows() {
   std::vector<HWND> all;
   EnumWindows(Collect, LPARAM(&all));
   std::string out;
   for (HWND h : all) {
-    // The processes named, hidden windows too; else every visible window of
-    // the programs, and of what they started.
-    const DWORD pid = ProcessOf(h);
-    const bool visible = IsWindowVisible(h);
-    if (pids.empty() ? !visible || pid == GetCurrentProcessId()
-                     : std::find(pids.begin(), pids.end(), pid) == pids.end() || (!visible && ClassName(h) == "IME"))
-      continue;
+    if (!IsWindowVisible(h) || ProcessOf(h) == GetCurrentProcessId()) continue;
     const RECT r = ScreenRect(h);
-    out += "  pid " + std::to_string(pid) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) + "\"" +
-           (visible ? "" : " (hidden)") + " at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
+    out += "  pid " + std::to_string(ProcessOf(h)) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) +
+           "\" at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "\n";
     // What a dialog says.
-    for (HWND c : visible && ClassName(h) == "#32770" ? Descendants(h) : std::vector<HWND>{})
+    for (HWND c : ClassName(h) == "#32770" ? Descendants(h) : std::vector<HWND>{})
       if (!Caption(c).empty()) out += "      " + ClassName(c) + " \"" + utf8(Caption(c)) + "\"\n";
   }
   return out.empty() ? "  (none)\n" : out;
@@ -323,8 +317,6 @@ void ForegroundWindow(HWND hwnd) {
   SetForegroundWindow(hwnd);
   Await([hwnd] { return GetForegroundWindow() == hwnd; }, "window " + Hex(hwnd) + " in the foreground", 3s);
 }
-
-// ---- Message boxes
 
 MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption) {
   MessageBoxView box;
@@ -339,8 +331,6 @@ void PressButton(HWND dialog, int id) {
   // Posted, as a click is: the dialog may open another modal window in turn.
   Post(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
-
-// ---- Keyboard and mouse
 
 void TypeKeys(const std::vector<UINT>& keys, UINT modifier) {
   std::optional<HeldKey> held;
@@ -363,20 +353,29 @@ void PostKeys(HWND target, const std::vector<UINT>& keys) {
   }
 }
 
-// Whenever Wine maps a window under the pointer, X tells it which keys X
-// holds, and Wine lets go of any modifier X does not hold: a held key must
-// be held in X as well.
-HeldKey::HeldKey(UINT vk) : vk_(vk) {
-  if (const char* x = XKeyName(vk)) XdoTool({"keydown", x});
-  SendInputs({KeyInput(vk, false)});
-  WaitUntil([vk] { return GetAsyncKeyState(int(vk)) < 0; }, 1s);
-}
+// X tells Wine which keys it holds whenever Wine maps or activates a window,
+// and Wine drops any modifier X does not hold: the key goes to X too, and to
+// Wine only once the foreground thread has read what X said before (see
+// README.md).
+HeldKey::HeldKey(UINT vk) : vk_(vk) { Press(false); }
 
 void HeldKey::Release() {
-  if (!std::exchange(down_, false)) return;
-  if (const char* x = XKeyName(vk_)) XdoTool({"keyup", x});
-  SendInputs({KeyInput(vk_, true)});
-  WaitUntil([this] { return GetAsyncKeyState(int(vk_)) >= 0; }, 1s);
+  if (std::exchange(down_, false)) Press(true);
+}
+
+void HeldKey::Press(bool up) {
+  const auto settle = [] {
+    const HWND front = GetForegroundWindow();
+    if (front && ProcessOf(front) != GetCurrentProcessId()) try {
+        ReadMenu(front, 0, LPARAM(front));
+      } catch (const Failure&) {  // it ended: nothing left to agree with
+      }
+  };
+  settle();
+  if (const char* x = XKeyName(vk_)) XdoTool({up ? "keyup" : "keydown", x});
+  settle();
+  SendInputs({KeyInput(vk_, up)});
+  WaitUntil([&] { return (GetAsyncKeyState(int(vk_)) < 0) != up; }, 1s);
 }
 
 void ReleaseModifiers() {
@@ -403,10 +402,6 @@ void MovePointer(POINT p) {
         "the pointer at " + std::to_string(p.x) + "," + std::to_string(p.y), 2s);
 }
 
-void PostCommand(HWND hwnd, int id) { Post(hwnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
-// ---- Popup menus
-
 std::vector<HWND> PopupMenus(DWORD pid) {
   std::vector<HWND> out;
   for (HWND h : TopWindows(pid))
@@ -421,14 +416,8 @@ HWND WaitPopupMenu(DWORD pid, HWND previous) {
   return shown[0];
 }
 
-void WaitNoPopupMenu(DWORD pid) {
-  Await([&] { return PopupMenus(pid).empty(); }, "the popup of process " + std::to_string(pid) + " to close");
-}
-
 void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
-  // The first level: Wine's menu loop acts on a key, then removes "the next
-  // key" from the queue; a key posted to a submenu that it closes is gone
-  // already, and the one removed would be the test's next.
+  // The first level, never a submenu a key may close (see README.md).
   const auto shown = PopupMenus(pid);
   if (shown.empty()) Fail("process " + std::to_string(pid) + " shows no popup menu");
   PostKeys(shown.back(), keys);
@@ -453,10 +442,6 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
 }
 
-void Settle(HWND window) { ReadMenu(window, 0, LPARAM(window)); }
-
-// ---- Tree views
-
 HTREEITEM TreeItem(HWND tree, UINT how, HTREEITEM item) {
   return HTREEITEM(SendTimeout(tree, TVM_GETNEXTITEM, how, LPARAM(item)));
 }
@@ -477,32 +462,28 @@ POINT TreeItemPoint(HWND tree, HTREEITEM item) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// ---- Probe log
-
 ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
   SetEnvironmentVariableA("OSTREVAN_PROBE_LOG", path_.c_str());
 }
 
-std::vector<ProbeRecord> ProbeLog::Records() const {
-  // Under the probes' lock, so that no record is read half written.
-  const HANDLE lock = CreateMutexA(nullptr, FALSE, "OstrevanProbeLog");
-  const bool locked = lock && WaitForSingleObject(lock, 5000) != WAIT_TIMEOUT;
-  std::istringstream text(ReadBytes(path_));
-  if (locked) ReleaseMutex(lock);
-  if (lock) CloseHandle(lock);
-  std::vector<ProbeRecord> records;
-  for (std::string line; std::getline(text, line);) {
-    std::vector<std::string> f;  // see Probe.cpp
-    for (std::istringstream fields(line.substr(0, line.size() - 1)); f.emplace_back(), std::getline(fields, f.back(), '\x1f');) {}
-    f.pop_back();
-    if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
-  }
-  return records;
-}
-
 std::vector<ProbeRecord> ProbeLog::WaitRecords(size_t n) const {
   std::vector<ProbeRecord> records;
-  Await([&] { return (records = Records()).size() >= n; }, std::to_string(n) + " probe records");
+  Await([&] {
+    // Under the probes' lock, so that no record is read half written.
+    const HANDLE lock = CreateMutexA(nullptr, FALSE, "OstrevanProbeLog");
+    const bool locked = lock && WaitForSingleObject(lock, 5000) != WAIT_TIMEOUT;
+    std::istringstream text(ReadBytes(path_));
+    if (locked) ReleaseMutex(lock);
+    if (lock) CloseHandle(lock);
+    records.clear();
+    for (std::string line; std::getline(text, line);) {
+      std::vector<std::string> f;  // see Probe.cpp
+      for (std::istringstream fields(line.substr(0, line.size() - 1)); f.emplace_back(), std::getline(fields, f.back(), '\x1f');) {}
+      f.pop_back();
+      if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
+    }
+    return records.size() >= n;
+  }, std::to_string(n) + " probe records");
   return records;
 }
 

@@ -55,11 +55,12 @@ class Process {
   DWORD Id() const { return id_; }
   // Waits for the end and gives the exit code; fails on time-out.
   DWORD ExitCode(Duration timeout = 10s) const;
+  // How many programs it has started in turn, directly or not, so far.
+  DWORD Started() const;
   void Kill();
 
  private:
-  HANDLE process_ = nullptr;
-  HANDLE job_ = nullptr;
+  HANDLE process_ = nullptr, job_ = nullptr;
   DWORD id_ = 0;
 };
 
@@ -82,9 +83,8 @@ std::vector<HWND> Descendants(HWND parent);
 HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption = {});
 HWND WaitChild(HWND parent, const std::string& className);
 void WaitGone(HWND hwnd);
-// The windows of the processes (none named: of every started one), for
-// failure messages, in UTF-8.
-std::string DescribeWindows(const std::vector<DWORD>& pids = {});
+// The visible windows of other processes, for failure messages, in UTF-8.
+std::string DescribeWindows();
 // Makes the window the foreground one, as the user's click would.
 void ForegroundWindow(HWND hwnd);
 
@@ -92,8 +92,7 @@ void ForegroundWindow(HWND hwnd);
 
 struct MessageBoxView {
   HWND dialog = nullptr;
-  std::string caption;
-  std::string text;
+  std::string caption, text;
 };
 MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption = {});
 // Presses a dialog's button by its id (IDOK, IDCANCEL, ...), as a click.
@@ -120,6 +119,7 @@ class HeldKey {
   HeldKey& operator=(const HeldKey&) = delete;
 
  private:
+  void Press(bool up);
   UINT vk_;
   bool down_ = true;
 };
@@ -131,8 +131,6 @@ void ReleaseModifiers();
 void Click(HWND hwnd, POINT client, bool right = false);
 // Moves the pointer (where the launcher's popup opens).
 void MovePointer(POINT screen);
-// A menu or accelerator command, posted as the menu posts it.
-void PostCommand(HWND hwnd, int id);
 
 // ---- Popup menus and menu bars
 
@@ -141,7 +139,6 @@ std::vector<HWND> PopupMenus(DWORD pid);
 // Waits until the process shows its popup, one level and not `previous`
 // (Wine makes a new window for each popup shown again).
 HWND WaitPopupMenu(DWORD pid, HWND previous = nullptr);
-void WaitNoPopupMenu(DWORD pid);
 // Keys posted to the popup's first level, the one window that lasts as long
 // as the menu.
 void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys);
@@ -150,10 +147,6 @@ void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys);
 std::vector<std::string> PopupTexts(HWND popup);
 // The command of a menu-bar entry, by the captions on the way to it.
 UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
-// Gives the window's thread a turn of its message loop, by a round trip
-// through it: it takes what was queued for it before, and Wine what X told
-// it by then (such as which keys X holds).
-void Settle(HWND window);
 
 // ---- Tree views of other processes
 
@@ -176,7 +169,6 @@ struct ProbeRecord {
 class ProbeLog {
  public:
   explicit ProbeLog(const std::string& folder);
-  std::vector<ProbeRecord> Records() const;
   // Waits until at least n records are there and returns them all.
   std::vector<ProbeRecord> WaitRecords(size_t n) const;
 

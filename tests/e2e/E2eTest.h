@@ -9,9 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
+#include <future>
 #include <thread>
 
 #include "Driver.h"
@@ -27,15 +26,14 @@ class E2eTest : public ::testing::Test {
     ReleaseModifiers();
     // Popups open at the mouse: every test starts with it in the same place.
     MovePointer(POINT{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2});
-    watchdog_ = std::thread([this, limit = Limit()] {
-      std::unique_lock<std::mutex> lock(lock_);
-      if (wake_.wait_for(lock, limit, [this] { return done_; })) return;
+    watchdog_ = std::thread([this, limit = Limit(), done = done_.get_future()] {
+      if (done.wait_for(limit) == std::future_status::ready) return;
       fired_ = true;
       std::fprintf(stderr, "\n*** e2e watchdog: the test ran longer than %d s; open windows:\n%s", int(limit.count()),
                    DescribeWindows().c_str());
       ReleaseModifiers();
       KillAll();
-      if (wake_.wait_for(lock, std::chrono::seconds(15), [this] { return done_; })) return;
+      if (done.wait_for(std::chrono::seconds(15)) == std::future_status::ready) return;
       std::fputs("*** e2e watchdog: the test is still stuck; ending the test program.\n", stderr);
       std::fflush(stderr);
       TerminateProcess(GetCurrentProcess(), 3);
@@ -43,11 +41,7 @@ class E2eTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    {
-      std::lock_guard<std::mutex> lock(lock_);
-      done_ = true;
-    }
-    wake_.notify_all();
+    done_.set_value();
     if (watchdog_.joinable()) watchdog_.join();
     KillAll();
     ReleaseModifiers();
@@ -56,9 +50,7 @@ class E2eTest : public ::testing::Test {
 
  private:
   std::thread watchdog_;
-  std::mutex lock_;
-  std::condition_variable wake_;
-  bool done_ = false;
+  std::promise<void> done_;
   std::atomic<bool> fired_{false};
 };
 

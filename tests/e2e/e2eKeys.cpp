@@ -3,22 +3,21 @@
 //   e2eKeys KEY...    KEY: down up left right enter esc
 // Waits up to 10 s for a visible popup menu, posts the keys to it one after
 // the other, and ends: 0 when it found a popup, 1 otherwise.
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
+#include <iterator>
+#include <string>
 
 #include "Driver.h"
 
 int main(int argc, char** argv) {
-  static const struct {
-    const char* name;
-    UINT vk;
-  } names[] = {{"down", VK_DOWN}, {"up", VK_UP}, {"left", VK_LEFT}, {"right", VK_RIGHT}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}};
+  const std::string names[] = {"down", "up", "left", "right", "enter", "esc"};
+  const UINT vks[] = {VK_DOWN, VK_UP, VK_LEFT, VK_RIGHT, VK_RETURN, VK_ESCAPE};
   std::vector<UINT> keys;
   for (int i = 1; i < argc; ++i) {
-    keys.push_back(0);
-    for (const auto& n : names)
-      if (std::strcmp(argv[i], n.name) == 0) keys.back() = n.vk;
-    if (!keys.back()) return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
+    const auto name = std::find(std::begin(names), std::end(names), argv[i]);
+    if (name == std::end(names)) return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
+    keys.push_back(vks[name - names]);
   }
   HWND popup = nullptr;
   if (!e2e::WaitUntil([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); })) {
