@@ -56,14 +56,7 @@ std::string DroppedFileName(HDROP drop, UINT index) {
 }
 
 namespace {
-using ExtractIconExFn = UINT(WINAPI*)(LPCSTR, int, HICON*, HICON*, UINT);
-
-ExtractIconExFn ExtractIconEx() {
-  static const ExtractIconExFn extract = Proc<ExtractIconExFn>("ExtractIconExA");
-  return extract;
-}
-
-// Some shells hand back a handle that is no icon when a file has none; only
+// Some systems hand back a handle that is no icon when a file has none; only
 // a handle the system can describe counts.
 TIcon RealIcon(HICON handle) {
   ICONINFO info{};
@@ -73,27 +66,35 @@ TIcon RealIcon(HICON handle) {
   return TIcon(handle);
 }
 
-// No name of that length can be a file; the shell is not asked about it.
+// No name of that length can be a file; the system is not asked about it.
 bool MayBeFile(const std::string& file) { return !file.empty() && file.size() < MAX_PATH; }
+
+// user32 reads icons out of files itself (the shell's ExtractIconEx asks it
+// too): asking it directly spares the launcher loading shell32 before its
+// popup shows. A count of 0 with no handle asks how many the file holds;
+// all ones means the file could not be read.
+UINT ExtractIcons(const std::string& file, int index, HICON* icon) {
+  UINT id = 0;
+  const UINT n = PrivateExtractIconsA(file.c_str(), index, GetSystemMetrics(SM_CXSMICON),
+                                      GetSystemMetrics(SM_CYSMICON), icon, icon ? &id : nullptr, icon ? 1 : 0, 0);
+  return n == 0xFFFFFFFF ? 0 : n;
+}
 }  // namespace
 
 UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
   small.SetHandle(nullptr);
-  if (!ExtractIconEx() || !MayBeFile(file)) return 0;
-  HICON large = nullptr, smallHandle = nullptr;
-  const UINT count = ExtractIconEx()(file.c_str(), index, &large, &smallHandle, 1);
-  if (large) DestroyIcon(large);
-  small = RealIcon(smallHandle);
-  // The call counts both sizes on some systems; one icon was asked for.
+  if (!MayBeFile(file)) return 0;
+  HICON handle = nullptr;
+  const UINT count = ExtractIcons(file, index, &handle);
+  small = RealIcon(handle);
   return count && !small.Empty() ? 1u : 0u;
 }
 
 std::vector<TIcon> ExtractSmallIcons(const std::string& file) {
   std::vector<TIcon> icons;
-  if (!ExtractIconEx() || !MayBeFile(file)) return icons;
-  // Number -1 asks for the count. Then one at a time: asked for several at
-  // once, some shells fill in only the first.
-  const UINT count = ExtractIconEx()(file.c_str(), -1, nullptr, nullptr, 0);
+  if (!MayBeFile(file)) return icons;
+  // One at a time, as the picker shows them.
+  const UINT count = ExtractIcons(file, 0, nullptr);
   for (UINT i = 0; i < count && i < 0x10000; ++i) icons.push_back(ExtractSmallIcon(file, int(i)));
   return icons;
 }

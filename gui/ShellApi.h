@@ -22,7 +22,8 @@ INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& fil
                      const std::string& parameters, const std::string& folder, int showCommand);
 
 // Icon number `index` of a program, library or icon file, in the small size
-// (ExtractIconExA with a count of 1). Empty when the file yields none.
+// (a negative number names the icon by its resource id, as ExtractIconEx
+// takes it). Empty when the file yields none.
 TIcon ExtractSmallIcon(const std::string& file, int index);
 
 // The number of icons the call reports as extracted (0 or 1), keeping the

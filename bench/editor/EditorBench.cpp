@@ -82,8 +82,7 @@ Run Measure(const std::string& commandLine, const char* mainClass, int nodes, bo
   }
   if (run.shown > 0 && save) {
     try {
-      const std::vector<e2e::MenuItem> bar = e2e::ReadMenuBar(f.window);
-      const UINT id = bar.at(0).items.at(3).items.at(0).id;  // File > Save > Save
+      const UINT id = e2e::MenuBarCommand(f.window, {sjis("ファイル(&F)"), sjis("保存(&S)"), sjis("保存(&S)")});
       const double before = Now();
       DWORD_PTR ignored = 0;
       if (SendMessageTimeoutA(f.window, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &ignored))

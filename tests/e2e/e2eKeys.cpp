@@ -1,65 +1,32 @@
-// Presses keys in a popup menu of whatever program shows one, for pictures
+// Presses keys in the popup menu of whatever program shows one, for pictures
 // of submenus (tools/screenshot --driver). Usage:
-//   e2eKeys [--timeout SECONDS] KEY...    KEY: down up left right enter esc
-// Waits for a visible popup menu on the desktop it runs in, posts the keys to
-// it one after the other, and ends: 0 when it found a popup, 1 otherwise.
-#include <windows.h>
-
+//   e2eKeys KEY...    KEY: down up left right enter esc
+// Waits up to 10 s for a visible popup menu, posts the keys to it one after
+// the other, and ends: 0 when it found a popup, 1 otherwise.
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <vector>
+#include <iterator>
+#include <string>
 
 #include "Driver.h"
 
-namespace {
-
-UINT KeyCode(const char* name) {
-  static const struct {
-    const char* name;
-    UINT vk;
-  } keys[] = {{"down", VK_DOWN}, {"up", VK_UP},         {"left", VK_LEFT},
-              {"right", VK_RIGHT}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}};
-  for (const auto& k : keys)
-    if (std::strcmp(name, k.name) == 0) return k.vk;
-  return 0;
-}
-
-// The last visible popup in z-order: the first level, which lasts as long as
-// the menu, so that no key goes to a submenu that an earlier key closed.
-BOOL CALLBACK FindPopup(HWND h, LPARAM lp) {
-  if (IsWindowVisible(h) && e2e::ClassName(h) == "#32768") *reinterpret_cast<HWND*>(lp) = h;
-  return TRUE;
-}
-
-HWND ShownPopup() {
-  HWND found = nullptr;
-  EnumWindows(FindPopup, LPARAM(&found));
-  return found;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  int seconds = 10;
+  const std::string names[] = {"down", "up", "left", "right", "enter", "esc"};
+  const UINT vks[] = {VK_DOWN, VK_UP, VK_LEFT, VK_RIGHT, VK_RETURN, VK_ESCAPE};
   std::vector<UINT> keys;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--timeout") == 0 && i + 1 < argc) {
-      seconds = std::atoi(argv[++i]);
-    } else if (UINT vk = KeyCode(argv[i])) {
-      keys.push_back(vk);
-    } else {
-      std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]);
-      return 2;
-    }
+    const auto name = std::find(std::begin(names), std::end(names), argv[i]);
+    if (name == std::end(names)) return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
+    keys.push_back(vks[name - names]);
   }
   HWND popup = nullptr;
-  if (!e2e::WaitUntil([&] { return (popup = ShownPopup()) != nullptr; }, std::chrono::seconds(seconds))) {
+  if (!e2e::WaitUntil([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); })) {
     std::fputs("e2eKeys: no popup menu showed up\n", stderr);
     return 1;
   }
+  // One by one, so that each submenu is drawn before the next key.
   for (UINT vk : keys) {
-    e2e::Keyboard::Post(popup, vk);
+    e2e::PostMenuKeys(e2e::ProcessOf(popup), {vk});
     Sleep(150);
   }
   return 0;

@@ -1,34 +1,20 @@
 #include "EditorFixture.h"
 
-#include <shellapi.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "Pixels.h"
 #include "ImgList.h"
 #include "ShellApi.h"
 #include "SysUtils.h"
-#include "TestText.h"
 #include "unitAbout.h"
 
 using namespace gui;
-
 
 void EditorTest::SetUp() {
   // A test that moves the pointer puts it back: later tests of other
   // programs open their menus where it rests.
   GetCursorPos(&cursor_);
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  char unique[MAX_PATH];
-  GetTempFileNameA(temp, "ed", 0, unique);
-  DeleteFileA(unique);
-  CreateDirectoryA(unique, nullptr);
-  dir_ = std::string(unique) + "\\";
   // The user's registry stays out of it: this process's HKEY_CURRENT_USER is
   // a key of its own, empty at first.
-  registryKey_ = "Software\\OstrevanTests\\" + ExtractFileName(unique);
+  registryKey_ = "Software\\OstrevanTests\\" + ExtractFileName(dir_.Path());
   RegCreateKeyExA(HKEY_CURRENT_USER, registryKey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &registry_,
                   nullptr);
   ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, registry_), ERROR_SUCCESS);
@@ -52,11 +38,6 @@ void EditorTest::NewForm() {
   form.reset();
   form = std::make_unique<TformMain>(nullptr);
   formMain = form.get();
-  auto free = form->TreeView->OnDeletion;
-  form->TreeView->OnDeletion = [this, free](TObject* s, TTreeNode* n) {
-    ++deletions;
-    free(s, n);
-  };
   // The window stays hidden (showing and hiding top-level windows on a
   // display without a window manager costs seconds); the tree gets the size
   // the layout would give it.
@@ -69,13 +50,10 @@ void EditorTest::NewForm() {
 void EditorTest::Start(const std::string& file) {
   // The start-up reads the program's command line, which here is the test
   // program's: it sees the file alone.
-  char program[] = "Calvenor.exe";
-  std::string argument = file;
-  char* argv[] = {program, argument.data(), nullptr};
-  const int savedArgc = __argc;
-  char** const savedArgv = __argv;
-  __argc = file.empty() ? 1 : 2;
-  __argv = argv;
+  std::string program = "Calvenor.exe", argument = file;
+  char* argv[] = {program.data(), argument.data(), nullptr};
+  const int savedArgc = std::exchange(__argc, file.empty() ? 1 : 2);
+  char** const savedArgv = std::exchange(__argv, argv);
   form->FormShow(form.get());
   __argc = savedArgc;
   __argv = savedArgv;
@@ -92,62 +70,22 @@ void EditorTest::TearDown() {
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   if (registry_) RegCloseKey(registry_);
   RegDeleteTreeA(HKEY_CURRENT_USER, registryKey_.c_str());
-  // Never anything else than the test's folder, even when setting up failed
-  // before the folder was made.
-  if (dir_.empty()) return;
-  std::string folder = dir_.substr(0, dir_.size() - 1) + '\0';  // a list of one, as the shell takes it
-  SHFILEOPSTRUCTA remove{};
-  remove.wFunc = FO_DELETE;
-  remove.pFrom = folder.c_str();
-  remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-  SHFileOperationA(&remove);
-}
-
-std::string EditorTest::WriteMenu(const std::string& name, const std::string& utf8Text) {
-  const std::string path = dir_ + name;
-  std::ofstream(path, std::ios::binary) << sjis(utf8Text);
-  return path;
-}
-
-std::string EditorTest::ReadUtf8(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return utf8(s.str());
-}
-
-void EditorTest::Load(const std::string& path) {
-  form->Subject->FileName = path;
-  form->Subject->LoadTree(Tree());
-}
-
-std::string EditorTest::SaveToUtf8(const std::string& name) {
-  form->Subject->FileName = dir_ + name;
-  form->Subject->SaveTree(Tree());
-  return ReadUtf8(dir_ + name);
 }
 
 namespace {
-void Describe(const std::vector<TTreeNode*>& nodes, std::string& out) {
-  for (size_t i = 0; i < nodes.size(); ++i) {
-    if (i) out += ", ";
-    out += utf8(nodes[i]->Text());
-    if (nodes[i]->HasChildren()) {
-      std::vector<TTreeNode*> children;
-      for (int c = 0; c < nodes[i]->Count(); ++c) children.push_back(nodes[i]->Item(c));
-      out += "[";
-      Describe(children, out);
-      out += "]";
-    }
+std::string Describe(const std::vector<TTreeNode*>& nodes) {
+  std::string out;
+  for (TTreeNode* n : nodes) {
+    std::vector<TTreeNode*> children;
+    for (int c = 0; c < n->Count(); ++c) children.push_back(n->Item(c));
+    out.append(out.empty() ? "" : ", ").append(utf8(n->Text()));
+    if (!children.empty()) out.append("[").append(Describe(children)).append("]");
   }
+  return out;
 }
 }  // namespace
 
-std::string EditorTest::Shape() {
-  std::string out;
-  Describe(Nodes().TopLevel(), out);
-  return out;
-}
+std::string EditorTest::Shape() { return Describe(Nodes().TopLevel()); }
 
 TTreeNode* EditorTest::Find(const std::string& utf8Caption) {
   const std::string caption = sjis(utf8Caption);
@@ -165,14 +103,6 @@ POINT EditorTest::PointOn(TTreeNode* node, THitTest part) {
     if (Tree().GetNodeAt(x, y) == node && (Tree().GetHitTestInfoAt(x, y) & part)) return POINT{x, y};
   ADD_FAILURE() << "no such part on the row of " << utf8(node->Text());
   return POINT{-1, -1};
-}
-
-void EditorTest::Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
 }
 
 std::vector<uint32_t> NodePicture(TformMain& form, TTreeNode* node) {

@@ -14,6 +14,8 @@
 
 #include "Dialogs.h"
 #include "Forms.h"
+#include "TestFiles.h"
+#include "TestText.h"
 #include "unitMain.h"
 
 class EditorTest : public testing::Test {
@@ -29,15 +31,23 @@ class EditorTest : public testing::Test {
   gui::TTreeView& Tree() { return *form->TreeView; }
   gui::TTreeNodes& Nodes() { return *form->TreeView->Items(); }
 
-  // A file in this test's own folder; the text is UTF-8 and lands as
-  // Shift-JIS.
-  std::string WriteMenu(const std::string& name, const std::string& utf8Text);
-  std::string Path(const std::string& name) const { return dir_ + name; }
-  // The file's bytes turned into UTF-8.
-  static std::string ReadUtf8(const std::string& path);
-  // Loads the file into the (emptied) tree through the document.
-  void Load(const std::string& path);
-  std::string SaveToUtf8(const std::string& name);
+  // Files in this test's own folder, their text in UTF-8 here and in
+  // Shift-JIS on disk; loaded into the tree and saved from it by the document.
+  std::string Path(const std::string& name) const { return dir_.Path() + "\\" + name; }
+  std::string WriteMenu(const std::string& name, const std::string& utf8Text) {
+    WriteBytes(Path(name), sjis(utf8Text));
+    return Path(name);
+  }
+  static std::string ReadUtf8(const std::string& path) { return utf8(ReadBytes(path)); }
+  void Load(const std::string& path) {
+    form->Subject->FileName = path;
+    form->Subject->LoadTree(Tree());
+  }
+  std::string SaveToUtf8(const std::string& name) {
+    form->Subject->FileName = Path(name);
+    form->Subject->SaveTree(Tree());
+    return ReadUtf8(Path(name));
+  }
 
   // The tree as text: captions in UTF-8, children in brackets,
   // e.g. "A, B[b1, b2], C".
@@ -48,8 +58,9 @@ class EditorTest : public testing::Test {
   // A point in the tree's client area over the given part of the node's row,
   // found by asking the tree itself.
   POINT PointOn(gui::TTreeNode* node, gui::THitTest part);
-  // Pumps the thread's messages that are already queued.
-  static void Pump();
+  static void Pump() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+  }
 
   std::unique_ptr<gui::TApplication> app;
   std::unique_ptr<TformMain> form;
@@ -59,10 +70,9 @@ class EditorTest : public testing::Test {
   // Answers the system's choosers (file, icon) for the user; a test that
   // opens one without setting it fails, and no dialog ever opens.
   std::function<bool(gui::TComponent& dialog)> chooser;
-  int deletions = 0;
 
  private:
-  std::string dir_;
+  TempFolder dir_{"editor"};
   HKEY registry_ = nullptr;
   std::string registryKey_;
   gui::MessageBoxResponder previous_;
@@ -70,7 +80,7 @@ class EditorTest : public testing::Test {
   POINT cursor_{};
 };
 
-// The pixels of an image of the editor's list, and of an icon of the
+// The pixels of a node's image in the editor's list, and of an icon of the
 // launcher's file (or any other), for telling pictures apart.
 std::vector<uint32_t> NodePicture(TformMain& form, gui::TTreeNode* node);
 std::vector<uint32_t> FilePicture(const std::string& file, int index);

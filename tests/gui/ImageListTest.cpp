@@ -28,13 +28,10 @@ TIcon SolidIcon(COLORREF color) {
   return TIcon(icon);
 }
 
-std::vector<uint32_t> Pixels(const TImageList& list, int index) {
-  return ImagePixels(list.Handle(), index);
-}
-
+std::vector<uint32_t> Pixels(const TImageList& list, int index) { return ImagePixels(list.Handle(), index); }
 }  // namespace
 
-TEST(ImageList, WrittenDataRestoresTheSameImagesInOrder) {
+TEST(ImageList, WrittenDataRestoresTheSameImagesAndNothingElseIsTaken) {
   TApplication app;
   TImageList list(nullptr);
   const COLORREF colors[] = {RGB(255, 0, 0), RGB(0, 128, 0), RGB(0, 0, 255), RGB(10, 20, 30)};
@@ -52,53 +49,30 @@ TEST(ImageList, WrittenDataRestoresTheSameImagesInOrder) {
     EXPECT_EQ(pixels[17], uint32_t((GetRValue(colors[i]) << 16) | (GetGValue(colors[i]) << 8) |
                                 GetBValue(colors[i])));
   }
-}
 
-TEST(ImageList, DataThatIsNoImageListLeavesTheListAsItWas) {
-  TApplication app;
-  TImageList list(nullptr);
-  list.AddIcon(SolidIcon(RGB(1, 2, 3)));
-  const std::string good = list.WriteData();
-  for (const std::string& bad : {std::string(), std::string("garbage"), good.substr(0, good.size() / 2),
-                                 good.substr(0, 20)}) {
-    EXPECT_FALSE(list.ReadData(bad)) << bad.size() << " bytes";
-    EXPECT_EQ(list.Count(), 1);
-  }
+  // Data that is no image list of this size leaves the list as it was.
   TImageList big(nullptr, 32, 32);
   big.AddIcon(SolidIcon(RGB(1, 2, 3)));
-  EXPECT_FALSE(list.ReadData(big.WriteData())) << "images of another size are refused";
+  for (const std::string& bad : {std::string(), std::string("garbage"), data.substr(0, data.size() / 2),
+                                 data.substr(0, 20), big.WriteData()}) {
+    EXPECT_FALSE(restored.ReadData(bad)) << bad.size() << " bytes";
+    EXPECT_EQ(restored.Count(), 4);
+  }
 }
 
-TEST(ImageList, ReplacingKeepsTheNumbersOfLaterImages) {
+TEST(ImageList, ReplacedAndCopiedImagesLeaveEveryOtherInPlace) {
   TApplication app;
   TImageList list(nullptr);
-  list.AddIcon(SolidIcon(RGB(255, 0, 0)));
-  list.AddIcon(SolidIcon(RGB(0, 0, 255)));
-  list.ReplaceIcon(0, SolidIcon(RGB(0, 255, 0)));
-  EXPECT_EQ(Pixels(list, 0)[17], 0x00FF00u);
-  list.ReplaceIcon(0, TIcon());
-  EXPECT_EQ(list.Count(), 2);
-  EXPECT_EQ(Pixels(list, 0)[17], 0xFFFFFFu) << "an empty icon leaves a blank image";
-  EXPECT_EQ(Pixels(list, 1)[17], 0x0000FFu);
-  EXPECT_TRUE(list.GetIcon(5).Empty());
-}
-
-TEST(ImageList, ImagesCopiedIntoReservedSlotsKeepTheirPictures) {
-  TApplication app;
-  TImageList list(nullptr);
-  list.SetCount(4);
+  list.SetCount(3);  // reserved slots
   list.ReplaceIcon(0, SolidIcon(RGB(255, 0, 0)));
   list.ReplaceIcon(1, SolidIcon(RGB(0, 0, 255)));
-  list.CopyImage(3, 0);
-  list.CopyImage(2, 3);
-  EXPECT_EQ(list.AddIcon(SolidIcon(RGB(0, 255, 0))), 4) << "appending goes on after the slots";
+  list.CopyImage(2, 0);
+  EXPECT_EQ(list.AddIcon(SolidIcon(RGB(0, 255, 0))), 3) << "appending goes on after the slots";
   EXPECT_EQ(Pixels(list, 2), Pixels(list, 0)) << "transparency included";
-  EXPECT_EQ(Pixels(list, 3), Pixels(list, 0));
-  EXPECT_EQ(Pixels(list, 1)[17], 0x0000FFu) << "the others stay as they were";
+  list.ReplaceIcon(0, TIcon());
+  EXPECT_EQ(list.Count(), 4);
+  EXPECT_EQ(Pixels(list, 0)[17], 0xFFFFFFu) << "an empty icon leaves a blank image";
+  EXPECT_EQ(Pixels(list, 1)[17], 0x0000FFu);
+  EXPECT_EQ(Pixels(list, 3)[17], 0x00FF00u);
   EXPECT_THROW(list.CopyImage(5, 0), EListError);
-  EXPECT_THROW(list.CopyImage(0, -1), EListError);
-  EXPECT_THROW(list.ReplaceIcon(9, SolidIcon(0)), EListError);
-  TImageList restored(nullptr);
-  ASSERT_TRUE(restored.ReadData(list.WriteData()));
-  EXPECT_EQ(Pixels(restored, 2), Pixels(list, 0));
 }

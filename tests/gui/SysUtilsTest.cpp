@@ -24,11 +24,3 @@ TEST(FileNames, ExtensionsBelongToTheNamePartOnly) {
   EXPECT_EQ(ChangeFileExt("C:\\dir\\.profile", ".tmp"), "C:\\dir\\.tmp");
   EXPECT_EQ(LowerCaseAscii(sjis("ＡB.LNK")), sjis("Ａb.lnk")) << "double-byte letters stay";
 }
-
-TEST(Numbers, DecimalOrTheDefault) {
-  EXPECT_EQ(StrToIntDef("17", 0), 17);
-  EXPECT_EQ(StrToIntDef("-3", 0), -3);
-  EXPECT_EQ(StrToIntDef("abc", 9), 9);
-  EXPECT_EQ(StrToIntDef("", 9), 9);
-  EXPECT_EQ(StrToIntDef("4294967296", 9), 9);
-}

@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#ifdef _WIN32
-#include <windows.h>
-#endif
-#include <iterator>
 
 #include "MenuFile.h"
+#include "TestFiles.h"
 
 using menufile::JoinLines;
 using menufile::SplitLines;
@@ -39,34 +35,19 @@ TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
   EXPECT_EQ(JoinLines({}), "");
 }
 
-class FileLinesTest : public ::testing::Test {
- protected:
-  void TearDown() override { std::remove(path_.c_str()); }
-  std::string ReadBytes() {
-    std::ifstream in(path_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  const std::string path_ = "menufile_lines_test.txt";
-};
+TEST(FileLines, SaveReplacesTheWholeFileAndLoadRefusesAMissingFileOrANulInside) {
+  const std::string path = "menufile_lines_test.txt";
+  WriteBytes(path, "old content that is longer than the new one\n");
+  menufile::SaveLines(path, {"one", "\ttwo"});
+  EXPECT_EQ(ReadBytes(path), "one\r\n\ttwo\r\n");
+  EXPECT_EQ(menufile::LoadLines(path), (Lines{"one", "\ttwo"}));
+  menufile::SaveLines(path, {});
+  EXPECT_EQ(ReadBytes(path), "");
+  EXPECT_TRUE(menufile::LoadLines(path).empty());
 
-TEST_F(FileLinesTest, SaveReplacesTheWholeFileAndLoadReadsItBack) {
-  {
-    std::ofstream out(path_, std::ios::binary);
-    out << "old content that is longer than the new one\n";
-  }
-  menufile::SaveLines(path_, {"one", "\ttwo"});
-  EXPECT_EQ(ReadBytes(), "one\r\n\ttwo\r\n");
-  EXPECT_EQ(menufile::LoadLines(path_), (Lines{"one", "\ttwo"}));
-
-  menufile::SaveLines(path_, {});
-  EXPECT_EQ(ReadBytes(), "");
-  EXPECT_TRUE(menufile::LoadLines(path_).empty());
-}
-
-TEST_F(FileLinesTest, AMissingFileOrOneWithANulInsideIsAnError) {
+  WriteBytes(path, std::string("A\r\na.exe\r\nB\0\r\nb.exe\r\n", 21));
+  EXPECT_THROW(menufile::LoadLines(path), menufile::FileError);
+  std::remove(path.c_str());
   EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
-  const char bytes[] = "A\r\na.exe\r\nB\0\r\nb.exe\r\n";
-  std::ofstream(path_, std::ios::binary).write(bytes, sizeof bytes - 1);
-  EXPECT_THROW(menufile::LoadLines(path_), menufile::FileError);
   EXPECT_THROW(menufile::SaveLines("no such folder/out.txt", {"x"}), menufile::FileError);
 }

@@ -62,26 +62,23 @@ TEST(ExtractItemName, AnUnclosedMarkFailsWithoutReadingPastTheLine) {
 }
 
 TEST(MarkFields, IconFileAndNumber) {
-  EXPECT_EQ(ExtractIconFile("A<C:\\x.exe,12>"), "C:\\x.exe");
-  EXPECT_EQ(ExtractIconIndex("A<C:\\x.exe,12>"), 12);
-  EXPECT_EQ(ExtractIconIndex("A<x.dll,-3>"), -3);
-  EXPECT_EQ(ExtractIconFile("A<x.ico,abc>"), "x.ico");
-  EXPECT_EQ(ExtractIconIndex("A<x.ico,abc>"), 0);
-  EXPECT_EQ(ExtractIconIndex("A<x.ico,>"), 0);
-  EXPECT_EQ(ExtractIconIndex("A<x.ico,99999999999>"), 0) << "out of range is not a number";
-  EXPECT_EQ(ExtractIconIndex("A<x.ico,1,2>"), 0) << "only the first comma splits";
-  EXPECT_EQ(ExtractIconFile("A<a,b,c>"), "a");
-  // Without a comma the whole inner text is the number and there is no file.
-  EXPECT_EQ(ExtractIconFile("A<12>"), "");
-  EXPECT_EQ(ExtractIconIndex("A<12>"), 12);
-  EXPECT_EQ(ExtractIconIndex("A<5>"), 5);
-  // No mark, an empty one, or a closing mark before the opening one.
-  for (const char* line : {"A", "A<>", "A>x<y", "A<,"}) {
-    EXPECT_EQ(ExtractIconFile(line), "") << line;
-    EXPECT_EQ(ExtractIconIndex(line), 0) << line;
-  }
   const std::string dbcsFile = sjis("ソフト") + ".ico";  // second byte of ソ is 0x5C
-  EXPECT_EQ(ExtractIconFile("A<" + dbcsFile + ",4>"), dbcsFile);
+  const struct {
+    std::string line, file;
+    int index;
+  } cases[] = {
+      {"A<C:\\x.exe,12>", "C:\\x.exe", 12}, {"A<x.dll,-3>", "x.dll", -3}, {"A<x.ico,abc>", "x.ico", 0},
+      {"A<x.ico,>", "x.ico", 0},
+      {"A<x.ico,99999999999>", "x.ico", 0},  // out of range is not a number
+      {"A<a,1,2>", "a", 0},                 // only the first comma splits
+      {"A<12>", "", 12},                    // without a comma: all number, no file
+      {"A", "", 0}, {"A<>", "", 0}, {"A>x<y", "", 0}, {"A<,", "", 0},
+      {"A<" + dbcsFile + ",4>", dbcsFile, 4},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ExtractIconFile(c.line), c.file) << c.line;
+    EXPECT_EQ(ExtractIconIndex(c.line), c.index) << c.line;
+  }
 }
 
 TEST(MarkFields, WorkFolderIsTakenAsWritten) {

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "MenuFile.h"
+#include "TestFiles.h"
 #include "TestText.h"
 
 using namespace menufile;
@@ -67,58 +68,44 @@ TEST(TargetLine, QuotesAreFoundPastDoubleByteCharacters) {
   EXPECT_EQ(ExtractCmdLine("\"" + exe + "\" /x"), "/x");
 }
 
-TEST(PathSearch, FileUnderItsOwnNameIsNotSearched) {
-  FakeFiles fs({"calc.exe", "C:\\WINDOWS\\calc.exe"}, "C:\\WINDOWS");
-  EXPECT_EQ(ExtractExeName("calc.exe", fs), "calc.exe");
-  EXPECT_EQ(fs.probes, std::vector<std::string>{"calc.exe"});
-}
-
-TEST(PathSearch, FoldersAreTriedInOrderAndTheFirstHitWins) {
-  FakeFiles fs({"D:\\bin\\calc.exe", "C:\\WINDOWS\\calc.exe"},
-               ";C:\\nothing;;C:\\WINDOWS\\;D:;D:\\bin");
-  EXPECT_EQ(ExtractExeName("\tcalc.exe /x", fs), "C:\\WINDOWS\\calc.exe");
-  EXPECT_EQ(fs.probes, (std::vector<std::string>{"calc.exe", "C:\\nothing\\calc.exe",
-                                                 "C:\\WINDOWS\\calc.exe"}));
-}
-
-TEST(PathSearch, SeparatorIsAddedOnlyWhereNeeded) {
+TEST(PathSearch, FoldersAreTriedInOrderWithASeparatorOnlyWhereNeeded) {
   // "D:" and "C:\" need no backslash; a folder ending in the second byte 0x5C
-  // of a double-byte character does.
-  const std::string dbcsFolder = "C:\\" + sjis("表");
-  FakeFiles fs({}, "D:;C:\\;" + dbcsFolder);
-  EXPECT_EQ(ExtractExeName("x.exe", fs), "x.exe") << "not found: the name stays as read";
-  EXPECT_EQ(fs.probes, (std::vector<std::string>{"x.exe", "D:x.exe", "C:\\x.exe",
-                                                 dbcsFolder + "\\x.exe"}));
-}
-
-TEST(PathSearch, QuotedNamesAreSearchedToo) {
-  FakeFiles fs({"C:\\Tools\\my tool.exe"}, "C:\\Tools");
-  EXPECT_EQ(ExtractExeName("\"my tool.exe\" -v", fs), "C:\\Tools\\my tool.exe");
-  FakeFiles none({}, "C:\\Tools");
-  EXPECT_EQ(ExtractExeName("\"\" -v", none), "");
-  EXPECT_TRUE(none.probes.empty()) << "an empty program is never searched";
+  // of a double-byte character does. An empty program is never searched.
+  const std::string dbcs = "C:\\" + sjis("表");
+  const struct {
+    std::set<std::string> files;
+    std::string path, line, exe;
+    std::vector<std::string> probes;
+  } cases[] = {
+      {{"calc.exe", "C:\\W\\calc.exe"}, "C:\\W", "calc.exe", "calc.exe", {"calc.exe"}},
+      {{"D:\\bin\\calc.exe", "C:\\W\\calc.exe"}, ";C:\\no;;C:\\W\\;D:;D:\\bin", "\tcalc.exe /x", "C:\\W\\calc.exe",
+       {"calc.exe", "C:\\no\\calc.exe", "C:\\W\\calc.exe"}},
+      {{}, "D:;C:\\;" + dbcs, "x.exe", "x.exe", {"x.exe", "D:x.exe", "C:\\x.exe", dbcs + "\\x.exe"}},
+      {{"C:\\T\\my tool.exe"}, "C:\\T", "\"my tool.exe\" -v", "C:\\T\\my tool.exe", {"my tool.exe", "C:\\T\\my tool.exe"}},
+      {{}, "C:\\T", "\"\" -v", "", {}},
+  };
+  for (const auto& c : cases) {
+    FakeFiles fs(c.files, c.path);
+    EXPECT_EQ(ExtractExeName(c.line, fs), c.exe) << c.line;
+    EXPECT_EQ(fs.probes, c.probes) << c.line;
+  }
 }
 
 #ifdef _WIN32
 #include <windows.h>
 
 TEST(PathSearch, OnWindowsAFolderIsNotAFile) {
-  CreateDirectoryA("pathsearch_dir", nullptr);
-  CreateDirectoryA("pathsearch_dir\\probe.exe", nullptr);
-  CreateDirectoryA("pathsearch_bin", nullptr);
-  CloseHandle(CreateFileA("pathsearch_bin\\probe.exe", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          0, nullptr));
-  char cwd[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, cwd);
-  const std::string bin = std::string(cwd) + "\\pathsearch_bin";
-  SetEnvironmentVariableA("PATH", (std::string(cwd) + "\\pathsearch_dir;" + bin).c_str());
-
+  const TempFolder temp("pathsearch");
+  const std::string dir = temp.File("dir"), bin = temp.File("bin");
+  CreateDirectoryA(dir.c_str(), nullptr);
+  CreateDirectoryA((dir + "\\probe.exe").c_str(), nullptr);
+  CreateDirectoryA(bin.c_str(), nullptr);
+  WriteBytes(bin + "\\probe.exe", "");
+  char path[4096];
+  GetEnvironmentVariableA("PATH", path, sizeof path);
+  SetEnvironmentVariableA("PATH", (dir + ";" + bin).c_str());
   EXPECT_EQ(ExtractExeName("probe.exe"), bin + "\\probe.exe");
-  EXPECT_EQ(ExtractExeName("pathsearch_bin\\probe.exe"), "pathsearch_bin\\probe.exe");
-
-  DeleteFileA("pathsearch_bin\\probe.exe");
-  RemoveDirectoryA("pathsearch_bin");
-  RemoveDirectoryA("pathsearch_dir\\probe.exe");
-  RemoveDirectoryA("pathsearch_dir");
+  EXPECT_EQ(ExtractExeName(bin + "\\probe.exe"), bin + "\\probe.exe");
+  SetEnvironmentVariableA("PATH", path);
 }
 #endif

@@ -5,8 +5,7 @@
 // target's process id, hooks the target's thread (WH_GETMESSAGE) and posts
 // the request message to a window of it: wParam the HMENU, or 0 and lParam
 // the window whose menu bar to read. The hook writes one line per item,
-// depth TAB kind (C command, S separator, P submenu) TAB id TAB state (hex)
-// TAB text, with '%', TAB, CR and LF in the text as %XX, then sets the event.
+// depth TAB id TAB caption ("-" for a separator), then sets the event.
 #pragma once
 
 #include <string>
