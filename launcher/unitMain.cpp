@@ -274,15 +274,14 @@ void TformMain::FormCreate(TObject*) {
     Show();
     return;
   }
-  if (!FileExists(MenuFileName)) {
+  // Taken before the file is read: a save during the build then makes the
+  // next start build again. It also says whether there is a file at all.
+  const MenuFileStamp stamp = StampOf(MenuFileName);
+  if (stamp.attributes == INVALID_FILE_ATTRIBUTES || (stamp.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
     Warn("指定されたメニュー情報ファイルが見つかりません～。");
     Application->Terminate();
     return;
   }
-
-  // Taken before the file is read: a save during the build then makes the
-  // next start build again.
-  const MenuFileStamp stamp = StampOf(MenuFileName);
   const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
   StartupStep(fromCache ? "cache read" : "no current cache");
 
