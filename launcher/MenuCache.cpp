@@ -120,9 +120,11 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   char extra;
   if (ReadFile(file.Handle(), &extra, 1, &got, nullptr) && got != 0) return false;
   if (Fnv1a(payload.data(), payload.size()) != header.payloadHash) return false;
+  // Counted before multiplying: in a 32-bit launcher a damaged count could
+  // wrap around to a small size.
+  if (header.entryImages > payload.size() / sizeof(int32_t)) return false;
   const size_t numbers = header.entryImages * sizeof(int32_t);
-  if (numbers > payload.size() || !list.ReadData(std::string_view(payload).substr(numbers)))
-    return false;
+  if (!list.ReadData(std::string_view(payload).substr(numbers))) return false;
   imageOfEntry.resize(header.entryImages);
   if (numbers) std::memcpy(imageOfEntry.data(), payload.data(), numbers);
   return true;

@@ -82,8 +82,11 @@ TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
   std::string flipped = good;
   flipped[flipped.size() / 2] ^= 0x40;
   std::string longer = good + "x";
+  // A count of numbers whose size wraps to 0 in 32 bits; the payload still checks out.
+  std::string huge = good;
+  huge.replace(12, 4, std::string("\0\0\0\x40", 4));
   for (const std::string& bad : {std::string(), good.substr(0, 10), good.substr(0, good.size() - 1),
-                                 flipped, longer, std::string(4096, '\xff')}) {
+                                 flipped, longer, huge, std::string(4096, '\xff')}) {
     WriteBytes(cache_, bad);
     TImageList into(nullptr);
     EXPECT_FALSE(ReadBack(into)) << bad.size() << " bytes";
