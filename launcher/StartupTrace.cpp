@@ -20,14 +20,27 @@ FILE* TraceFile() {
   return file;
 }
 
+// The precise clock came with Windows 8; imported by name, it would keep the
+// launcher from starting on anything older, traced or not.
+void Now(FILETIME* now) {
+  using Clock = void(WINAPI*)(FILETIME*);
+  static const Clock precise = reinterpret_cast<Clock>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+  (precise ? precise : GetSystemTimeAsFileTime)(now);
+}
+
 }  // namespace
+
+double MillisecondsSinceCreation(HANDLE process) {
+  FILETIME created, exited, kernel, user, now;
+  Now(&now);
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
+  return Milliseconds(now) - Milliseconds(created);
+}
 
 void StartupStep(const char* step) {
   FILE* file = TraceFile();
   if (!file) return;
-  FILETIME created, exited, kernel, user, now;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  GetSystemTimePreciseAsFileTime(&now);
-  std::fprintf(file, "%.2f %s\n", Milliseconds(now) - Milliseconds(created), step);
+  std::fprintf(file, "%.2f %s\n", MillisecondsSinceCreation(GetCurrentProcess()), step);
   std::fflush(file);
 }

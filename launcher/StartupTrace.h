@@ -4,4 +4,10 @@
 // step costs nothing but a test of a flag.
 #pragma once
 
+#include <windows.h>
+
 void StartupStep(const char* step);
+
+// Milliseconds from the creation of the process until now, by the clock the
+// steps use; negative when the system cannot say.
+double MillisecondsSinceCreation(HANDLE process);

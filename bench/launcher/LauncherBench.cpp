@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "StartupTrace.h"
+
 namespace {
 
 struct Found {
@@ -33,10 +35,6 @@ BOOL CALLBACK FindPopup(HWND hwnd, LPARAM param) {
     return FALSE;
   }
   return TRUE;
-}
-
-double Milliseconds(const FILETIME& t) {
-  return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
 }
 
 // Milliseconds from starting the program until its popup menu is on screen;
@@ -62,10 +60,8 @@ double TimeToPopup(const std::string& commandLine, double* sinceCreation = nullp
     const double elapsed = double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
     if (found.popup) {
       ms = elapsed;
-      FILETIME created, exited, kernel, user, shown;
-      GetSystemTimePreciseAsFileTime(&shown);
-      if (sinceCreation && GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user))
-        *sinceCreation = Milliseconds(shown) - Milliseconds(created);
+      const double shown = MillisecondsSinceCreation(pi.hProcess);
+      if (sinceCreation && shown >= 0) *sinceCreation = shown;
       PostMessageA(found.popup, WM_KEYDOWN, VK_ESCAPE, 0);
       break;
     }
