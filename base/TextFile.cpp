@@ -90,16 +90,16 @@ std::string FolderOf(const std::string& path) {
 // again unless it took the old one's place.
 class NewContent {
  public:
-  explicit NewContent(const std::string& path) {
+  // `attributes`: those of the file it replaces, if any, which it keeps.
+  NewContent(const std::string& path, DWORD attributes) {
     const std::string folder = FolderOf(path);
     for (unsigned n = 0;; ++n) {
       char name[32];
       std::snprintf(name, sizeof name, "~%04lx%02x.new", GetCurrentProcessId() & 0xFFFFul, n & 0xFFu);
       name_ = folder + name;
-      // Archive alone: what a written file carries, and what tells the
-      // launcher to build its icon cache again.
-      file_.SetHandle(CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_ARCHIVE, nullptr));
+      // Archive: what a written file carries, and what tells the launcher to
+      // build its icon cache again. A hidden or system file stays so.
+      file_.SetHandle(CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
       if (file_) return;
       const DWORD code = GetLastError();
       if (code != ERROR_FILE_EXISTS || n == 0xFF) ThrowError(path, code);
@@ -135,7 +135,8 @@ void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
   // no file to replace.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     ThrowError(path, ERROR_ACCESS_DENIED);
-  NewContent content(path);
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  NewContent content(path, FILE_ATTRIBUTE_ARCHIVE | (attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kept));
   DWORD written = 0;
   if (!text.empty() && !Writer()(content.Handle(), text.data(), DWORD(text.size()), &written, nullptr))
     ThrowError(path, GetLastError());

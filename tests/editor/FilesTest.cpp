@@ -223,6 +223,9 @@ TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
   Command(form->MainMenu_FSS);
   EXPECT_EQ(ReadUtf8(file), "\r\n\r\n");
   EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE)) << "the launcher's sign to build again";
+  SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  Command(form->MainMenu_FSS);
+  EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)) << "a hidden file stays so";
 }
 
 TEST_F(FilesTest, ALauncherReadingDuringSavesSeesTheOldOrTheNewMenuWhole) {
