@@ -202,8 +202,20 @@ void TTreeNode::Delete() {
   if (item_ && tree->HandleAllocated())
     SendMessageA(tree->Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item_));
   nodes->Unlink(this);
-  tree->ReportSilentChange(selected, reports);
-  nodes->DestroyNodes(this);
+  // A failing handler must not keep the unlinked nodes from going: they
+  // would be lost to the tree and still counted.
+  std::exception_ptr failure;
+  try {
+    tree->ReportSilentChange(selected, reports);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  try {
+    nodes->DestroyNodes(this);
+  } catch (...) {
+    if (!failure) failure = std::current_exception();
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TTreeNode::EditText() {
