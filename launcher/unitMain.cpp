@@ -351,10 +351,12 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   const size_t entries = size_t(count / 2);
   IconPlacer icons(*ilstLaunch);
   const RememberingFileSystem files;
-  if (!fromCache) ImageOfEntry.assign(entries, -1);
   // A cache made for this file names an image for every entry and the
-  // editor's; one that does not leaves them without.
-  auto imageOf = [&](size_t k) { return k < ImageOfEntry.size() ? ImageOfEntry[k] : -1; };
+  // editor's; one that does not leaves the entries without, and the editor's
+  // icon is added.
+  const bool editorCached = fromCache && ImageOfEntry.size() == entries + 1;
+  if (!fromCache) ImageOfEntry.clear();
+  ImageOfEntry.resize(entries + 1, -1);
   TMenuItem* parent = pmnuLaunch->Items();
   int previousLevel = 0;
   for (int k = 0; 2 * k < count; ++k) {
@@ -389,7 +391,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
         else
           image = icons.Launcher(kSubmenuIcon);
       }
-      item->SetImageIndex(imageOf(size_t(k)));
+      item->SetImageIndex(ImageOfEntry[size_t(k)]);
     }
 
     if (name.level > previousLevel) parent = parent->Items(parent->Count() - 1);
@@ -407,12 +409,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   editor->Name = "pmnuLaunch_L";
   editor->SetCaption(kEditorCaption);
   editor->OnClick = [this](TObject* s) { EditorItemClick(s); };
-  if (!fromCache)
-    ImageOfEntry.push_back(icons.Launcher(kEditorIcon));
-  else if (ImageOfEntry.size() != entries + 1) {
-    ImageOfEntry.resize(entries, -1);
-    ImageOfEntry.push_back(ilstLaunch->AddIcon(LauncherIcon(kEditorIcon)));
-  }
+  if (!editorCached) ImageOfEntry[entries] = icons.Launcher(kEditorIcon);
   editor->SetImageIndex(ImageOfEntry[entries]);
 
   const std::string position =
