@@ -66,15 +66,10 @@ void TToolBar::ApplyImages() {
   Invalidate();
 }
 
-void TToolBar::SetFlat(bool flat) {
-  ChangeStyle([&] { flat_ = flat; });
-}
-
 void TToolBar::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.className = TOOLBARCLASSNAMEA;
-  params.style |= CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS;
-  if (flat_) params.style |= TBSTYLE_FLAT | TBSTYLE_TRANSPARENT;
+  params.style |= CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT;
 }
 
 void TToolBar::CreateWnd() {

@@ -25,7 +25,6 @@ enum TToolButtonStyle { tbsButton, tbsSeparator };
 class TToolButton : public TComponent {
  public:
   explicit TToolButton(TComponent* AOwner) : TComponent(AOwner) {}
-  TToolButtonStyle Style() const { return style_; }
   void SetStyle(TToolButtonStyle style);
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
@@ -52,8 +51,6 @@ class TToolBar : public TSubclassedControl {
   explicit TToolBar(TComponent* AOwner);
   TImageList* Images() const { return images_.List(); }
   void SetImages(TImageList* images);
-  bool Flat() const { return flat_; }
-  void SetFlat(bool flat);
 
   // The next slot: a button (or separator), or a control placed in line.
   void AddButton(TToolButton* button);
@@ -82,7 +79,6 @@ class TToolBar : public TSubclassedControl {
   std::vector<Slot> slots_;
   std::vector<TToolButton*> buttons_;
   int nextCommand_ = 1;
-  bool flat_ = true;
   TChangeLink images_{[this] { ApplyImages(); }};
 };
 
@@ -93,7 +89,6 @@ class TStatusBar : public TSubclassedControl {
   explicit TStatusBar(TComponent* AOwner);
   // Widths of the panels, left to right; the last one takes what is left
   // when it is -1.
-  const std::vector<int>& PanelWidths() const { return panelWidths_; }
   void SetPanelWidths(std::vector<int> widths);
   void SetPanelText(int index, const std::string& text);
 

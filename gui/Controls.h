@@ -72,7 +72,6 @@ class TWinControl : public TComponent {
 
   // A change of the font, or of whether the parent's is used, shows at once.
   TFont Font;
-  bool ParentFont() const { return parentFont_; }
   void SetParentFont(bool parentFont);
   const TFont& EffectiveFont() const;
   // The background of the control; a colour of its own (not the parent's)

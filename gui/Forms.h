@@ -27,13 +27,10 @@ class TForm : public TWinControl {
   ~TForm() override;
 
   // The frame, its buttons and the taskbar button change a live window too.
-  TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle style);
-  unsigned BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(unsigned icons);
   // A taskbar button of its own; otherwise the form belongs to the hidden
   // application window, like every window that is not the main one.
-  bool ShowInTaskbar() const { return showInTaskbar_; }
   void SetShowInTaskbar(bool show);
   // Where the form appears when it is first shown.
   TPosition Position = poDesigned;

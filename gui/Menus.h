@@ -145,7 +145,6 @@ class TMainMenu : public TMenu {
  public:
   explicit TMainMenu(TComponent* AOwner);
   ~TMainMenu() override;
-  TForm* Form() const { return form_; }
 
  protected:
   HMENU CreateMenuHandle() const override;

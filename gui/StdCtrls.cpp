@@ -18,11 +18,7 @@ void TButton::SetDefault(bool isDefault) {
 void TButton::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.className = "BUTTON";
-  params.style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | (tabStop_ ? WS_TABSTOP : 0);
-}
-
-void TButton::SetTabStop(bool tabStop) {
-  ChangeStyle([&] { tabStop_ = tabStop; });
+  params.style |= (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP;
 }
 
 void TButton::CreateWnd() {

@@ -16,8 +16,6 @@ class TButton : public TWinControl {
   void SetDefault(bool isDefault);
   // A click sets this result on the form (closing it when it is modal).
   TModalResult ModalResult = mrNone;
-  bool TabStop() const { return tabStop_; }
-  void SetTabStop(bool tabStop);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -27,7 +25,6 @@ class TButton : public TWinControl {
  private:
   TForm* ParentForm() const;
   bool default_ = false;
-  bool tabStop_ = true;
 };
 
 class TLabel : public TWinControl {
@@ -35,7 +32,6 @@ class TLabel : public TWinControl {
   explicit TLabel(TComponent* AOwner);
   // The text is set straight on the parent's colour (read when painting).
   bool Transparent = false;
-  bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool wordWrap);
 
  protected:
@@ -53,7 +49,6 @@ class TEdit : public TWinControl {
   explicit TEdit(TComponent* AOwner);
   std::string Text() { return GetText(); }
   void SetText(const std::string& text) { SetCaption(text); }
-  bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool readOnly);
   TNotifyEvent OnChange;
   TNotifyEvent OnExit;

@@ -222,12 +222,9 @@ class TTreeView : public TSubclassedControl {
   // Each of these shows at once on a live control.
   TImageList* Images() const { return images_.List(); }
   void SetImages(TImageList* images);
-  int Indent() const { return indent_; }
   void SetIndent(int pixels);
   // False: captions can be edited in place.
-  bool ReadOnly() const { return readOnly_; }
   void SetReadOnly(bool readOnly);
-  TDragMode DragMode() const { return dragMode_; }
   void SetDragMode(TDragMode mode);
   // Opens on a right click when it pops up by itself (AutoPopup).
   TPopupMenu* PopupMenu = nullptr;
