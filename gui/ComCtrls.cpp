@@ -74,12 +74,12 @@ void TToolBar::CreateParams(TCreateParams& params) {
 
 void TToolBar::CreateWnd() {
   TSubclassedControl::CreateWnd();
+  ApplyImages();
   BuildButtons();
 }
 
 void TToolBar::BuildButtons() {
   SendMessageA(handle_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  if (Images()) SendMessageA(handle_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images()->Handle()));
   std::vector<TBBUTTON> buttons;
   for (const Slot& slot : slots_) {
     TBBUTTON b{};

@@ -35,9 +35,7 @@ bool RunSystemDialog(TComponent& dialog, const std::function<bool(HWND owner)>& 
   // The dialog disables its owner while it is open. The hidden application
   // window would leave the form the user clicked in free to take another
   // click, and the dialog would open in a corner.
-  HWND owner = GetActiveWindow();
-  if (!owner && Application) owner = Application->Handle();
-  return show(owner);
+  return show(Application ? Application->DialogOwner() : GetActiveWindow());
 }
 
 }  // namespace gui

@@ -299,8 +299,12 @@ void TApplication::Run() {
 void TApplication::Terminate() { terminated_ = true; }
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  return MessageDlg(DialogOwner(), text, caption, flags);
+}
+
+HWND TApplication::DialogOwner() {
   HWND owner = GetActiveWindow();
-  return MessageDlg(owner ? owner : Handle(), text, caption, flags);
+  return owner ? owner : Handle();
 }
 
 void TApplication::ShowException(const std::exception& e) {

@@ -114,6 +114,9 @@ class TApplication : public TComponent {
   bool Terminated() const { return terminated_; }
 
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+  // What a dialog is owned by, and so disables while it is open: the window
+  // the user works in, else the application's own.
+  HWND DialogOwner();
   // The standard error box: the message, the title as caption, stop icon, OK.
   void ShowException(const std::exception& e);
   // For the current exception inside a catch block.
