@@ -158,6 +158,8 @@ class TformMain : public gui::TForm {
   void SetPanelRows(bool nameAndIcon, bool link);
   void ShowPreview(int image);
   void StoreIconFields(gui::TTreeNode* node);
+  // The record the panel shows, while its node is still the selected one.
+  TRecord* PanelRecord();
   void SetNodeIcon(gui::TTreeNode* node, const gui::TIcon& icon);
   bool startedUp_ = false;
 };

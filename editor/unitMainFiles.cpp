@@ -98,7 +98,6 @@ void TformMain::FormClose(TObject*) {
 
 void TformMain::MainMenu_FNClick(TObject*) {
   TreeView->SetSelected(nullptr);
-  CurrentNode = nullptr;
   TreeView->Items()->Clear();
   // No node is left to show a picture of the list.
   ilstLaunch->Clear();
@@ -172,9 +171,8 @@ void TformMain::HandleDroppedFiles(HDROP Drop) {
 // --- shortcuts that start the launcher --------------------------------------------
 
 void TformMain::UpdateShortcutCommands() {
-  MainMenu_IT->SetEnabled(true);
+  MainMenu_IT->SetEnabled(!ShellFolder(kQuickLaunch.shellFolder).empty());
   MainMenu_ID->SetEnabled(true);
-  if (ShellFolder(kQuickLaunch.shellFolder).empty()) MainMenu_IT->SetEnabled(false);
 }
 
 void TformMain::MainMenu_ITClick(TObject*) { CreateLauncherShortcut(*Subject, kQuickLaunch); }

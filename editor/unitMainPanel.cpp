@@ -208,15 +208,16 @@ void TformMain::EditChange(TObject* Sender) {
   CurrentNode->SetText(record->ItemName);
 }
 
+TRecord* TformMain::PanelRecord() { return CurrentNode == TreeView->Selected() ? RecordOf(CurrentNode) : nullptr; }
+
 void TformMain::editIconFileNameExit(TObject*) {
-  TTreeNode* node = TreeView->Selected();
-  if (node && node == CurrentNode) StoreIconFields(node);
+  if (PanelRecord()) StoreIconFields(CurrentNode);
 }
 
 void TformMain::sbtnOpenIconFileClick(TObject*) {
-  TTreeNode* node = TreeView->Selected();
-  TRecord* record = RecordOf(node);
-  if (!record || node != CurrentNode) return;
+  TTreeNode* node = CurrentNode;
+  TRecord* record = PanelRecord();
+  if (!record) return;
   // The button leaves the focus where it is: what the fields show now is
   // stored first, as if the focus had left them.
   StoreIconFields(node);
@@ -232,9 +233,9 @@ void TformMain::sbtnOpenIconFileClick(TObject*) {
 void TformMain::sbtnIconClearClick(TObject*) {
   if (Application->MessageBox("アイコンに関する設定を消します。", "確認", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
     return;
-  TTreeNode* node = TreeView->Selected();
-  TRecord* record = RecordOf(node);
-  if (!record || node != CurrentNode) return;
+  TTreeNode* node = CurrentNode;
+  TRecord* record = PanelRecord();
+  if (!record) return;
   record->IconFileName.clear();
   record->IconIndex = 0;
   editIconFileName->SetText("");
@@ -245,9 +246,8 @@ void TformMain::sbtnIconClearClick(TObject*) {
 }
 
 void TformMain::sbtnOpenExeNameClick(TObject*) {
-  TTreeNode* node = TreeView->Selected();
-  TRecord* record = RecordOf(node);
-  if (!record || node != CurrentNode) return;
+  TRecord* record = PanelRecord();
+  if (!record) return;
   OpenDialog->Filter = "実行ファイル（*.exe）|*.exe|全てのファイル（*.*）|*.*";
   OpenDialog->Title = "実行ファイルの場所を指定する";
   const std::string typed = editExeName->Text();
