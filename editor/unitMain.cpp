@@ -194,44 +194,44 @@ void TformMain::MainMenu_HAClick(TObject*) { formAbout->ShowModal(); }
 
 // --- tree commands ---------------------------------------------------------------
 
-TTreeNode* TformMain::AddEntry(const std::string& caption, EntryKind kind, int iconNumber) {
+namespace {
+std::unique_ptr<TRecord> NewRecord(const std::string& name, EntryKind kind) {
   auto record = std::make_unique<TRecord>();
-  record->ItemName = caption;
+  record->ItemName = name;
   record->Kind = kind;
+  return record;
+}
+}  // namespace
+
+TTreeNode* TformMain::AddEntry(std::unique_ptr<TRecord> record, const TIcon& icon) {
+  const std::string caption = record->ItemName;
   TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, std::move(record));
-  const int image = ilstLaunch->AddIcon(LauncherIcon(iconNumber));
+  const int image = ilstLaunch->AddIcon(icon);
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
   return node;
 }
 
 void TformMain::pmnuTreeView_IClick(TObject*) {
-  AddEntry("新しい項目", EntryKind::Item, kItemIcon)->EditText();
+  AddEntry(NewRecord("新しい項目", EntryKind::Item), LauncherIcon(kItemIcon))->EditText();
 }
 
 void TformMain::pmnuTreeView_SClick(TObject*) {
-  AddEntry(kSeparatorCaption, EntryKind::Separator, kNoIcon);
+  AddEntry(NewRecord(kSeparatorCaption, EntryKind::Separator), LauncherIcon(kNoIcon));
 }
 
 void TformMain::pmnuTreeView_MClick(TObject*) {
-  AddEntry("新しいサブメニュー", EntryKind::Submenu, kSubmenuIcon)->EditText();
+  AddEntry(NewRecord("新しいサブメニュー", EntryKind::Submenu), LauncherIcon(kSubmenuIcon))->EditText();
 }
 
 void TformMain::pmnuTreeView_PClick(TObject* Sender) {
   const int tag = static_cast<TComponent*>(Sender)->Tag;
   if (tag < 0 || tag > 2) return;
   const SpecialItem& row = kSpecialItems[tag];
-  TTreeNode* node =
-      TreeView->Items()->InsertObject(TreeView->Selected(), row.caption, std::make_unique<TRecord>());
-  TRecord* r = RecordOf(node);
-  const int image = ilstLaunch->AddIcon(ExtractSmallIcon(row.iconFile, row.iconIndex));
-  node->SetImageIndex(image);
-  node->SetSelectedIndex(image);
-  r->ItemName = row.caption;
-  r->ExeName = "Explorer.exe";
-  r->CmdLine = row.cmdLine;
-  r->WorkFolder.clear();
-  r->Kind = EntryKind::Item;
+  auto record = NewRecord(row.caption, EntryKind::Item);
+  record->ExeName = "Explorer.exe";
+  record->CmdLine = row.cmdLine;
+  AddEntry(std::move(record), ExtractSmallIcon(row.iconFile, row.iconIndex));
 }
 
 void TformMain::pmnuTreeView_DClick(TObject*) {

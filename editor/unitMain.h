@@ -153,7 +153,7 @@ class TformMain : public gui::TForm {
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  gui::TTreeNode* AddEntry(const std::string& caption, menufile::EntryKind kind, int iconNumber);
+  gui::TTreeNode* AddEntry(std::unique_ptr<TRecord> record, const gui::TIcon& icon);
   void CreatePanel();
   void SetPanelRows(bool nameAndIcon, bool link);
   void ShowPreview(int image);

@@ -159,13 +159,10 @@ void TformMain::HandleDroppedFiles(HDROP Drop) {
   } else {
     record->ExeName = path;
   }
-  const int image = ilstLaunch->AddIcon(ExtractSmallIcon(record->ExeName, 0));
-  const std::string caption = record->ItemName;
+  const TIcon icon = ExtractSmallIcon(record->ExeName, 0);
   // Where Add item puts its entry, but neither selected nor opened for
   // editing: the user goes on where he was.
-  TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, std::move(record));
-  node->SetImageIndex(image);
-  node->SetSelectedIndex(image);
+  AddEntry(std::move(record), icon);
 }
 
 // --- shortcuts that start the launcher --------------------------------------------
