@@ -1,5 +1,7 @@
 #include "ShellApi.h"
 
+#include "Text.h"
+
 namespace gui {
 
 FARPROC Shell32Proc(const char* name) {
@@ -8,6 +10,18 @@ FARPROC Shell32Proc(const char* name) {
 }
 
 namespace {
+// The shell's own results (SE_ERR_* of shellapi.h, which stays out: its
+// macros would rename ShellExecute).
+enum : INT_PTR {
+  SE_ERR_SHARE = 26,
+  SE_ERR_ASSOCINCOMPLETE = 27,
+  SE_ERR_DDETIMEOUT = 28,
+  SE_ERR_DDEFAIL = 29,
+  SE_ERR_DDEBUSY = 30,
+  SE_ERR_NOASSOC = 31,
+  SE_ERR_DLLNOTFOUND = 32,
+};
+
 template <class Fn>
 Fn Proc(const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(Shell32Proc(name)));
@@ -18,9 +32,37 @@ INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& fil
                      const std::string& parameters, const std::string& folder, int showCommand) {
   using Fn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
   static const Fn shellExecute = Proc<Fn>("ShellExecuteA");
-  if (!shellExecute) return 0;
+  if (!shellExecute) return SE_ERR_DLLNOTFOUND;
   return reinterpret_cast<INT_PTR>(shellExecute(owner, verb.c_str(), file.c_str(),
                                                 parameters.c_str(), folder.c_str(), showCommand));
+}
+
+std::string ShellExecuteErrorText(INT_PTR result) {
+  DWORD code;
+  switch (result) {
+    case 0:
+      code = ERROR_NOT_ENOUGH_MEMORY;
+      break;
+    case SE_ERR_SHARE:
+      code = ERROR_SHARING_VIOLATION;
+      break;
+    case SE_ERR_ASSOCINCOMPLETE:
+    case SE_ERR_NOASSOC:
+      code = ERROR_NO_ASSOCIATION;
+      break;
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY:
+      code = ERROR_DDE_FAIL;
+      break;
+    case SE_ERR_DLLNOTFOUND:
+      code = ERROR_DLL_NOT_FOUND;
+      break;
+    default:  // the others are the system's own error codes
+      code = DWORD(result);
+      break;
+  }
+  return base::SystemErrorText(code);
 }
 
 void DragAcceptFiles(HWND window, bool accept) {

@@ -20,6 +20,8 @@ namespace gui {
 // ShellExecuteA; a result above 32 means the request was taken.
 INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& file,
                      const std::string& parameters, const std::string& folder, int showCommand);
+// The system's reason for a request ShellExecute did not take, from its result.
+std::string ShellExecuteErrorText(INT_PTR result);
 
 // Icon number `index` of a program, library or icon file, in the small size
 // (a negative number names the icon by its resource id, as ExtractIconEx

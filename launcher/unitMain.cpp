@@ -107,52 +107,12 @@ std::string ShownCaption(const std::string& name) {
   return name.substr(0, end) + "…";
 }
 
-// The system's reason for a failed shell request, from the shell's result.
-std::string ShellFailureText(INT_PTR result) {
-  // The shell's own results (SE_ERR_* of shellapi.h, whose macros would
-  // rename ShellExecute here).
-  enum : INT_PTR {
-    SE_ERR_SHARE = 26,
-    SE_ERR_ASSOCINCOMPLETE = 27,
-    SE_ERR_DDETIMEOUT = 28,
-    SE_ERR_DDEFAIL = 29,
-    SE_ERR_DDEBUSY = 30,
-    SE_ERR_NOASSOC = 31,
-    SE_ERR_DLLNOTFOUND = 32,
-  };
-  DWORD code;
-  switch (result) {
-    case 0:
-      code = ERROR_NOT_ENOUGH_MEMORY;
-      break;
-    case SE_ERR_SHARE:
-      code = ERROR_SHARING_VIOLATION;
-      break;
-    case SE_ERR_ASSOCINCOMPLETE:
-    case SE_ERR_NOASSOC:
-      code = ERROR_NO_ASSOCIATION;
-      break;
-    case SE_ERR_DDETIMEOUT:
-    case SE_ERR_DDEFAIL:
-    case SE_ERR_DDEBUSY:
-      code = ERROR_DDE_FAIL;
-      break;
-    case SE_ERR_DLLNOTFOUND:
-      code = ERROR_DLL_NOT_FOUND;
-      break;
-    default:  // the others are the system's own error codes
-      code = DWORD(result);
-      break;
-  }
-  return base::SystemErrorText(code);
-}
-
 // Asks the shell to open what a pick names. A target it cannot start is
 // reported, by `name` and with the system's reason; the pick itself goes on.
 void Open(const std::string& file, const std::string& parameters, const std::string& folder,
           int show, const std::string& name) {
   const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show);
-  if (result <= 32) Warn("「" + name + "」を開けません。\n" + ShellFailureText(result));
+  if (result <= 32) Warn("「" + name + "」を開けません。\n" + ShellExecuteErrorText(result));
 }
 
 std::string Quoted(const std::string& text) {
