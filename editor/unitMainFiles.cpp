@@ -12,11 +12,7 @@ using menufile::EntryKind;
 namespace {
 
 const char kSettingsKey[] = "Software\\MORVATH\\Ostrevan\\Calvenor";
-const char kLauncherKey[] = "Software\\MORVATH\\Ostrevan";
 const char kMenuFilter[] = "メニュー情報ファイル（*.*）|*.*";
-
-// The editor-position list's entries, by position, as the launcher reads them.
-const char* const kEditorPositions[] = {"bottom", "top", "none"};
 
 // A folder of the shell, as the shell keeps it for the user; empty when it
 // is not known.
@@ -63,11 +59,12 @@ void TformMain::FormShow(TObject*) {
     Subject->MenuFile = settings.ReadString("Folders", "MenuFile", folder + "*.*");
     Subject->ExePath = settings.ReadString("Folders", "ExePath", folder + "*.exe");
   }
-  Subject->EditorPosition = TRegIniFile(kLauncherKey).ReadString("", "EditorPosition", "bottom");
+  Subject->EditorPosition =
+      TRegIniFile(menufile::kLauncherKey).ReadString("", menufile::kEditorPositionValue, menufile::kEditorPositions[0]);
   // Letter case counts, as it does for the launcher: "Top" is no position.
   int position = 2;
   for (int i = 0; i < 2; ++i)
-    if (Subject->EditorPosition == kEditorPositions[i]) position = i;
+    if (Subject->EditorPosition == menufile::kEditorPositions[i]) position = i;
   cmbbEditorPosition->SetItemIndex(position);
 
   const std::string fileName = ParamStr(1);
@@ -93,7 +90,9 @@ void TformMain::FormClose(TObject*) {
     settings.WriteString("Folders", "ExePath", Subject->ExePath);
   }
   const int position = cmbbEditorPosition->ItemIndex();
-  TRegIniFile(kLauncherKey).WriteString("", "EditorPosition", kEditorPositions[position == 0 || position == 1 ? position : 2]);
+  // The list's entries stand in the order of the words.
+  TRegIniFile(menufile::kLauncherKey)
+      .WriteString("", menufile::kEditorPositionValue, menufile::kEditorPositions[position == 0 || position == 1 ? position : 2]);
 }
 
 void TformMain::MainMenu_FNClick(TObject*) {

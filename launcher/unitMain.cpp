@@ -373,12 +373,12 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   editor->SetImageIndex(ImageOfEntry[entries]);
 
   const std::string position =
-      TRegIniFile("Software\\MORVATH\\Ostrevan").ReadString("", "EditorPosition", "bottom");
+      TRegIniFile(menufile::kLauncherKey).ReadString("", menufile::kEditorPositionValue, menufile::kEditorPositions[0]);
   TMenuItem* top = pmnuLaunch->Items();
-  if (position == "bottom") {
+  if (position == menufile::kEditorPositions[0]) {
     top->Add(separator);
     top->Add(editor);
-  } else if (position == "top") {
+  } else if (position == menufile::kEditorPositions[1]) {
     top->Insert(0, separator);
     top->Insert(0, editor);
   } else {

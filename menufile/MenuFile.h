@@ -26,6 +26,13 @@ using base::SplitLines;
 
 enum class EntryKind : int32_t { Item = 0, Separator = 1, Submenu = 2 };
 
+// Where the launcher puts the entry that opens the editor: the editor writes
+// the value, the launcher reads it, letter for letter. The first word is the
+// default; any other text means none.
+inline constexpr char kLauncherKey[] = "Software\\MORVATH\\Ostrevan";
+inline constexpr char kEditorPositionValue[] = "EditorPosition";
+inline constexpr const char* kEditorPositions[] = {"bottom", "top", "none"};
+
 // The window states, as the editor's list offers them.
 enum WindowStateValue : int32_t { wsNormal = 0, wsMinimized = 1, wsMaximized = 2 };
 
