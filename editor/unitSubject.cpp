@@ -10,6 +10,7 @@
 #include "ImgList.h"
 #include "ShellApi.h"
 #include "SysUtils.h"
+#include "Text.h"
 #include "unitRecord.h"
 
 using namespace gui;

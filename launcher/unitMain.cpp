@@ -12,6 +12,7 @@
 #include "ShellApi.h"
 #include "StartupTrace.h"
 #include "SysUtils.h"
+#include "Text.h"
 
 using namespace gui;
 
@@ -299,7 +300,7 @@ void TformMain::FormCreate(TObject*) {
 }
 
 bool TformMain::BuildLaunchMenu(bool fromCache) {
-  MenuLines = menufile::LoadLines(MenuFileName);
+  MenuLines = base::LoadLines(MenuFileName);
   StartupStep("menu file read");
   const int count = int(MenuLines.size());
   if (count % 2 != 0) {

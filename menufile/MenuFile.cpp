@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Text.h"
+
 namespace menufile {
 
 namespace {
@@ -123,7 +125,7 @@ int32_t ExtractIconIndex(std::string_view nameLine) {
   // Without a comma (never written so) the whole inner text is the number.
   if (comma != std::string_view::npos) t = t.substr(comma + 1);
   int32_t value = 0;
-  return ParseDecimal(t, value) ? value : 0;
+  return base::ParseDecimal(t, value) ? value : 0;
 }
 
 std::string ExtractWorkFolder(std::string_view nameLine) {

@@ -11,18 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "Text.h"
-
 namespace menufile {
-
-// The line and number rules the format is built on.
-using base::EmbeddedNul;
-using base::FileError;
-using base::JoinLines;
-using base::LoadLines;
-using base::ParseDecimal;
-using base::SaveLines;
-using base::SplitLines;
 
 enum class EntryKind : int32_t { Item = 0, Separator = 1, Submenu = 2 };
 

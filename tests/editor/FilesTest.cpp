@@ -8,6 +8,7 @@
 
 #include "EditorFixture.h"
 #include "SysUtils.h"
+#include "Text.h"
 
 using namespace gui;
 

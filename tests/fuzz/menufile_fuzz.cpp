@@ -7,6 +7,7 @@
 #include <string>
 
 #include "MenuFile.h"
+#include "Text.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void Check(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace menufile;
+  using namespace base;
   const std::string text(reinterpret_cast<const char*>(data), size);
   // A NUL with anything but NULs after it makes the text no menu file; NULs
   // running to the end are padding. No line ever holds a NUL.

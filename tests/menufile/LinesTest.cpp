@@ -4,9 +4,10 @@
 
 #include "MenuFile.h"
 #include "TestFiles.h"
+#include "Text.h"
 
-using menufile::JoinLines;
-using menufile::SplitLines;
+using base::JoinLines;
+using base::SplitLines;
 using Lines = std::vector<std::string>;
 
 TEST(SplitLines, EveryLineEndFormReadsTheSame) {
@@ -24,8 +25,8 @@ TEST(SplitLines, EndsAndEmptiness) {
   EXPECT_EQ(SplitLines("x\r\n\r\n"), (Lines{"x", ""}));
   EXPECT_EQ(SplitLines(std::string("a\nb\0\0", 5)), (Lines{"a", "b"})) << "NUL padding ends the text";
   // Text after a NUL is never dropped without a word.
-  EXPECT_THROW(SplitLines(std::string("a\nb\0c\nd", 7)), menufile::EmbeddedNul);
-  EXPECT_THROW(SplitLines(std::string("\0\0\r\n", 4)), menufile::EmbeddedNul);
+  EXPECT_THROW(SplitLines(std::string("a\nb\0c\nd", 7)), base::EmbeddedNul);
+  EXPECT_THROW(SplitLines(std::string("\0\0\r\n", 4)), base::EmbeddedNul);
 }
 
 TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
@@ -38,16 +39,16 @@ TEST(SplitLines, JoinedLinesEndInCrLfAndSplitBack) {
 TEST(FileLines, SaveReplacesTheWholeFileAndLoadRefusesAMissingFileOrANulInside) {
   const std::string path = "menufile_lines_test.txt";
   WriteBytes(path, "old content that is longer than the new one\n");
-  menufile::SaveLines(path, {"one", "\ttwo"});
+  base::SaveLines(path, {"one", "\ttwo"});
   EXPECT_EQ(ReadBytes(path), "one\r\n\ttwo\r\n");
-  EXPECT_EQ(menufile::LoadLines(path), (Lines{"one", "\ttwo"}));
-  menufile::SaveLines(path, {});
+  EXPECT_EQ(base::LoadLines(path), (Lines{"one", "\ttwo"}));
+  base::SaveLines(path, {});
   EXPECT_EQ(ReadBytes(path), "");
-  EXPECT_TRUE(menufile::LoadLines(path).empty());
+  EXPECT_TRUE(base::LoadLines(path).empty());
 
   WriteBytes(path, std::string("A\r\na.exe\r\nB\0\r\nb.exe\r\n", 21));
-  EXPECT_THROW(menufile::LoadLines(path), menufile::FileError);
+  EXPECT_THROW(base::LoadLines(path), base::FileError);
   std::remove(path.c_str());
-  EXPECT_THROW(menufile::LoadLines("no such folder/no such file.txt"), menufile::FileError);
-  EXPECT_THROW(menufile::SaveLines("no such folder/out.txt", {"x"}), menufile::FileError);
+  EXPECT_THROW(base::LoadLines("no such folder/no such file.txt"), base::FileError);
+  EXPECT_THROW(base::SaveLines("no such folder/out.txt", {"x"}), base::FileError);
 }
