@@ -140,6 +140,7 @@ void TSubject::LoadTree(TTreeView& tree) {
   UpdateGuard update(nodes);
   IconCache icons;
   ImageSlots images(tree.Images());
+  const menufile::RememberingFileSystem files;
   int previousLevel = 0;
   TTreeNode* previous = nullptr;
   for (int k = 0; k + 1 < count; k += 2) {
@@ -160,7 +161,7 @@ void TSubject::LoadTree(TTreeView& tree) {
       case EntryKind::Item:
         record->ItemName = name.name;
         record->IconFileName = menufile::ExtractIconFile(nameLine);
-        record->ExeName = menufile::ExtractExeName(targetLine);
+        record->ExeName = menufile::ExtractExeName(targetLine, files);
         record->CmdLine = menufile::ExtractCmdLine(targetLine);
         record->WorkFolder = menufile::ExtractWorkFolder(nameLine);
         record->IconIndex = menufile::ExtractIconIndex(nameLine);

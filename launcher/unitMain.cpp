@@ -1,9 +1,7 @@
 #include "unitMain.h"
 
 #include <map>
-#include <optional>
 #include <stdexcept>
-#include <unordered_map>
 #include <utility>
 
 #include "MenuCache.h"
@@ -64,26 +62,6 @@ class IconPlacer {
   TImageList& list_;
   std::map<std::pair<std::string, int>, int> files_;  // its image, -1: the file has none
   std::map<int, int> launcher_;
-};
-
-// The PATH search asks about the same few program files for entry after
-// entry; while a menu is built, each question goes to the system once.
-class RememberingFileSystem final : public menufile::FileSystem {
- public:
-  bool FileExists(const std::string& path) const override {
-    auto [it, fresh] = exists_.try_emplace(path, false);
-    if (fresh) it->second = system_.FileExists(path);
-    return it->second;
-  }
-  std::string PathVariable() const override {
-    if (!path_) path_ = system_.PathVariable();
-    return *path_;
-  }
-
- private:
-  const menufile::FileSystem& system_ = menufile::SystemFileSystem();
-  mutable std::unordered_map<std::string, bool> exists_;
-  mutable std::optional<std::string> path_;
 };
 
 // An entry one level deeper than the one before it opens that entry; any
@@ -311,7 +289,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
 
   const size_t entries = size_t(count / 2);
   IconPlacer icons(*ilstLaunch);
-  const RememberingFileSystem files;
+  const menufile::RememberingFileSystem files;
   // A cache made for this file names an image for every entry and the
   // editor's; one that does not leaves the entries without, and the editor's
   // icon is added.

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -78,6 +80,20 @@ class FileSystem {
   virtual std::string PathVariable() const = 0;
 };
 const FileSystem& SystemFileSystem();
+
+// Asks the system each question once: a menu names the same few programs
+// entry after entry, and every question costs (a path translation under
+// Wine). For one reading of a menu; files that come or go meanwhile are not
+// seen.
+class RememberingFileSystem final : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) const override;
+  std::string PathVariable() const override;
+
+ private:
+  mutable std::unordered_map<std::string, bool> exists_;
+  mutable std::optional<std::string> path_;
+};
 
 // The program named by a target line, resolved through PATH when no file exists
 // under the name as read.

@@ -67,4 +67,15 @@ const FileSystem& SystemFileSystem() {
   return fs;
 }
 
+bool RememberingFileSystem::FileExists(const std::string& path) const {
+  auto [it, fresh] = exists_.try_emplace(path, false);
+  if (fresh) it->second = SystemFileSystem().FileExists(path);
+  return it->second;
+}
+
+std::string RememberingFileSystem::PathVariable() const {
+  if (!path_) path_ = SystemFileSystem().PathVariable();
+  return *path_;
+}
+
 }  // namespace menufile
