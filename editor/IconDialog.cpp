@@ -25,15 +25,6 @@ constexpr int kPathChars = MAX_PATH;
 // non-zero when the user pressed OK.
 using PickIconDlgProc = int(WINAPI*)(HWND owner, void* path, UINT capacity, int* index);
 
-std::string FromWide(const wchar_t* text) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(size_t(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-  out.resize(size_t(n - 1));
-  return out;
-}
-
 // Where the shell has no change-icon dialog of its own (some systems only
 // answer the call without showing one), this one stands in for it: the
 // icons of a file to pick from, and another file to be chosen.
@@ -171,12 +162,12 @@ bool TIconDialog::Execute() {
         if (wide) {
           // Never more characters than bytes, so the name fits here as well.
           wchar_t widePath[kPathChars] = {};
-          MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, kPathChars);
+          AnsiToWide(path).copy(widePath, kPathChars - 1);
           answer = pick(owner, widePath, kPathChars, &index);
           widePath[kPathChars - 1] = L'\0';
           // In the system code page the chosen name may take up to twice as
           // many bytes as characters; it is converted whole.
-          file = FromWide(widePath);
+          file = WideToAnsi(widePath);
         } else {
           answer = pick(owner, path, kPathChars, &index);
           path[kPathChars - 1] = '\0';

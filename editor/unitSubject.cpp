@@ -260,14 +260,6 @@ LinkObject NewShellLink() {
   return made;
 }
 
-// Paths reach the link's file interface in UTF-16.
-std::wstring Wide(const std::string& text) {
-  std::wstring wide(text.size() + 1, L'\0');
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), wide.data(), int(wide.size()));
-  wide.resize(size_t(n > 0 ? n : 0));
-  return wide;
-}
-
 }  // namespace
 
 void TSubject::CreateShortcut(const std::string& description, const std::string& path) {
@@ -282,7 +274,7 @@ void TSubject::CreateShortcut(const std::string& description, const std::string&
                          link->SetIconLocation(target.c_str(), 6)})
       if (FAILED(step)) result = step;
   }
-  if (SUCCEEDED(result)) result = made.file.Handle()->Save(Wide(path).c_str(), TRUE);
+  if (SUCCEEDED(result)) result = made.file.Handle()->Save(AnsiToWide(path).c_str(), TRUE);
   // The user asked for the shortcut: one that is not there is no silent matter.
   if (FAILED(result))
     throw Exception("ショートカット「" + path + "」を作成できません。\r\n" + base::SystemErrorText(DWORD(result)));
@@ -292,7 +284,7 @@ TShortcutInfo TSubject::ReadShortcut(const std::string& path) {
   TShortcutInfo found;
   const ComLibrary com;
   const LinkObject made = NewShellLink();
-  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(Wide(path).c_str(), STGM_READ))) return found;
+  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(AnsiToWide(path).c_str(), STGM_READ))) return found;
   IShellLinkA* link = made.link.Handle();
   if (FAILED(link->Resolve(Application->Handle(), SLR_ANY_MATCH))) return found;
   char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", folder[MAX_PATH] = "";

@@ -59,6 +59,22 @@ int32_t StrToIntDef(const std::string& text, int32_t defaultValue) {
   return base::ParseDecimal(text, value) ? value : defaultValue;
 }
 
+std::wstring AnsiToWide(const std::string& text) {
+  std::wstring wide(text.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), wide.data(), int(wide.size()));
+  wide.resize(size_t(n > 0 ? n : 0));
+  return wide;
+}
+
+std::string WideToAnsi(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string out(size_t(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
+  out.resize(size_t(n - 1));
+  return out;
+}
+
 std::string LowerCaseAscii(std::string text) {
   for (size_t i = 0; i < text.size();) {
     const bool lead = IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size();

@@ -25,6 +25,11 @@ int32_t StrToIntDef(const std::string& text, int32_t defaultValue);
 // ASCII letters only, which is how file extensions and keywords compare.
 std::string LowerCaseAscii(std::string text);
 
+// Text in the system code page as UTF-16 and back, for the interfaces that
+// take nothing else.
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const wchar_t* text);
+
 // Program argument i as the runtime split the command line (0 is the
 // program); empty when there is no such argument.
 std::string ParamStr(int index);
