@@ -1,5 +1,7 @@
 #include "ShellApi.h"
 
+#include <algorithm>
+
 #include "Text.h"
 
 namespace gui {
@@ -113,12 +115,11 @@ bool MayBeFile(const std::string& file) { return !file.empty() && file.size() < 
 
 // user32 reads icons out of files itself (the shell's ExtractIconEx asks it
 // too): asking it directly spares the launcher loading shell32 before its
-// popup shows. A count of 0 with no handle asks how many the file holds;
-// all ones means the file could not be read.
-UINT ExtractIcons(const std::string& file, int index, HICON* icon) {
-  UINT id = 0;
+// popup shows. Fills `count` handles from number `index` on; with none asked
+// for, says how many the file holds. A file that cannot be read holds none.
+UINT ExtractIcons(const std::string& file, int index, HICON* icons = nullptr, UINT count = 0) {
   const UINT n = PrivateExtractIconsA(file.c_str(), index, GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), icon, icon ? &id : nullptr, icon ? 1 : 0, 0);
+                                      GetSystemMetrics(SM_CYSMICON), icons, nullptr, count, 0);
   return n == 0xFFFFFFFF ? 0 : n;
 }
 }  // namespace
@@ -127,7 +128,7 @@ UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
   small.SetHandle(nullptr);
   if (!MayBeFile(file)) return 0;
   HICON handle = nullptr;
-  const UINT count = ExtractIcons(file, index, &handle);
+  const UINT count = ExtractIcons(file, index, &handle, 1);
   small = RealIcon(handle);
   return count && !small.Empty() ? 1u : 0u;
 }
@@ -135,9 +136,10 @@ UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
 std::vector<TIcon> ExtractSmallIcons(const std::string& file) {
   std::vector<TIcon> icons;
   if (!MayBeFile(file)) return icons;
-  // One at a time, as the picker shows them.
-  const UINT count = ExtractIcons(file, 0, nullptr);
-  for (UINT i = 0; i < count && i < 0x10000; ++i) icons.push_back(ExtractSmallIcon(file, int(i)));
+  // All in one reading of the file; a slot left empty stays an empty icon.
+  std::vector<HICON> handles(std::min(ExtractIcons(file, 0), 0x10000u));
+  if (!handles.empty()) ExtractIcons(file, 0, handles.data(), UINT(handles.size()));
+  for (HICON handle : handles) icons.push_back(RealIcon(handle));
   return icons;
 }
 
