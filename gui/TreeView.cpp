@@ -542,9 +542,10 @@ void TTreeView::CreateWnd() {
 void TTreeView::DestroyWnd() {
   // The control's items go with the window; the nodes stay, to be shown
   // again by the next one.
-  for (TTreeNode* node : items_.Order()) node->expanded_ = node->Expanded();
-  for (TTreeNode* node : items_.Order()) node->item_ = nullptr;
-  items_.deferred_ = !items_.roots_.empty();
+  for (TTreeNode* node : items_.Order()) {
+    node->expanded_ = node->Expanded();
+    node->item_ = nullptr;
+  }
   background_ = CLR_NONE;
 }
 
