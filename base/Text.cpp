@@ -4,6 +4,12 @@
 
 namespace base {
 
+#ifdef _WIN32
+bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+#else
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+#endif
+
 EmbeddedNul::EmbeddedNul(size_t offset)
     : std::runtime_error("NUL byte at offset " + std::to_string(offset) + " with text after it") {}
 

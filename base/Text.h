@@ -44,6 +44,18 @@ std::vector<std::string> LoadLines(const std::string& path);
 // with the cause and leaves it as it was; a read-only file is refused.
 void SaveLines(const std::string& path, const std::vector<std::string>& lines);
 
+// True when c starts a double-byte character of the ANSI code page. On Windows
+// this asks the system; elsewhere it is the fixed Shift-JIS rule.
+bool IsLeadByte(unsigned char c);
+
+// Length of the character that starts at i: two for a lead byte that still
+// has its second byte inside s, else one. A lead byte at the very end stands
+// alone, so no walk ever reads past the end of the text. (A second byte can
+// look like '\\', '|' or '[': a walk by characters never takes it for one.)
+inline size_t CharLength(std::string_view s, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
+}
+
 // A signed decimal number that fits 32 bits, blanks allowed before it.
 bool ParseDecimal(std::string_view text, int32_t& value);
 

@@ -79,10 +79,8 @@ FileWriter& Writer() {
 // second byte of a double-byte character, which is stepped over.
 std::string FolderOf(const std::string& path) {
   size_t end = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) ++i;
-    else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') end = i + 1;
-  }
+  for (size_t i = 0; i < path.size(); i += CharLength(path, i))
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') end = i + 1;
   return path.substr(0, end);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "Text.h"
 
 namespace gui {
 
@@ -16,10 +17,8 @@ namespace {
 // character, which stays as it is.
 std::string FilterList(const std::string& filter) {
   std::string list = filter;
-  for (size_t i = 0; i < list.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(list[i])) && i + 1 < list.size()) ++i;
-    else if (list[i] == '|') list[i] = '\0';
-  }
+  for (size_t i = 0; i < list.size(); i += base::CharLength(list, i))
+    if (list[i] == '|') list[i] = '\0';
   list.append(2, '\0');
   return list;
 }

@@ -13,22 +13,16 @@ namespace {
 // Position just after the last '\' or ':' that is not a second byte.
 size_t NameStart(const std::string& s) {
   size_t start = 0;
-  for (size_t i = 0; i < s.size();) {
-    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size();
-    if (!lead && (s[i] == '\\' || s[i] == ':')) start = i + 1;
-    i += lead ? 2 : 1;
-  }
+  for (size_t i = 0; i < s.size(); i += base::CharLength(s, i))
+    if (s[i] == '\\' || s[i] == ':') start = i + 1;
   return start;
 }
 
 // Position of the last '.' in the name part, npos when there is none.
 size_t ExtensionStart(const std::string& s) {
   size_t dot = std::string::npos;
-  for (size_t i = NameStart(s); i < s.size();) {
-    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(s[i])) && i + 1 < s.size();
-    if (!lead && s[i] == '.') dot = i;
-    i += lead ? 2 : 1;
-  }
+  for (size_t i = NameStart(s); i < s.size(); i += base::CharLength(s, i))
+    if (s[i] == '.') dot = i;
   return dot;
 }
 
@@ -76,11 +70,8 @@ std::string WideToAnsi(const wchar_t* text) {
 }
 
 std::string LowerCaseAscii(std::string text) {
-  for (size_t i = 0; i < text.size();) {
-    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size();
-    if (!lead && text[i] >= 'A' && text[i] <= 'Z') text[i] = char(text[i] - 'A' + 'a');
-    i += lead ? 2 : 1;
-  }
+  for (size_t i = 0; i < text.size(); i += base::CharLength(text, i))
+    if (text[i] >= 'A' && text[i] <= 'Z') text[i] = char(text[i] - 'A' + 'a');
   return text;
 }
 

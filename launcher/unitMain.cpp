@@ -79,7 +79,7 @@ std::string ShownCaption(const std::string& name) {
   if (name.size() <= kMaxCaptionBytes) return name;
   size_t end = 0;
   for (;;) {
-    const size_t len = menufile::IsLeadByte(static_cast<unsigned char>(name[end])) ? 2 : 1;
+    const size_t len = base::CharLength(name, end);
     if (end + len > kMaxCaptionBytes) break;
     end += len;
   }

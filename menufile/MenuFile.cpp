@@ -17,17 +17,10 @@ bool IsOneOf(char c, const char* set) {
   return false;
 }
 
-// Length of the character that starts at i: two for a lead byte that still has
-// its second byte inside s, else one. A lead byte at the very end stands alone,
-// so no walk ever reads past the end of the text.
-size_t CharLen(std::string_view s, size_t i) {
-  return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
-
 // Position of the first single-byte character c, stepping over double-byte
 // characters; npos when there is none.
 size_t FindChar(std::string_view s, char c, size_t from = 0) {
-  for (size_t i = from; i < s.size(); i += CharLen(s, i))
+  for (size_t i = from; i < s.size(); i += base::CharLength(s, i))
     if (s[i] == c) return i;
   return std::string_view::npos;
 }
@@ -36,7 +29,7 @@ size_t FindChar(std::string_view s, char c, size_t from = 0) {
 // the second byte of a double-byte character).
 bool EndsWithChar(std::string_view s, char c) {
   size_t last = std::string_view::npos;
-  for (size_t i = 0; i < s.size(); i += CharLen(s, i)) last = i;
+  for (size_t i = 0; i < s.size(); i += base::CharLength(s, i)) last = i;
   return last != std::string_view::npos && last + 1 == s.size() && s[last] == c;
 }
 
@@ -88,11 +81,11 @@ ItemNameAndLevel ExtractItemName(std::string_view nameLine) {
   kept.reserve(nameLine.size());
   bool leadingRun = true;  // only tabs and blanks so far
   for (size_t i = 0; i < nameLine.size();) {
-    const size_t len = CharLen(nameLine, i);
+    const size_t len = base::CharLength(nameLine, i);
     if (len == 1 && IsOneOf(nameLine[i], kOpeningMarks)) {
       size_t j = i + 1;
-      while (j < nameLine.size() && !(CharLen(nameLine, j) == 1 && IsOneOf(nameLine[j], kClosingMarks)))
-        j += CharLen(nameLine, j);
+      while (j < nameLine.size() && !(base::CharLength(nameLine, j) == 1 && IsOneOf(nameLine[j], kClosingMarks)))
+        j += base::CharLength(nameLine, j);
       if (j >= nameLine.size()) throw UnclosedMark(nameLine);
       i = j + 1;
       continue;

@@ -48,10 +48,6 @@ class UnclosedMark : public std::runtime_error {
 
 // --- Code page -------------------------------------------------------------
 
-// True when c starts a double-byte character of the ANSI code page. On Windows
-// this asks the system; elsewhere it is the fixed Shift-JIS rule.
-bool IsLeadByte(unsigned char c);
-
 // Removes the characters 0x00..0x20 at both ends.
 std::string_view Trim(std::string_view s);
 

@@ -14,8 +14,6 @@ namespace menufile {
 
 #ifdef _WIN32
 
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
-
 namespace {
 
 class WindowsFileSystem final : public FileSystem {
@@ -37,8 +35,6 @@ class WindowsFileSystem final : public FileSystem {
 }  // namespace
 
 #else  // host build: the fixed Shift-JIS rule
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 namespace {
 
