@@ -5,8 +5,8 @@ namespace gui {
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TWinControl(AOwner) {}
 
 void TSpeedButton::SetGlyph(TImageList* images, int index) {
-  images_.SetList(images);
   index_ = index;
+  images_.SetList(images);
   Invalidate();
 }
 

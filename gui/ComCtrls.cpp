@@ -57,12 +57,11 @@ void TToolBar::Rebuild() {
 
 void TToolBar::SetImages(TImageList* images) {
   images_.SetList(images);
-  ApplyImages();
 }
 
 void TToolBar::ApplyImages() {
   if (!HandleAllocated()) return;
-  SendMessageA(handle_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Images() ? Images()->Handle() : nullptr));
+  SendMessageA(handle_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.Handle()));
   Invalidate();
 }
 

@@ -82,14 +82,21 @@ class MemoryStream final : public IStream {
 
 }  // namespace
 
+HIMAGELIST TChangeLink::Handle() const { return list_ ? list_->Handle() : nullptr; }
+
 void TChangeLink::SetList(TImageList* list) {
   if (list_ == list) return;
-  if (list_) {
-    auto& links = list_->links_;
-    links.erase(std::remove(links.begin(), links.end(), this), links.end());
-  }
+  Detach();
   list_ = list;
   if (list_) list_->links_.push_back(this);
+  if (changed_) changed_();
+}
+
+void TChangeLink::Detach() {
+  if (!list_) return;
+  auto& links = list_->links_;
+  links.erase(std::remove(links.begin(), links.end(), this), links.end());
+  list_ = nullptr;
 }
 
 TImageList::TImageList(TComponent* AOwner, int width, int height)

@@ -17,20 +17,24 @@ namespace gui {
 class TImageList;
 
 // How whoever shows a list's images (a tree, a toolbar, a menu) keeps up with
-// the list: it hears when the list's images come under a new handle, and
-// when the list goes (List() is null by then).
+// the list: it hears when it is given another list, when the list's images
+// come under a new handle, and when the list goes (List() is null by then).
 class TChangeLink {
  public:
   explicit TChangeLink(std::function<void()> changed) : changed_(std::move(changed)) {}
-  ~TChangeLink() { SetList(nullptr); }
+  // Its owner is going: it hears nothing more.
+  ~TChangeLink() { Detach(); }
   TChangeLink(const TChangeLink&) = delete;
   TChangeLink& operator=(const TChangeLink&) = delete;
 
   TImageList* List() const { return list_; }
+  // The list's handle; null without a list.
+  HIMAGELIST Handle() const;
   void SetList(TImageList* list);
 
  private:
   friend class TImageList;
+  void Detach();
   TImageList* list_ = nullptr;
   std::function<void()> changed_;
 };

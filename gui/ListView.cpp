@@ -29,13 +29,12 @@ void TListView::ColorChanged() {
 
 void TListView::SetImages(TImageList* images) {
   images_.SetList(images);
-  ApplyImages();
 }
 
 void TListView::ApplyImages() {
   if (HandleAllocated())
     SendMessageA(handle_, LVM_SETIMAGELIST, LVSIL_NORMAL,
-                 LPARAM(images_.List() ? images_.List()->Handle() : nullptr));
+                 LPARAM(images_.Handle()));
 }
 
 void TListView::InsertItem(int index) {

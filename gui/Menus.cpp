@@ -214,7 +214,6 @@ TMenu::~TMenu() {
 
 void TMenu::SetImages(TImageList* images) {
   images_.SetList(images);
-  Changed();
 }
 
 void TMenu::Changed() {

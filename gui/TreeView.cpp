@@ -568,13 +568,12 @@ void TTreeView::ReportSilentChange(TTreeNode* before, int reportsBefore) {
 
 void TTreeView::SetImages(TImageList* images) {
   images_.SetList(images);
-  ApplyImages();
 }
 
 void TTreeView::ApplyImages() {
   if (handle_)
     SendMessageA(handle_, TVM_SETIMAGELIST, TVSIL_NORMAL,
-                 reinterpret_cast<LPARAM>(Images() ? Images()->Handle() : nullptr));
+                 reinterpret_cast<LPARAM>(images_.Handle()));
 }
 
 void TTreeView::SetIndent(int pixels) {

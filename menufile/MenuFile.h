@@ -46,7 +46,7 @@ class UnclosedMark : public std::runtime_error {
   explicit UnclosedMark(std::string_view line);
 };
 
-// --- Code page -------------------------------------------------------------
+// --- Text -------------------------------------------------------------------
 
 // Removes the characters 0x00..0x20 at both ends.
 std::string_view Trim(std::string_view s);
