@@ -1,6 +1,3 @@
-// The image list's persistence is declared only where IStream is known.
-#include <objidl.h>
-
 #include "ImgList.h"
 
 #include <algorithm>
@@ -10,75 +7,87 @@ namespace gui {
 
 namespace {
 
-constexpr UINT kListFlags = ILC_COLOR32 | ILC_MASK;
-
-// Just enough of a stream over memory for the image list's own persistence,
-// so that no COM library is loaded to get one.
-class MemoryStream final : public IStream {
- public:
-  explicit MemoryStream(std::string_view data = {}) : data_(data) {}
-  const std::string& Data() const { return data_; }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IStream) ||
-        IsEqualIID(riid, IID_ISequentialStream)) {
-      *out = static_cast<IStream*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  // Lives on the stack; the image list never keeps the stream.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-  HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override {
-    const size_t n = std::min<size_t>(size, data_.size() - std::min(pos_, data_.size()));
-    if (n) std::memcpy(buffer, data_.data() + pos_, n);
-    pos_ += n;
-    if (read) *read = ULONG(n);
-    return n == size ? S_OK : S_FALSE;
-  }
-  HRESULT STDMETHODCALLTYPE Write(const void* buffer, ULONG size, ULONG* written) override {
-    if (pos_ > data_.size()) data_.resize(pos_);
-    data_.replace(pos_, std::min<size_t>(size, data_.size() - pos_),
-                  static_cast<const char*>(buffer), size);
-    pos_ += size;
-    if (written) *written = size;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPos) override {
-    int64_t base = origin == STREAM_SEEK_SET ? 0
-                   : origin == STREAM_SEEK_CUR ? int64_t(pos_)
-                                               : int64_t(data_.size());
-    const int64_t target = base + move.QuadPart;
-    if (target < 0) return STG_E_INVALIDFUNCTION;
-    pos_ = size_t(target);
-    if (newPos) newPos->QuadPart = pos_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD) override {
-    std::memset(stat, 0, sizeof *stat);
-    stat->type = STGTY_STREAM;
-    stat->cbSize.QuadPart = data_.size();
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CopyTo(IStream*, ULARGE_INTEGER, ULARGE_INTEGER*, ULARGE_INTEGER*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Commit(DWORD) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE Revert() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Clone(IStream**) override { return E_NOTIMPL; }
-
- private:
-  std::string data_;
-  size_t pos_ = 0;
+constexpr char kDataMagic[4] = {'I', 'L', '3', '2'};
+struct DataHeader {
+  char magic[4];
+  uint32_t width, height, count;
 };
+static_assert(sizeof(DataHeader) == 16, "the list's bytes have one layout in every build");
+
+BITMAPINFO TopDown32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
+struct MemoryDc {
+  HDC dc = CreateCompatibleDC(nullptr);
+  ~MemoryDc() { DeleteDC(dc); }
+};
+
+// The rows of a bitmap as 32-bit pixels; false when GDI cannot read it.
+bool ReadBits(HBITMAP bitmap, int width, int height, uint32_t* out) {
+  BITMAPINFO info = TopDown32(width, height);
+  MemoryDc screen;
+  return GetDIBits(screen.dc, bitmap, 0, UINT(height), out, &info, DIB_RGB_COLORS) == height;
+}
+
+// A 32-bit picture keeps its own alpha; an older one is opaque where its
+// mask is clear. A monochrome icon's mask holds its AND half above its XOR
+// half. Pixels that would invert the screen cannot be kept and stay clear.
+bool ReadIcon(HICON icon, int width, int height, uint32_t* out, bool mayScale = true) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return false;
+  const TBitmap color(info.hbmColor), mask(info.hbmMask);
+  BITMAP shape{};
+  if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return false;
+  const int ownHeight = color ? shape.bmHeight : shape.bmHeight / 2;
+  if (shape.bmWidth != width || ownHeight != height) {
+    if (!mayScale) return false;
+    // The system scales icons the way it draws them.
+    const TIcon scaled(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, width, height, 0)));
+    return scaled && ReadIcon(scaled.Handle(), width, height, out, false);
+  }
+  const size_t area = size_t(width) * size_t(height);
+  std::vector<uint32_t> andXor(color ? area : 2 * area);
+  if (!ReadBits(mask.Handle(), width, color ? height : 2 * height, andXor.data())) return false;
+  if (!color) {
+    for (size_t i = 0; i < area; ++i)
+      out[i] = (andXor[i] & 0xFFFFFF) ? 0 : (andXor[area + i] & 0xFFFFFF) ? 0xFFFFFFFF : 0xFF000000;
+    return true;
+  }
+  if (!ReadBits(color.Handle(), width, height, out)) return false;
+  const bool hasAlpha = std::any_of(out, out + area, [](uint32_t p) { return p >> 24; });
+  for (size_t i = 0; i < area; ++i) {
+    if (!hasAlpha) out[i] = (andXor[i] & 0xFFFFFF) ? 0 : (out[i] | 0xFF000000);
+    if (!(out[i] >> 24)) out[i] = 0;
+  }
+  return true;
+}
+
+// A 32-bit icon of the pixels, its mask clear wherever a pixel is opaque at all.
+TIcon MakeIcon(const uint32_t* pixels, int width, int height) {
+  const BITMAPINFO info = TopDown32(width, height);
+  void* bits = nullptr;
+  const TBitmap color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!color) return TIcon();
+  std::memcpy(bits, pixels, size_t(width) * size_t(height) * sizeof *pixels);
+  const size_t stride = size_t(width + 15) / 16 * 2;  // monochrome rows end on a word
+  std::vector<BYTE> maskBits(stride * size_t(height), 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (!(pixels[size_t(y) * size_t(width) + size_t(x)] >> 24))
+        maskBits[size_t(y) * stride + size_t(x) / 8] |= BYTE(0x80 >> (x % 8));
+  const TBitmap mask(CreateBitmap(width, height, 1, 1, maskBits.data()));
+  if (!mask) return TIcon();
+  ICONINFO iconInfo{TRUE, 0, 0, mask.Handle(), color.Handle()};
+  return TIcon(CreateIconIndirect(&iconInfo));
+}
 
 }  // namespace
 
@@ -100,9 +109,9 @@ void TChangeLink::Detach() {
 }
 
 TImageList::TImageList(TComponent* AOwner, int width, int height)
-    : TComponent(AOwner), width_(width), height_(height),
-      handle_(ImageList_Create(width, height, kListFlags, 4, 16)) {
-  if (handle_.Empty()) throw EOSError::LastError("ImageList_Create");
+    : TComponent(AOwner), width_(width), height_(height) {
+  if (width <= 0 || height <= 0 || width > 256 || height > 256)
+    throw EListError("イメージの大きさが正しくありません。");
 }
 
 TImageList::~TImageList() {
@@ -120,19 +129,69 @@ void TImageList::Changed() {
     if (link->changed_) link->changed_();
 }
 
-int TImageList::Count() const { return ImageList_GetImageCount(Handle()); }
+HIMAGELIST TImageList::Handle() const {
+  if (handle_) return handle_.Handle();
+  TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(Count(), 4), 16));
+  if (!made) throw EOSError::LastError("ImageList_Create");
+  for (int i = 0; i < Count(); ++i) {
+    const TIcon icon = MakeIcon(Image(i), width_, height_);
+    if (!icon || ImageList_AddIcon(made.Handle(), icon.Handle()) != i)
+      throw Exception("イメージリストにアイコンを追加できません。");
+  }
+  handle_ = std::move(made);
+  return handle_.Handle();
+}
+
+void TImageList::MirrorImage(int index) const {
+  if (!handle_) return;
+  const TIcon icon = MakeIcon(Image(index), width_, height_);
+  const int at = index < ImageList_GetImageCount(handle_.Handle()) ? index : -1;
+  if (!icon || ImageList_ReplaceIcon(handle_.Handle(), at, icon.Handle()) != index)
+    throw Exception("イメージリストにアイコンを追加できません。");
+}
+
+void TImageList::CheckIndex(int index) const {
+  if (index < 0 || index >= Count()) throw EListError("イメージのインデックスが範囲を超えています。");
+}
 
 int TImageList::AddIcon(const TIcon& icon) {
   if (icon.Empty()) return -1;
-  const int index = ImageList_AddIcon(Handle(), icon.Handle());
-  if (index < 0) throw Exception("イメージリストにアイコンを追加できません。");
+  std::vector<Pixel> image(Area());
+  if (!ReadIcon(icon.Handle(), width_, height_, image.data()))
+    throw Exception("イメージリストにアイコンを追加できません。");
+  const int index = Count();
+  pixels_.insert(pixels_.end(), image.begin(), image.end());
+  try {
+    MirrorImage(index);
+  } catch (...) {
+    pixels_.resize(size_t(index) * Area());
+    throw;
+  }
   return index;
 }
 
 int TImageList::AddMasked(HBITMAP strip, TColor key) {
-  const int index = strip ? ImageList_AddMasked(Handle(), strip, ColorToRGB(key)) : -1;
-  if (index < 0) throw Exception("イメージリストに画像を追加できません。");
-  return index;
+  BITMAP shape{};
+  if (!strip || !GetObjectA(strip, sizeof shape, &shape) || shape.bmWidth < width_ || shape.bmHeight <= 0)
+    throw Exception("イメージリストに画像を追加できません。");
+  std::vector<Pixel> bits(size_t(shape.bmWidth) * size_t(shape.bmHeight));
+  if (!ReadBits(strip, shape.bmWidth, shape.bmHeight, bits.data()))
+    throw Exception("イメージリストに画像を追加できません。");
+  const COLORREF rgb = ColorToRGB(key);
+  const Pixel transparent = (Pixel(GetRValue(rgb)) << 16) | (Pixel(GetGValue(rgb)) << 8) | GetBValue(rgb);
+  const int first = Count();
+  const int count = shape.bmWidth / width_;
+  pixels_.resize(pixels_.size() + size_t(count) * Area());
+  for (int k = 0; k < count; ++k) {
+    Pixel* image = Image(first + k);
+    for (int y = 0; y < std::min(height_, int(shape.bmHeight)); ++y)
+      for (int x = 0; x < width_; ++x) {
+        const Pixel p = bits[size_t(y) * size_t(shape.bmWidth) + size_t(k * width_ + x)] & 0xFFFFFF;
+        image[size_t(y) * size_t(width_) + size_t(x)] = p == transparent ? 0 : p | 0xFF000000;
+      }
+  }
+  for (int k = 0; k < count; ++k) MirrorImage(first + k);
+  return first;
 }
 
 int TImageList::AddMasked(const char* resource, TColor key) {
@@ -144,81 +203,89 @@ int TImageList::AddMasked(const char* resource, TColor key) {
 }
 
 void TImageList::SetCount(int count) {
-  if (count < 0 || !ImageList_SetImageCount(Handle(), UINT(count)))
+  if (count < 0) throw Exception("イメージリストの大きさを変えられません。");
+  // In one step in comctl32's copy too, which leaves the new slots as it likes.
+  if (handle_ && !ImageList_SetImageCount(handle_.Handle(), UINT(count)))
     throw Exception("イメージリストの大きさを変えられません。");
+  pixels_.resize(size_t(count) * Area(), 0);
 }
 
 void TImageList::CopyImage(int destination, int source) {
-  const int count = Count();
-  if (destination < 0 || destination >= count || source < 0 || source >= count)
-    throw EListError("イメージのインデックスが範囲を超えています。");
+  CheckIndex(destination);
+  CheckIndex(source);
+  std::copy_n(Image(source), Area(), Image(destination));
   // ILCF_MOVE leaves the source as it is: the image then stands twice.
-  if (!ImageList_Copy(Handle(), destination, Handle(), source, ILCF_MOVE))
+  if (handle_ && !ImageList_Copy(handle_.Handle(), destination, handle_.Handle(), source, ILCF_MOVE))
     throw Exception("イメージをコピーできません。");
 }
 
 void TImageList::ReplaceIcon(int index, const TIcon& icon) {
-  if (index < 0 || index >= Count()) throw EListError("イメージのインデックスが範囲を超えています。");
-  if (icon.Empty()) {
-    // A blank picture keeps the numbers of every later image valid.
-    HDC screen = GetDC(nullptr);
-    HBITMAP image = CreateCompatibleBitmap(screen, width_, height_);
-    HBITMAP mask = CreateBitmap(width_, height_, 1, 1, nullptr);
-    ReleaseDC(nullptr, screen);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, mask);
-    PatBlt(dc, 0, 0, width_, height_, WHITENESS);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ImageList_Replace(Handle(), index, image, mask);
-    DeleteObject(image);
-    DeleteObject(mask);
-    return;
-  }
-  if (ImageList_ReplaceIcon(Handle(), index, icon.Handle()) < 0)
+  CheckIndex(index);
+  std::vector<Pixel> image(Area(), 0);
+  // A blank picture keeps the numbers of every later image valid.
+  if (icon && !ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
+  std::copy(image.begin(), image.end(), Image(index));
+  MirrorImage(index);
 }
 
 TIcon TImageList::GetIcon(int index) const {
   if (index < 0 || index >= Count()) return TIcon();
-  return TIcon(ImageList_GetIcon(Handle(), index, ILD_TRANSPARENT));
+  return MakeIcon(Image(index), width_, height_);
 }
 
-void TImageList::Clear() { ImageList_RemoveAll(Handle()); }
+void TImageList::Clear() {
+  pixels_.clear();
+  if (handle_) ImageList_RemoveAll(handle_.Handle());
+}
 
 void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
   if (index < 0 || index >= Count()) return;
-  IMAGELISTDRAWPARAMS p{};
-  p.cbSize = sizeof p;
-  p.himl = Handle();
-  p.i = index;
-  p.hdcDst = dc;
-  p.x = x;
-  p.y = y;
-  p.rgbBk = CLR_NONE;
-  p.rgbFg = CLR_DEFAULT;
-  p.fStyle = ILD_TRANSPARENT;
-  if (!enabled) p.fState = ILS_SATURATE;
-  ImageList_DrawIndirect(&p);
+  const BITMAPINFO info = TopDown32(width_, height_);
+  void* bits = nullptr;
+  const TBitmap picture(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!picture) return;
+  // Alpha blending takes its colours premultiplied.
+  const Pixel* from = Image(index);
+  auto* to = static_cast<Pixel*>(bits);
+  for (size_t i = 0; i < Area(); ++i) {
+    const Pixel p = from[i], a = p >> 24;
+    Pixel r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    if (!enabled) r = g = b = (r * 77 + g * 150 + b * 29) >> 8;
+    to[i] = (a << 24) | (r * a / 255) << 16 | (g * a / 255) << 8 | (b * a / 255);
+  }
+  MemoryDc source;
+  const HGDIOBJ old = SelectObject(source.dc, picture.Handle());
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  GdiAlphaBlend(dc, x, y, width_, height_, source.dc, 0, 0, width_, height_, blend);
+  SelectObject(source.dc, old);
 }
 
 std::string TImageList::WriteData() const {
-  MemoryStream stream;
-  if (!ImageList_Write(Handle(), &stream)) throw Exception("イメージリストを書き出せません。");
-  return stream.Data();
+  DataHeader header{};
+  std::memcpy(header.magic, kDataMagic, sizeof kDataMagic);
+  header.width = uint32_t(width_);
+  header.height = uint32_t(height_);
+  header.count = uint32_t(Count());
+  std::string data(reinterpret_cast<const char*>(&header), sizeof header);
+  data.append(reinterpret_cast<const char*>(pixels_.data()), pixels_.size() * sizeof(Pixel));
+  return data;
 }
 
 bool TImageList::ReadData(std::string_view data) {
-  MemoryStream stream(data);
-  HIMAGELIST read = ImageList_Read(&stream);
-  if (!read) return false;
-  int w = 0, h = 0;
-  if (!ImageList_GetIconSize(read, &w, &h) || w != width_ || h != height_) {
-    ImageList_Destroy(read);
+  DataHeader header{};
+  if (data.size() < sizeof header) return false;
+  std::memcpy(&header, data.data(), sizeof header);
+  const size_t imageBytes = Area() * sizeof(Pixel);
+  if (std::memcmp(header.magic, kDataMagic, sizeof kDataMagic) != 0 ||
+      header.width != uint32_t(width_) || header.height != uint32_t(height_) ||
+      (data.size() - sizeof header) % imageBytes != 0 ||
+      (data.size() - sizeof header) / imageBytes != header.count)
     return false;
-  }
-  // The new list is shown everywhere before the old one goes.
-  TImageListHandle old = std::exchange(handle_, TImageListHandle(read));
+  pixels_.resize(size_t(header.count) * Area());
+  if (header.count) std::memcpy(pixels_.data(), data.data() + sizeof header, data.size() - sizeof header);
+  // Controls showing the old list take the new one before the old one goes.
+  const TImageListHandle old = std::exchange(handle_, TImageListHandle());
   Changed();
   return true;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -28,7 +29,7 @@ class TChangeLink {
   TChangeLink& operator=(const TChangeLink&) = delete;
 
   TImageList* List() const { return list_; }
-  // The list's handle; null without a list.
+  // The list's comctl32 handle; null without a list.
   HIMAGELIST Handle() const;
   void SetList(TImageList* list);
 
@@ -45,6 +46,10 @@ struct ImageListTraits {
 };
 using TImageListHandle = base::UniqueHandle<ImageListTraits>;
 
+// A list of small images of one size. The list keeps the pictures itself
+// and draws them with GDI, so a program that only draws them (a menu) never
+// loads comctl32; the common controls get comctl32's own list through
+// Handle(), made on their first call and kept in step from then on.
 class TImageList : public TComponent {
  public:
   explicit TImageList(TComponent* AOwner, int width = 16, int height = 16);
@@ -52,12 +57,14 @@ class TImageList : public TComponent {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  int Count() const;
-  // The handle changes when ReadData reads a whole new list.
-  HIMAGELIST Handle() const { return handle_.Handle(); }
+  int Count() const { return int(pixels_.size() / Area()); }
+  // comctl32's list of the same images, for the common controls. It is made
+  // on the first call, and made anew (with a new handle) when ReadData reads
+  // a whole new list. Throws when comctl32 refuses it.
+  HIMAGELIST Handle() const;
 
-  // Appends a copy of the icon and returns its number; -1 for an empty icon.
-  // Throws when the list refuses a real icon.
+  // Appends a copy of the icon (scaled to the list's size) and returns its
+  // number; -1 for an empty icon. Throws when the icon cannot be read.
   int AddIcon(const TIcon& icon);
   // Appends a strip of images cut from a bitmap (as many as its width
   // holds); pixels of the key colour become transparent. Returns the number
@@ -69,27 +76,38 @@ class TImageList : public TComponent {
   // blank image); throws for an index outside the list.
   void ReplaceIcon(int index, const TIcon& icon);
   // Grows (with blank images) or shrinks the list to `count` images at once.
+  // Slots reserved so are set before a control shows them: comctl32's copy
+  // leaves them as it likes.
   void SetCount(int count);
-  // Image `source` again at `destination`: far cheaper than adding the same
-  // icon once more.
+  // Image `source` again at `destination`.
   void CopyImage(int destination, int source);
   // A new icon made from image index; empty when there is no such image.
   TIcon GetIcon(int index) const;
   void Clear();
+  // Draws image index with its transparency; a disabled image in grey.
   void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
 
   // The whole list as bytes that ReadData turns back into the same images in
-  // the same order.
+  // the same order: the same bytes from a 32- and a 64-bit program.
   std::string WriteData() const;
   // Replaces the list by what WriteData wrote; false (and the list unchanged)
-  // when the bytes are not such a list.
+  // when the bytes are not such a list of this size.
   bool ReadData(std::string_view data);
 
  private:
   friend class TChangeLink;
+  using Pixel = uint32_t;  // 0xAARRGGBB, alpha not premultiplied
+  size_t Area() const { return size_t(width_) * size_t(height_); }
+  Pixel* Image(int index) { return pixels_.data() + size_t(index) * Area(); }
+  const Pixel* Image(int index) const { return pixels_.data() + size_t(index) * Area(); }
+  void CheckIndex(int index) const;
+  // comctl32's list, when there is one, takes image index as it now is.
+  void MirrorImage(int index) const;
   void Changed();
   int width_, height_;
-  TImageListHandle handle_;
+  // The images one after the other, each row by row from the top.
+  std::vector<Pixel> pixels_;
+  mutable TImageListHandle handle_;
   std::vector<TChangeLink*> links_;
 };
 

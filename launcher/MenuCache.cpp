@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '2'};
+constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '3'};
 constexpr uint32_t kArchiveFlagKept = 1;
 // A cache is a few kilobytes per hundred entries; anything far beyond is not one.
 constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;

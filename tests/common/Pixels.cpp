@@ -1,9 +1,6 @@
 #include "Pixels.h"
 
-#include <functional>
-
-namespace {
-std::vector<uint32_t> Render(int size, const std::function<void(HDC)>& draw) {
+std::vector<uint32_t> RenderPixels(int size, const std::function<void(HDC)>& draw) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = size;
@@ -24,12 +21,11 @@ std::vector<uint32_t> Render(int size, const std::function<void(HDC)>& draw) {
   DeleteDC(dc);
   return pixels;
 }
-}  // namespace
 
 std::vector<uint32_t> ImagePixels(HIMAGELIST list, int index, int size) {
-  return Render(size, [&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT); });
+  return RenderPixels(size, [&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT); });
 }
 
 std::vector<uint32_t> IconPixels(HICON icon, int size) {
-  return Render(size, [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
+  return RenderPixels(size, [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
 }

@@ -28,7 +28,16 @@ TIcon SolidIcon(COLORREF color) {
   return TIcon(icon);
 }
 
-std::vector<uint32_t> Pixels(const TImageList& list, int index) { return ImagePixels(list.Handle(), index); }
+// The image as the list draws it (for menus and buttons), which comctl32's
+// copy for the common controls must show alike.
+std::vector<uint32_t> Pixels(const TImageList& list, int index, bool enabled = true) {
+  const auto drawn =
+      RenderPixels(list.Width(), [&](HDC dc) { list.Draw(dc, 0, 0, index, enabled); });
+  if (enabled) {
+    EXPECT_EQ(drawn, ImagePixels(list.Handle(), index, list.Width())) << "image " << index;
+  }
+  return drawn;
+}
 }  // namespace
 
 TEST(ImageList, WrittenDataRestoresTheSameImagesAndNothingElseIsTaken) {
@@ -50,9 +59,15 @@ TEST(ImageList, WrittenDataRestoresTheSameImagesAndNothingElseIsTaken) {
                                 GetBValue(colors[i])));
   }
 
-  // Data that is no image list of this size leaves the list as it was.
+  const uint32_t grey = Pixels(restored, 0, false)[17];
+  EXPECT_TRUE((grey & 0xFF) == ((grey >> 8) & 0xFF) && (grey & 0xFF) == (grey >> 16) && grey != 0xFFFFFF)
+      << "a disabled image is drawn in grey: " << std::hex << grey;
+
+  // An icon of another size is scaled to the list's.
   TImageList big(nullptr, 32, 32);
   big.AddIcon(SolidIcon(RGB(1, 2, 3)));
+  EXPECT_EQ(Pixels(big, 0)[32 * 16 + 16], 0x010203u);
+  // Data that is no image list of this size leaves the list as it was.
   for (const std::string& bad : {std::string(), std::string("garbage"), data.substr(0, data.size() / 2),
                                  data.substr(0, 20), big.WriteData()}) {
     EXPECT_FALSE(restored.ReadData(bad)) << bad.size() << " bytes";
