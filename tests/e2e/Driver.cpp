@@ -437,7 +437,9 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
   for (const auto& item : ReadMenu(window, 0, LPARAM(window))) {
     const size_t at = std::stoul(item[0]);
     if (at < depth) break;  // out of the entry on the way, without the next one
-    if (at == depth && item[2] == path[depth] && ++depth == path.size()) return UINT(std::stoul(item[1]));
+    // A shortcut's text follows the caption after a tab.
+    const std::string caption = item[2].substr(0, item[2].find('\t'));
+    if (at == depth && caption == path[depth] && ++depth == path.size()) return UINT(std::stoul(item[1]));
   }
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
 }
