@@ -142,11 +142,12 @@ HIMAGELIST TImageList::Handle() const {
   return handle_.Handle();
 }
 
-void TImageList::MirrorImage(int index) const {
+void TImageList::MirrorImage(int index, HICON given) const {
   if (!handle_) return;
-  const TIcon icon = MakeIcon(Image(index), width_, height_);
+  const TIcon made = given ? TIcon() : MakeIcon(Image(index), width_, height_);
+  const HICON icon = given ? given : made.Handle();
   const int at = index < ImageList_GetImageCount(handle_.Handle()) ? index : -1;
-  if (!icon || ImageList_ReplaceIcon(handle_.Handle(), at, icon.Handle()) != index)
+  if (!icon || ImageList_ReplaceIcon(handle_.Handle(), at, icon) != index)
     throw Exception("イメージリストにアイコンを追加できません。");
 }
 
@@ -162,7 +163,7 @@ int TImageList::AddIcon(const TIcon& icon) {
   const int index = Count();
   pixels_.insert(pixels_.end(), image.begin(), image.end());
   try {
-    MirrorImage(index);
+    MirrorImage(index, icon.Handle());
   } catch (...) {
     pixels_.resize(size_t(index) * Area());
     throw;
@@ -226,7 +227,7 @@ void TImageList::ReplaceIcon(int index, const TIcon& icon) {
   if (icon && !ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
   std::copy(image.begin(), image.end(), Image(index));
-  MirrorImage(index);
+  MirrorImage(index, icon.Handle());
 }
 
 TIcon TImageList::GetIcon(int index) const {

@@ -101,8 +101,9 @@ class TImageList : public TComponent {
   Pixel* Image(int index) { return pixels_.data() + size_t(index) * Area(); }
   const Pixel* Image(int index) const { return pixels_.data() + size_t(index) * Area(); }
   void CheckIndex(int index) const;
-  // comctl32's list, when there is one, takes image index as it now is.
-  void MirrorImage(int index) const;
+  // comctl32's list, when there is one, takes image index: from the icon
+  // the list was given, which comctl32 reads itself, else from the pixels.
+  void MirrorImage(int index, HICON given = nullptr) const;
   void Changed();
   int width_, height_;
   // The images one after the other, each row by row from the top.
