@@ -115,32 +115,26 @@ TEST_F(TreeCommandsTest, TheRightButtonSelectsOverACaptionOrIconOnly) {
 
 TEST_F(TreeCommandsTest, DropsFollowTheTableOfRowsAndParts) {
   LoadSample();
-  // Onto an item, any part: before it.
-  Drop("B", PointOn(Find("A"), htOnRight));
-  EXPECT_EQ(Shape(), "B, A, ━━━━━━━━, S[s1, s2], T[t1[u1]]");
-  Drop("A", PointOn(Find("s2"), htOnLabel));
-  EXPECT_EQ(Shape(), "B, ━━━━━━━━, S[s1, A, s2], T[t1[u1]]");
-  // Onto a separator: nothing.
-  Drop("A", PointOn(Nodes().GetNodeFromIndex(1), htOnLabel));
-  EXPECT_EQ(Shape(), "B, ━━━━━━━━, S[s1, A, s2], T[t1[u1]]");
-  // Onto a submenu's caption: its last child.
-  Drop("B", PointOn(Find("S"), htOnLabel));
-  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, A, s2, B], T[t1[u1]]");
-  // Its icon: before it.
-  Drop("B", PointOn(Find("t1"), htOnIcon));
-  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, A, s2], T[B, t1[u1]]");
-  // The indent left of it: the end of the list that holds it.
-  Drop("A", PointOn(Find("t1"), htOnIndent));
-  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]");
-  // Its expand button, or right of its caption: nothing.
-  Drop("A", PointOn(Find("S"), htOnButton));
-  Drop("A", PointOn(Find("S"), htOnRight));
-  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]");
-  // Onto itself, or a submenu into its own subtree: nothing.
-  Drop("S", PointOn(Find("S"), htOnLabel));
-  Drop("T", PointOn(Find("t1"), htOnLabel));
-  Drop("T", PointOn(Find("u1"), htOnLabel));
-  EXPECT_EQ(Shape(), "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]");
+  // Onto an item, any part: before it; onto a separator: nothing. Onto a
+  // submenu's caption: its last child; its icon: before it; the indent left
+  // of it: the end of the list that holds it; its expand button, or right of
+  // its caption: nothing. Onto itself, or a submenu into its own subtree: nothing.
+  const char* const last = "━━━━━━━━, S[s1, s2], T[B, t1[u1], A]";
+  for (const auto& [dragged, onto, part, shape] :
+       {std::tuple{"B", "A", htOnRight, "B, A, ━━━━━━━━, S[s1, s2], T[t1[u1]]"},
+        {"A", "s2", htOnLabel, "B, ━━━━━━━━, S[s1, A, s2], T[t1[u1]]"},
+        {"A", "━━━━━━━━", htOnLabel, "B, ━━━━━━━━, S[s1, A, s2], T[t1[u1]]"},
+        {"B", "S", htOnLabel, "━━━━━━━━, S[s1, A, s2, B], T[t1[u1]]"},
+        {"B", "t1", htOnIcon, "━━━━━━━━, S[s1, A, s2], T[B, t1[u1]]"},
+        {"A", "t1", htOnIndent, last},
+        {"A", "S", htOnButton, last},
+        {"A", "S", htOnRight, last},
+        {"S", "S", htOnLabel, last},
+        {"T", "t1", htOnLabel, last},
+        {"T", "u1", htOnLabel, last}}) {
+    Drop(dragged, PointOn(Find(onto), part));
+    EXPECT_EQ(Shape(), shape) << dragged << " onto " << onto << " " << part;
+  }
 }
 
 TEST_F(TreeCommandsTest, MovedNodesKeepTheirRecordsPicturesChildrenAndSelection) {
