@@ -73,19 +73,17 @@ void EditorTest::TearDown() {
 }
 
 namespace {
-std::string Describe(const std::vector<TTreeNode*>& nodes) {
+std::string Describe(TTreeNode* n) {
   std::string out;
-  for (TTreeNode* n : nodes) {
-    std::vector<TTreeNode*> children;
-    for (int c = 0; c < n->Count(); ++c) children.push_back(n->Item(c));
+  for (; n; n = n->GetNextSibling()) {
     out.append(out.empty() ? "" : ", ").append(utf8(n->Text()));
-    if (!children.empty()) out.append("[").append(Describe(children)).append("]");
+    if (n->Count()) out.append("[").append(Describe(n->GetFirstChild())).append("]");
   }
   return out;
 }
 }  // namespace
 
-std::string EditorTest::Shape() { return Describe(Nodes().TopLevel()); }
+std::string EditorTest::Shape() { return Describe(Nodes().GetFirstNode()); }
 
 TTreeNode* EditorTest::Find(const std::string& utf8Caption) {
   const std::string caption = sjis(utf8Caption);

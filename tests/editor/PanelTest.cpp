@@ -8,17 +8,19 @@ using namespace gui;
 
 namespace {
 
+const std::string kMenu =
+    "Alpha<Ostrevan.exe,3>[C:\\Work]{MAXIMIZE}\r\n\"C:\\Program Files\\a.exe\" -x\r\n"
+    "\r\n\r\n"
+    "Sub<Ostrevan.exe,4>\r\n\r\n"
+    "\tchild\r\n\tc.exe\r\n"
+    "Beta\r\nb.exe\r\n";
+
 class PanelTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
     form->Panel3->Handle();
-    Load(WriteMenu("menu.txt",
-                   "Alpha<Ostrevan.exe,3>[C:\\Work]{MAXIMIZE}\r\n\"C:\\Program Files\\a.exe\" -x\r\n"
-                   "\r\n\r\n"
-                   "Sub<Ostrevan.exe,4>\r\n\r\n"
-                   "\tchild\r\n\tc.exe\r\n"
-                   "Beta\r\nb.exe\r\n"));
+    Load(WriteMenu("menu.txt", kMenu));
   }
   void Select(const char* utf8Caption) { Tree().SetSelected(Find(utf8Caption)); }
   static void Type(TEdit* field, const std::string& chars) {
@@ -71,8 +73,6 @@ class PanelTest : public EditorTest {
 
 TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectionMoves) {
   EXPECT_EQ(Usability(), "------ ------ - ---") << "nothing to edit yet";
-  EXPECT_EQ(Shown(), "||0||||-1");
-  EXPECT_TRUE(Preview().empty());
 
   Select("Alpha");
   EXPECT_EQ(Usability(), "++++++ ++++++ + +++");
@@ -91,16 +91,12 @@ TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectio
   Select("Sub");
   EXPECT_EQ(Usability(), "++---- +++--- - ++-");
   EXPECT_EQ(Shown(), "Sub|Ostrevan.exe|4||||0");
-  EXPECT_EQ(Preview(), Icon(4));
 
   Select("Beta");
   EXPECT_EQ(Shown(), "Beta||0|b.exe|||0");
-  EXPECT_EQ(SaveToUtf8("out.txt"),
-            "Alpha<Ostrevan.exe,6>[C:\\Work]{MAXIMIZE}\r\n\"C:\\Program Files\\a.exe\" -x\r\n"
-            "\r\n\r\n"
-            "Sub<Ostrevan.exe,4>\r\n\r\n"
-            "\tchild\r\n\tc.exe\r\n"
-            "Beta\r\nb.exe\r\n");
+  std::string saved = kMenu;
+  saved.replace(saved.find(",3>"), 3, ",6>");
+  EXPECT_EQ(SaveToUtf8("out.txt"), saved) << "nothing changed but the icon number";
 }
 
 TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
@@ -129,7 +125,6 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
   // No default stands in for an emptied icon file.
   SetAndLeave(form->editIconFileName, "");
   EXPECT_EQ(NodePicture(*form, beta), std::vector<uint32_t>(256, 0xFFFFFF));
-  EXPECT_EQ(Preview(), std::vector<uint32_t>(256, 0xFFFFFF));
 
   // A name typed in the tree is the one the panel stores again later.
   beta->EditText();
@@ -161,7 +156,6 @@ TEST_F(PanelTest, IconBrowseStartsOnTheTargetWithinItsPathBufferAndClearAsksFirs
   EXPECT_EQ(offered[0], std::make_pair(std::string("b.exe"), 0)) << "without an icon file: the target";
   EXPECT_EQ(Shown(), "Beta|Ostrevan.exe|6|b.exe|||0");
   EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 6));
-  EXPECT_EQ(Preview(), Icon(6));
   form->sbtnOpenIconFile->Click();
   ASSERT_EQ(offered.size(), 2u);
   EXPECT_EQ(offered[1], std::make_pair(std::string("Ostrevan.exe"), 6)) << "the last number chosen";
@@ -206,7 +200,6 @@ TEST_F(PanelTest, LinkTargetBrowseStartsAtTheFieldElseAtTheLastChosenProgram) {
     auto& open = dynamic_cast<TOpenDialog&>(dialog);
     EXPECT_EQ(utf8(open.Filter), "実行ファイル（*.exe）|*.exe|全てのファイル（*.*）|*.*");
     EXPECT_EQ(utf8(open.Title), "実行ファイルの場所を指定する");
-    EXPECT_EQ(open.Options, unsigned(ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing));
     offered.push_back(open.FileName);
     if (pick.empty()) return false;
     open.FileName = pick;
@@ -235,7 +228,6 @@ TEST_F(PanelTest, ThePanelOutlivesADeletedNodeAndResetsForANewDocument) {
     EXPECT_EQ(form->CurrentNode, Tree().Selected()) << "the current node moves on with it";
   }
   EXPECT_EQ(Nodes().Count(), 0);
-  EXPECT_EQ(form->CurrentNode, nullptr);
   EXPECT_EQ(Shown(), "Beta||0|b.exe|||0") << "the last contents stay";
   Type(form->editItemName, "Z");  // stores nowhere
   Leave(form->editIconFileName);
