@@ -264,13 +264,13 @@ std::vector<HWND> Descendants(HWND parent) {
   return out;
 }
 
-HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption) {
+HWND WaitWindow(DWORD pid, const std::string& className, const std::string& caption) {
   HWND found = nullptr;
   Await([&] {
     for (HWND h : TopWindows(pid, className))
-      if (!caption || Caption(h) == *caption) return (found = h) != nullptr;
+      if (Caption(h) == caption) return (found = h) != nullptr;
     return false;
-  }, "a window of class \"" + className + "\"" + (caption ? " captioned \"" + utf8(*caption) + "\"" : ""));
+  }, "a window of class \"" + className + "\" captioned \"" + utf8(caption) + "\"");
   return found;
 }
 
@@ -311,10 +311,8 @@ void ForegroundWindow(HWND hwnd) {
   Await([hwnd] { return GetForegroundWindow() == hwnd; }, "window " + Hex(hwnd) + " in the foreground", 3s);
 }
 
-MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption) {
-  MessageBoxView box;
-  box.dialog = WaitWindow(pid, "#32770", caption);
-  box.caption = Caption(box.dialog);
+MessageBoxView WaitMessageBox(DWORD pid, const std::string& caption) {
+  MessageBoxView box{WaitWindow(pid, "#32770", caption), {}};
   // A message box's text is its static control 0xFFFF.
   if (HWND text = GetDlgItem(box.dialog, 0xFFFF)) box.text = Text(text);
   return box;

@@ -74,8 +74,8 @@ RECT ScreenRect(HWND hwnd);
 // top of the z-order first; a window's descendants, depth first.
 std::vector<HWND> TopWindows(DWORD pid, const std::string& className = {});
 std::vector<HWND> Descendants(HWND parent);
-// The first of those windows with, if given, exactly that caption.
-HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption = {});
+// The first of those windows with exactly that caption.
+HWND WaitWindow(DWORD pid, const std::string& className, const std::string& caption);
 HWND WaitChild(HWND parent, const std::string& className);
 void WaitGone(HWND hwnd);
 // The visible windows of other processes, for failure messages, in UTF-8.
@@ -85,9 +85,9 @@ void ForegroundWindow(HWND hwnd);
 
 struct MessageBoxView {
   HWND dialog = nullptr;
-  std::string caption, text;
+  std::string text;
 };
-MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption = {});
+MessageBoxView WaitMessageBox(DWORD pid, const std::string& caption);
 // Presses a dialog's button by its id (IDOK, IDCANCEL, ...), as a click.
 void PressButton(HWND dialog, int id);
 

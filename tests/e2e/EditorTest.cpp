@@ -213,8 +213,7 @@ TEST_F(Editing, ABrokenFileEndsTheEditorWithOneMessageAndStaysAsItWas) {
   for (const auto& c : cases) {
     const std::string path = c.content.empty() ? temp_.File(std::string(300, 'x') + ".txt") : Menu(c.content, "broken");
     editor_ = Process({Program("Calvenor"), path});
-    const MessageBoxView box = WaitMessageBox(editor_.Id());
-    EXPECT_EQ(utf8(box.caption), "警告");
+    const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("警告"));
     EXPECT_EQ(utf8(box.text), c.message) << utf8(c.content);
     PressButton(box.dialog, IDOK);
     EXPECT_EQ(editor_.ExitCode(), 0u) << "one message, then the end";

@@ -198,8 +198,7 @@ TEST_F(Launcher, FilesItCannotUseAreReportedOnceAndNothingIsCached) {
     const std::string menu = c.text.empty() ? temp_.File("no such menu.txt") : Menu(c.text);
     const DWORD attributes = GetFileAttributesA(menu.c_str());
     Process p({Program("Ostrevan"), menu}, temp_.Path());
-    const MessageBoxView box = WaitMessageBox(p.Id());
-    EXPECT_EQ(box.caption, sjis("警告"));
+    const MessageBoxView box = WaitMessageBox(p.Id(), sjis("警告"));
     const std::string message = sjis(c.message);
     EXPECT_EQ(message.back() == '\n' ? box.text.substr(0, message.size()) : box.text, message) << utf8(box.text);
     EXPECT_TRUE(TopWindows(p.Id(), "#32768").empty());
