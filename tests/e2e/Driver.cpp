@@ -161,10 +161,9 @@ Process::Process(const std::vector<std::string>& argv, const std::string& folder
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   // Suspended until it is in the job, so that nothing it starts escapes.
-  const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                      folder.empty() ? nullptr : folder.c_str(), &si, &pi);
-  const DWORD error = GetLastError();
-  if (!started) {
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    const DWORD error = GetLastError();
     CloseHandle(std::exchange(job_, nullptr));
     Fail("cannot start " + utf8(commandLine) + " (error " + std::to_string(error) + ")");
   }
@@ -225,8 +224,7 @@ void KillAll() {
 
 std::string ClassName(HWND hwnd) {
   char buf[256];
-  const int n = GetClassNameA(hwnd, buf, sizeof buf);
-  return std::string(buf, size_t(std::max(n, 0)));
+  return std::string(buf, size_t(std::max(GetClassNameA(hwnd, buf, sizeof buf), 0)));
 }
 
 std::string Text(HWND hwnd) {

@@ -63,7 +63,7 @@ class Launcher : public E2eTest {
 
 }  // namespace
 
-TEST_F(Launcher, APickStartsItsProgramWithOptionsFolderAndWindowSize) {
+TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize) {
   // A bare program name is found through PATH, in a submenu too.
   const std::string bin = temp_.File("bin");
   ASSERT_TRUE(CreateDirectoryA(bin.c_str(), nullptr));
@@ -71,34 +71,42 @@ TEST_F(Launcher, APickStartsItsProgramWithOptionsFolderAndWindowSize) {
   char path[4096];
   GetEnvironmentVariableA("PATH", path, sizeof path);
   SetEnvironmentVariableA("PATH", (temp_.File("nothing") + ";" + bin + ";" + path).c_str());
-  const std::string menu = Menu(
+  const std::string all =
       "Marked folder<none,0>[" + utf8(temp_.Path()) + "]\r\n"
       "\t\"" + utf8(tool_) + "\" -a \"b c\"\r\n"  // indentation never reaches the program
       "Own folder<none,0>{MAXIMIZE}\r\n"
       + utf8(ProbePath()) + "  two  blanks\r\n"
       "Empty folder mark<none,0>[]{minimize}\r\n"
       "\"" + utf8(tool_) + "\"\r\n"
-      "Tools<none,0>\r\n\r\n\t\r\n\t\r\n\tFound on PATH\r\n\tpathprobe.exe -p\r\n");
+      "Tools<none,0>\r\n\r\n\t\r\n\t\r\n\tFound on PATH\r\n\tpathprobe.exe -p\r\n";
+  const std::string a = "A<none,0>\r\n\"" + utf8(tool_) + "\" a\r\n";
+  const std::string b = "B<none,0>\r\n\"" + utf8(tool_) + "\" b\r\n";
 
   const std::string probeDir = ProbePath().substr(0, ProbePath().rfind('\\'));
   const struct {
+    std::string menu, saved;  // saved: the file as saved again while the popup is open
     std::vector<UINT> keys;
     std::string module, folder;
     Strings argv;
     int show;
   } cases[] = {
-      {{VK_DOWN, VK_RETURN}, tool_, temp_.Path(), {"-a", "b c"}, SW_SHOW},
+      {all, "", {VK_DOWN, VK_RETURN}, tool_, temp_.Path(), {"-a", "b c"}, SW_SHOW},
       // No folder mark: the program's own folder; the window size chosen in the editor.
-      {{VK_DOWN, VK_DOWN, VK_RETURN}, ProbePath(), probeDir, {"two", "blanks"}, SW_SHOWMAXIMIZED},
-      {{VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, tool_, programDir_, {}, SW_SHOWMINIMIZED},
+      {all, "", {VK_DOWN, VK_DOWN, VK_RETURN}, ProbePath(), probeDir, {"two", "blanks"}, SW_SHOWMAXIMIZED},
+      {all, "", {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, tool_, programDir_, {}, SW_SHOWMINIMIZED},
       // From the bottom: the editor, Tools.
-      {{VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, bin + "\\pathprobe.exe", bin, {"-p"}, SW_SHOW},
+      {all, "", {VK_UP, VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, bin + "\\pathprobe.exe", bin, {"-p"}, SW_SHOW},
+      // Swapped, then cut short: the user picked what the popup showed.
+      {a + b, b + a, {VK_DOWN, VK_RETURN}, tool_, programDir_, {"a"}, SW_SHOW},
+      {a + b, a, {VK_DOWN, VK_DOWN, VK_RETURN}, tool_, programDir_, {"b"}, SW_SHOW},
   };
   // One after the other, so the records come in this order; what each
   // launcher started lives as long as its process object.
   std::vector<Process> launchers;
   for (size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(launchers.emplace_back(Pick(menu, cases[i].keys)).ExitCode(), 0u);
+    const std::string menu = Menu(cases[i].menu);
+    const auto save = [&](HWND) { if (!cases[i].saved.empty()) WriteBytes(menu, sjis(cases[i].saved)); };
+    EXPECT_EQ(launchers.emplace_back(Pick(menu, cases[i].keys, save)).ExitCode(), 0u);
     const ProbeRecord r = log_.WaitRecords(i + 1).at(i);
     EXPECT_TRUE(SamePath(r.module, cases[i].module)) << i << ": " << utf8(r.module);
     EXPECT_EQ(r.argv, cases[i].argv) << i;
@@ -173,7 +181,7 @@ TEST_F(Launcher, TheEditorStartsFromTheLaunchersFolderThroughItsEntryOrItsVersio
   EXPECT_EQ(p.ExitCode(), 0u);
 }
 
-TEST_F(Launcher, FilesItCannotUseAreReportedOnceAndNothingIsCached) {
+TEST_F(Launcher, WhatItCannotReadShowOrStartIsReportedOnce) {
   std::string deep, many;
   for (int level = 0; level < 200; ++level) deep += std::string(size_t(level), '\t') + "S\r\n\r\n";
   for (int k = 0; k < 100000; ++k) many += "E<none,0>\r\nx\r\n";
@@ -194,7 +202,7 @@ TEST_F(Launcher, FilesItCannotUseAreReportedOnceAndNothingIsCached) {
       {deep, refused},
       {many, refused + "メニュー項目が多すぎます。"},
   };
-  for (const auto& c : cases) {
+  for (const auto& c : cases) {  // and nothing is cached
     const std::string menu = c.text.empty() ? temp_.File("no such menu.txt") : Menu(c.text);
     const DWORD attributes = GetFileAttributesA(menu.c_str());
     Process p({Program("Ostrevan"), menu}, temp_.Path());
@@ -215,31 +223,10 @@ TEST_F(Launcher, FilesItCannotUseAreReportedOnceAndNothingIsCached) {
     EXPECT_TRUE(caption.ends_with(sjis("…")));
     EXPECT_LE(ScreenRect(popup).right - ScreenRect(popup).left, GetSystemMetrics(SM_CXSCREEN));
   }).ExitCode(), 0u);
-}
-
-TEST_F(Launcher, APickStartsTheEntryThePopupShowedOrSaysWhyItCannot) {
-  const std::string a = "A<none,0>\r\n\"" + utf8(tool_) + "\" a\r\n";
-  const std::string b = "B<none,0>\r\n\"" + utf8(tool_) + "\" b\r\n";
-  const std::string menu = Menu(a + b);
-  // The file is saved while the popup is open: swapped, then cut short. The
-  // user picked what the popup showed.
-  const struct {
-    std::string saved;
-    std::vector<UINT> keys;
-    const char* started;
-  } cases[] = {{b + a, {VK_DOWN, VK_RETURN}, "a"}, {a, {VK_DOWN, VK_DOWN, VK_RETURN}, "b"}};
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    WriteBytes(menu, sjis(a + b));
-    Process p = Pick(menu, cases[i].keys, [&](HWND) { WriteBytes(menu, sjis(cases[i].saved)); });
-    EXPECT_EQ(p.ExitCode(), 0u);
-    const auto records = log_.WaitRecords(i + 1);  // while what it started still lives
-    EXPECT_EQ(records.back().argv, Strings{cases[i].started});
-  }
 
   // A target the shell cannot start is named, with the system's reason.
   const std::string missing = temp_.File("no such program.exe");
-  WriteBytes(menu, sjis("Gone<none,0>\r\n\"" + utf8(missing) + "\"\r\n"));
-  Process p = Pick(menu, {VK_DOWN, VK_RETURN});
+  Process p = Pick(Menu("Gone<none,0>\r\n\"" + utf8(missing) + "\"\r\n"), {VK_DOWN, VK_RETURN});
   const MessageBoxView box = WaitMessageBox(p.Id(), sjis("警告"));
   EXPECT_EQ(box.text.rfind(sjis("「") + missing + sjis("」を開けません。\n"), 0), 0u) << utf8(box.text);
   EXPECT_GT(box.text.size(), missing.size() + 20) << "and why";
