@@ -5,7 +5,6 @@
 #include "E2eTest.h"
 
 using namespace e2e;
-using namespace std::string_literals;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -187,28 +186,6 @@ TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
     else Click(ok, POINT{10, 10});
     WaitGone(window);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
-  }
-}
-
-TEST_F(Editing, ABrokenFileEndsTheEditorWithOneMessageAndStaysAsItWas) {
-  const struct {
-    std::string content;  // none: a missing file
-    const char* message;
-  } cases[] = {
-      {"A\r\na.exe\r\nB<x\r\nb.exe\r\n", "メニュー情報ファイルがヘンです～。"},
-      {"A\r\na.exe\r\nB\r\n", "メニューファイルの行数がおかしいです。"},
-      // Nothing after a NUL may go unseen, nor be lost by a save.
-      {"A\r\na.exe\r\nB\0\r\nb.exe\r\n"s, "メニュー情報ファイルがヘンです～。"},
-      {"", "メニュー情報ファイルがヘンです～。"},
-  };
-  for (const auto& c : cases) {
-    const std::string path = c.content.empty() ? temp_.File(std::string(300, 'x') + ".txt") : Menu(c.content, "broken");
-    editor_ = Process({Program("Calvenor"), path});
-    const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("警告"));
-    EXPECT_EQ(utf8(box.text), c.message) << utf8(c.content);
-    PressButton(box.dialog, IDOK);
-    EXPECT_EQ(editor_.ExitCode(), 0u) << "one message, then the end";
-    EXPECT_EQ(ReadBytes(path), sjis(c.content)) << "the file stays as it was (or missing)";
   }
 }
 

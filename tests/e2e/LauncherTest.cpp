@@ -1,6 +1,7 @@
 // Ostrevan.exe driven as a user drives it: started with a menu file, its
 // popup picked with the keyboard, and what it started checked through the
-// probe program named in the menu.
+// probe program named in the menu. Calvenor.exe joins it on the menu files
+// both refuse.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -181,7 +182,7 @@ TEST_F(Launcher, TheEditorStartsFromTheLaunchersFolderThroughItsEntryOrItsVersio
   EXPECT_EQ(p.ExitCode(), 0u);
 }
 
-TEST_F(Launcher, WhatItCannotReadShowOrStartIsReportedOnce) {
+TEST_F(Launcher, WhatEitherProgramCannotReadAndTheLauncherCannotShowOrStartIsReportedOnce) {
   std::string deep, many;
   for (int level = 0; level < 200; ++level) deep += std::string(size_t(level), '\t') + "S\r\n\r\n";
   for (int k = 0; k < 100000; ++k) many += "E<none,0>\r\nx\r\n";
@@ -190,30 +191,36 @@ TEST_F(Launcher, WhatItCannotReadShowOrStartIsReportedOnce) {
   const struct {
     std::string text;     // none: no file at all
     std::string message;  // ending in a line break: the system's reason follows
+    std::string editor = {};  // the editor's message, for files it refuses too
   } cases[] = {
-      {"", "指定されたメニュー情報ファイルが見つかりません～。"},
-      {"A\r\na.exe\r\nB\r\n", "メニューファイルの行数がおかしいです。"},
-      {"A\r\na.exe\r\nB<x.ico,0\r\nb.exe\r\n", strange},
+      {"", "指定されたメニュー情報ファイルが見つかりません～。", strange},
+      {"A\r\na.exe\r\nB\r\n", "メニューファイルの行数がおかしいです。", "メニューファイルの行数がおかしいです。"},
+      {"A\r\na.exe\r\nB<x.ico,0\r\nb.exe\r\n", strange, strange},
       {"A\r\n\r\n\t\tB\r\nb.exe\r\n", strange},
       {"\tA\r\na.exe\r\n", strange},
-      // Nothing after a NUL may go unseen.
-      {"A\r\na.exe\r\nB\0<none,0>\r\nb.exe\r\n"s, strange},
+      // Nothing after a NUL may go unseen, nor be lost by a save.
+      {"A\r\na.exe\r\nB\0<none,0>\r\nb.exe\r\n"s, strange, strange},
       // What the system refuses is not the file's fault.
       {deep, refused},
       {many, refused + "メニュー項目が多すぎます。"},
   };
-  for (const auto& c : cases) {  // and nothing is cached
-    const std::string menu = c.text.empty() ? temp_.File("no such menu.txt") : Menu(c.text);
+  for (const auto& c : cases) {
+    const std::string menu = c.text.empty() ? temp_.File(std::string(300, 'x') + ".txt") : Menu(c.text);
     const DWORD attributes = GetFileAttributesA(menu.c_str());
-    Process p({Program("Ostrevan"), menu}, temp_.Path());
-    const MessageBoxView box = WaitMessageBox(p.Id(), sjis("警告"));
-    const std::string message = sjis(c.message);
-    EXPECT_EQ(message.back() == '\n' ? box.text.substr(0, message.size()) : box.text, message) << utf8(box.text);
-    EXPECT_TRUE(TopWindows(p.Id(), "#32768").empty());
-    PressButton(box.dialog, IDOK);
-    EXPECT_EQ(p.ExitCode(), 0u);
-    EXPECT_EQ(GetFileAttributesA((menu.substr(0, menu.size() - 4) + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetFileAttributesA(menu.c_str()), attributes);
+    for (const auto& [program, expected] : {std::pair{"Ostrevan", c.message}, {"Calvenor", c.editor}}) {
+      if (expected.empty()) continue;
+      Process p({Program(program), menu}, temp_.Path());
+      const MessageBoxView box = WaitMessageBox(p.Id(), sjis("警告"));
+      const std::string message = sjis(expected);
+      EXPECT_EQ(message.back() == '\n' ? box.text.substr(0, message.size()) : box.text, message) << program;
+      EXPECT_TRUE(TopWindows(p.Id(), "#32768").empty());
+      PressButton(box.dialog, IDOK);
+      EXPECT_EQ(p.ExitCode(), 0u) << program << ": one message, then the end";
+      // Nothing cached, nothing changed, nothing made.
+      EXPECT_EQ(GetFileAttributesA((menu.substr(0, menu.size() - 4) + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+      EXPECT_EQ(GetFileAttributesA(menu.c_str()), attributes);
+      EXPECT_EQ(ReadBytes(menu), sjis(c.text)) << program;
+    }
   }
 
   // A name of a megabyte is shown cut short, on the screen.
