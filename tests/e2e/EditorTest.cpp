@@ -22,23 +22,6 @@ class Editing : public E2eTest {
   // The number of entries the tree shows.
   size_t Count() { return size_t(SendMessageA(tree_, TVM_GETCOUNT, 0, 0)); }
 
-  // Ctrl+S as the user types it, and the file as it must then be. Typed keys
-  // go to the focused window of the foreground thread: the editor comes to
-  // the front and the tree takes the focus from a click below its rows.
-  void SaveWithKeys(const std::string& file, const std::string& expected) {
-    ForegroundWindow(main_);
-    RECT r;
-    GetClientRect(tree_, &r);
-    Click(tree_, POINT{4, r.bottom - 4});
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    Await([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) && info.hwndFocus == tree_ &&
-                       GetForegroundWindow() == main_; },
-          "the editor in front with its tree focused");
-    TypeKeys({'S'}, VK_CONTROL);
-    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == expected; })) << "after Ctrl+S: " << utf8(ReadBytes(file));
-  }
-
   // An editor a test opened closes cleanly at its end.
   void TearDown() override {
     if (main_) {
@@ -139,11 +122,24 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedThroughThePanelAndTheSystemsDialogs
   PostKeys(sizes, {VK_DOWN, VK_DOWN});
   EXPECT_TRUE(WaitUntil([&] { return Text(sizes) == sjis("最大化"); }));
 
-  // Ctrl+S takes the focus from the fields, which hands over what they hold
-  // (what the panel does for each kind of entry is tested in-process); the
-  // rest is written in the writer's form, which the file already has.
-  SaveWithKeys(file, sjis("新しい名前<") + icons + ",3>[" + work + "]{MAXIMIZE}\r\n" + ProbePath() + " --opt a\r\n" +
-                         sjis(tail));
+  // Ctrl+S as the user types it. Typed keys go to the focused window of the
+  // foreground thread: the editor comes to the front and the tree takes the
+  // focus from a click below its rows, which hands over what the fields hold
+  // (what the panel does for each kind of entry is tested in-process).
+  ForegroundWindow(main_);
+  RECT r;
+  GetClientRect(tree_, &r);
+  Click(tree_, POINT{4, r.bottom - 4});
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  Await([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) && info.hwndFocus == tree_ &&
+                     GetForegroundWindow() == main_; },
+        "the editor in front with its tree focused");
+  TypeKeys({'S'}, VK_CONTROL);
+  // The rest in the writer's form, which the file already has.
+  const std::string saved =
+      sjis("新しい名前<") + icons + ",3>[" + work + "]{MAXIMIZE}\r\n" + ProbePath() + " --opt a\r\n" + sjis(tail);
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == saved; })) << "after Ctrl+S: " << utf8(ReadBytes(file));
 }
 
 TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
