@@ -58,10 +58,6 @@ bool XdoTool(std::vector<std::string> args) {
   return spawn(argv.data(), TRUE) == 0;
 }
 
-const char* XKeyName(UINT vk) {
-  return vk == VK_SHIFT ? "Shift_L" : vk == VK_CONTROL ? "Control_L" : vk == VK_MENU ? "Alt_L" : nullptr;
-}
-
 bool Extended(UINT vk) { return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE; }
 
 INPUT KeyInput(UINT vk, bool up) {
@@ -108,6 +104,17 @@ std::vector<std::vector<std::string>> ReadMenu(HWND window, WPARAM menu, LPARAM 
   return items;
 }
 
+BOOL CALLBACK Collect(HWND h, LPARAM windows) {
+  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(h);
+  return TRUE;
+}
+
+// A caption read without a message: the target may be busy.
+std::string Caption(HWND hwnd) {
+  char buf[1024];
+  return std::string(buf, size_t(std::max(GetWindowTextA(hwnd, buf, sizeof buf), 0)));
+}
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& pred, Duration timeout) {
@@ -142,7 +149,9 @@ std::string Program(const std::string& target) {
 
 std::string ProbePath() { return BesideTest("Probe.exe"); }
 
-Process::Process(const std::string& commandLine, const std::string& folder) {
+Process::Process(const std::vector<std::string>& argv, const std::string& folder) {
+  std::string commandLine;
+  for (const auto& arg : argv) commandLine += (commandLine.empty() ? "\"" : " \"") + arg + "\"";
   job_ = CreateJobObjectA(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   // Should the test program itself die, its programs die with it.
@@ -151,12 +160,10 @@ Process::Process(const std::string& commandLine, const std::string& folder) {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  std::string line = commandLine;
   // Suspended until it is in the job, so that nothing it starts escapes.
-  const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                                      folder.empty() ? nullptr : folder.c_str(), &si, &pi);
-  const DWORD error = GetLastError();
-  if (!started) {
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
+    const DWORD error = GetLastError();
     CloseHandle(std::exchange(job_, nullptr));
     Fail("cannot start " + utf8(commandLine) + " (error " + std::to_string(error) + ")");
   }
@@ -174,12 +181,9 @@ Process::Process(const std::string& commandLine, const std::string& folder) {
 }
 
 Process& Process::operator=(Process&& other) noexcept {
-  if (this != &other) {
-    Kill();
-    process_ = std::exchange(other.process_, nullptr);
-    job_ = std::exchange(other.job_, nullptr);
-    id_ = std::exchange(other.id_, 0);
-  }
+  std::swap(process_, other.process_);
+  std::swap(job_, other.job_);
+  std::swap(id_, other.id_);
   return *this;
 }
 
@@ -220,8 +224,7 @@ void KillAll() {
 
 std::string ClassName(HWND hwnd) {
   char buf[256];
-  const int n = GetClassNameA(hwnd, buf, sizeof buf);
-  return std::string(buf, size_t(std::max(n, 0)));
+  return std::string(buf, size_t(std::max(GetClassNameA(hwnd, buf, sizeof buf), 0)));
 }
 
 std::string Text(HWND hwnd) {
@@ -244,23 +247,12 @@ RECT ScreenRect(HWND hwnd) {
   return r;
 }
 
-namespace {
-BOOL CALLBACK Collect(HWND h, LPARAM windows) {
-  reinterpret_cast<std::vector<HWND>*>(windows)->push_back(h);
-  return TRUE;
-}
-
-// A caption read without a message: the target may be busy.
-std::string Caption(HWND hwnd) {
-  char buf[1024];
-  return std::string(buf, size_t(std::max(GetWindowTextA(hwnd, buf, sizeof buf), 0)));
-}
-}  // namespace
-
-std::vector<HWND> TopWindows(DWORD pid) {
+std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
   std::vector<HWND> all, out;
   EnumWindows(Collect, LPARAM(&all));
-  std::copy_if(all.begin(), all.end(), std::back_inserter(out), [pid](HWND h) { return ProcessOf(h) == pid; });
+  std::copy_if(all.begin(), all.end(), std::back_inserter(out), [&](HWND h) {
+    return ProcessOf(h) == pid && IsWindowVisible(h) && (className.empty() || ClassName(h) == className);
+  });
   return out;
 }
 
@@ -270,14 +262,13 @@ std::vector<HWND> Descendants(HWND parent) {
   return out;
 }
 
-HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption) {
+HWND WaitWindow(DWORD pid, const std::string& className, const std::string& caption) {
   HWND found = nullptr;
   Await([&] {
-    for (HWND h : TopWindows(pid))
-      if (IsWindowVisible(h) && (className.empty() || ClassName(h) == className) && (!caption || Caption(h) == *caption))
-        return (found = h) != nullptr;
+    for (HWND h : TopWindows(pid, className))
+      if (Caption(h) == caption) return (found = h) != nullptr;
     return false;
-  }, "a window of class \"" + className + "\"" + (caption ? " captioned \"" + utf8(*caption) + "\"" : ""));
+  }, "a window of class \"" + className + "\" captioned \"" + utf8(caption) + "\"");
   return found;
 }
 
@@ -318,10 +309,8 @@ void ForegroundWindow(HWND hwnd) {
   Await([hwnd] { return GetForegroundWindow() == hwnd; }, "window " + Hex(hwnd) + " in the foreground", 3s);
 }
 
-MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption) {
-  MessageBoxView box;
-  box.dialog = WaitWindow(pid, "#32770", caption);
-  box.caption = Caption(box.dialog);
+MessageBoxView WaitMessageBox(DWORD pid, const std::string& caption) {
+  MessageBoxView box{WaitWindow(pid, "#32770", caption), {}};
   // A message box's text is its static control 0xFFFF.
   if (HWND text = GetDlgItem(box.dialog, 0xFFFF)) box.text = Text(text);
   return box;
@@ -357,12 +346,6 @@ void PostKeys(HWND target, const std::vector<UINT>& keys) {
 // and Wine drops any modifier X does not hold: the key goes to X too, and to
 // Wine only once the foreground thread has read what X said before (see
 // README.md).
-HeldKey::HeldKey(UINT vk) : vk_(vk) { Press(false); }
-
-void HeldKey::Release() {
-  if (std::exchange(down_, false)) Press(true);
-}
-
 void HeldKey::Press(bool up) {
   const auto settle = [] {
     const HWND front = GetForegroundWindow();
@@ -372,7 +355,7 @@ void HeldKey::Press(bool up) {
       }
   };
   settle();
-  if (const char* x = XKeyName(vk_)) XdoTool({up ? "keyup" : "keydown", x});
+  XdoTool({up ? "keyup" : "keydown", vk_ == VK_SHIFT ? "Shift_L" : vk_ == VK_CONTROL ? "Control_L" : "Alt_L"});
   settle();
   SendInputs({KeyInput(vk_, up)});
   WaitUntil([&] { return (GetAsyncKeyState(int(vk_)) < 0) != up; }, 1s);
@@ -402,30 +385,23 @@ void MovePointer(POINT p) {
         "the pointer at " + std::to_string(p.x) + "," + std::to_string(p.y), 2s);
 }
 
-std::vector<HWND> PopupMenus(DWORD pid) {
-  std::vector<HWND> out;
-  for (HWND h : TopWindows(pid))
-    if (IsWindowVisible(h) && ClassName(h) == "#32768") out.push_back(h);
-  return out;
-}
-
 HWND WaitPopupMenu(DWORD pid, HWND previous) {
   std::vector<HWND> shown;
-  Await([&] { return (shown = PopupMenus(pid)).size() == 1 && shown[0] != previous; },
+  Await([&] { return (shown = TopWindows(pid, "#32768")).size() == 1 && shown[0] != previous; },
         std::string(previous ? "the popup shown again" : "the popup") + " of process " + std::to_string(pid));
   return shown[0];
 }
 
 void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
   // The first level, never a submenu a key may close (see README.md).
-  const auto shown = PopupMenus(pid);
+  const auto shown = TopWindows(pid, "#32768");
   if (shown.empty()) Fail("process " + std::to_string(pid) + " shows no popup menu");
   PostKeys(shown.back(), keys);
 }
 
 std::vector<std::string> PopupTexts(HWND popup) {
   const auto menu = WPARAM(SendTimeout(popup, MN_GETHMENU, 0, 0));
-  const auto shown = PopupMenus(ProcessOf(popup));
+  const auto shown = TopWindows(ProcessOf(popup), "#32768");
   std::vector<std::string> texts;
   for (const auto& item : ReadMenu(shown.empty() ? popup : shown.back(), menu, 0))
     if (item[0] == "0") texts.push_back(item[2]);
@@ -444,11 +420,8 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
 }
 
-HTREEITEM TreeItem(HWND tree, UINT how, HTREEITEM item) {
-  return HTREEITEM(SendTimeout(tree, TVM_GETNEXTITEM, how, LPARAM(item)));
-}
-
-POINT TreeItemPoint(HWND tree, HTREEITEM item) {
+POINT FirstTreeItemPoint(HWND tree) {
+  const auto item = HTREEITEM(SendTimeout(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   // Wine passes the rectangle across processes as it is, so it lives in the
   // tree's own memory: the item in its first bytes, the rectangle back there.
   const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(tree));
@@ -460,7 +433,7 @@ POINT TreeItemPoint(HWND tree, HTREEITEM item) {
                      ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   if (process) CloseHandle(process);
-  if (!shown) Fail("tree item " + Hex(item) + " is not shown");
+  if (!shown) Fail("the first item of tree " + Hex(tree) + " is not shown");
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 

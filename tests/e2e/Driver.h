@@ -1,6 +1,6 @@
 // Drives the real programs under Wine the way a user would: starts them,
 // finds their windows, answers their message boxes, picks from their popup
-// menus, reads and clicks their tree views, and checks what they started.
+// menus, clicks their tree views, and checks what they started.
 //
 // All text is in the programs' own code page (Shift-JIS): pass sjis("...")
 // for Japanese captions. Every wait is bounded; one in vain throws
@@ -37,9 +37,6 @@ void Await(const std::function<bool()>& pred, const std::string& what, Duration 
 // PROGRAMS), and of Probe.exe beside the tests.
 std::string Program(const std::string& target);
 std::string ProbePath();
-inline std::string Quote(const std::string& path) { return "\"" + path + "\""; }
-
-// ---- Processes
 
 // A started program with everything it starts in turn (one job object);
 // destroying it kills them all, so a failing test leaves nothing behind. It
@@ -47,9 +44,10 @@ inline std::string Quote(const std::string& path) { return "\"" + path + "\""; }
 class Process {
  public:
   Process() = default;
-  // In `folder` (empty: the test's).
-  explicit Process(const std::string& commandLine, const std::string& folder = {});
+  // The program and its arguments, each quoted, in `folder` (empty: the test's).
+  explicit Process(const std::vector<std::string>& argv, const std::string& folder = {});
   Process(Process&& other) noexcept { *this = std::move(other); }
+  // The process given up dies with `other`.
   Process& operator=(Process&& other) noexcept;
   ~Process() { Kill(); }
   DWORD Id() const { return id_; }
@@ -67,20 +65,17 @@ class Process {
 // Kills everything every live Process started (the watchdog does).
 void KillAll();
 
-// ---- Windows
-
 std::string ClassName(HWND hwnd);
 std::string Text(HWND hwnd);  // WM_GETTEXT, with a time-out against hung targets
 void SetText(HWND hwnd, const std::string& text);  // as pasted: the control reports the change
 DWORD ProcessOf(HWND hwnd);
 RECT ScreenRect(HWND hwnd);
-// Top-level windows of a process, top of the z-order first; a window's
-// descendants, depth first.
-std::vector<HWND> TopWindows(DWORD pid);
+// The visible top-level windows of a process with that class (empty: any),
+// top of the z-order first; a window's descendants, depth first.
+std::vector<HWND> TopWindows(DWORD pid, const std::string& className = {});
 std::vector<HWND> Descendants(HWND parent);
-// A visible top-level window of the process with that class (empty: any)
-// and, if given, exactly that caption.
-HWND WaitWindow(DWORD pid, const std::string& className, const std::optional<std::string>& caption = {});
+// The first of those windows with exactly that caption.
+HWND WaitWindow(DWORD pid, const std::string& className, const std::string& caption);
 HWND WaitChild(HWND parent, const std::string& className);
 void WaitGone(HWND hwnd);
 // The visible windows of other processes, for failure messages, in UTF-8.
@@ -88,20 +83,16 @@ std::string DescribeWindows();
 // Makes the window the foreground one, as the user's click would.
 void ForegroundWindow(HWND hwnd);
 
-// ---- Message boxes
-
 struct MessageBoxView {
   HWND dialog = nullptr;
-  std::string caption, text;
+  std::string text;
 };
-MessageBoxView WaitMessageBox(DWORD pid, const std::optional<std::string>& caption = {});
+MessageBoxView WaitMessageBox(DWORD pid, const std::string& caption);
 // Presses a dialog's button by its id (IDOK, IDCANCEL, ...), as a click.
 void PressButton(HWND dialog, int id);
 
-// ---- Keyboard and mouse
-// Two routes that don't mix: a target takes posted messages before hardware
-// ones, so a posted key can overtake a typed one.
-
+// Two routes for keys that don't mix: a target takes posted messages before
+// hardware ones, so a posted key can overtake a typed one.
 // Typed keys (SendInput) for the foreground thread, `modifier` (if any)
 // held around them.
 void TypeKeys(const std::vector<UINT>& keys, UINT modifier = 0);
@@ -109,19 +100,17 @@ void TypeKeys(const std::vector<UINT>& keys, UINT modifier = 0);
 // but the target's GetKeyState sees no change.
 void PostKeys(HWND target, const std::vector<UINT>& keys);
 
-// Holds a modifier down, in X and in Wine, until released or destroyed.
+// Holds a modifier down, in X and in Wine, while it lives.
 class HeldKey {
  public:
-  explicit HeldKey(UINT vk);
-  ~HeldKey() { Release(); }
-  void Release();
+  explicit HeldKey(UINT vk) : vk_(vk) { Press(false); }
+  ~HeldKey() { Press(true); }
   HeldKey(const HeldKey&) = delete;
   HeldKey& operator=(const HeldKey&) = delete;
 
  private:
   void Press(bool up);
   UINT vk_;
-  bool down_ = true;
 };
 // Lets go of every modifier: a test killed while holding one must not leave
 // it down for the next.
@@ -132,10 +121,6 @@ void Click(HWND hwnd, POINT client, bool right = false);
 // Moves the pointer (where the launcher's popup opens).
 void MovePointer(POINT screen);
 
-// ---- Popup menus and menu bars
-
-// Visible popup menu windows of the process, deepest level first.
-std::vector<HWND> PopupMenus(DWORD pid);
 // Waits until the process shows its popup, one level and not `previous`
 // (Wine makes a new window for each popup shown again).
 HWND WaitPopupMenu(DWORD pid, HWND previous = nullptr);
@@ -148,15 +133,9 @@ std::vector<std::string> PopupTexts(HWND popup);
 // The command of a menu-bar entry, by the captions on the way to it.
 UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
 
-// ---- Tree views of other processes
-
-// The item `how` (TVGN_ROOT, TVGN_NEXT, ...) from `item`.
-HTREEITEM TreeItem(HWND tree, UINT how, HTREEITEM item = nullptr);
-// The middle of the item's caption in client coordinates; fails when the
-// item is not shown.
-POINT TreeItemPoint(HWND tree, HTREEITEM item);
-
-// ---- What Probe.exe recorded
+// The middle of the caption of another process's tree view's first item,
+// in client coordinates; fails when it is not shown.
+POINT FirstTreeItemPoint(HWND tree);
 
 struct ProbeRecord {
   std::string commandLine, folder, module;

@@ -1,9 +1,9 @@
-// The base of every end-to-end test: no modifier key left down by an earlier
-// test, the mouse in the middle of the screen, nothing left running
-// afterwards, and a watchdog. A test that outlives its limit gets the open
-// windows reported, every program it started killed (so that no modal
-// window holds it) and a failure; one still stuck 15 s later ends the test
-// program with exit code 3.
+// The base of every end-to-end test: a folder of its own, no modifier key
+// left down by an earlier test, the mouse in the middle of the screen,
+// nothing left running afterwards, and a watchdog. A test that outlives its
+// limit gets the open windows reported, every program it started killed (so
+// that no modal window holds it) and a failure; one still stuck 15 s later
+// ends the test program with exit code 3.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,19 +14,21 @@
 #include <thread>
 
 #include "Driver.h"
+#include "TestFiles.h"
+#include "TestText.h"
 
 namespace e2e {
 
 class E2eTest : public ::testing::Test {
  protected:
   // How long one test may take.
-  virtual std::chrono::seconds Limit() const { return std::chrono::seconds(60); }
+  static constexpr std::chrono::seconds kLimit{90};
 
   void SetUp() override {
     ReleaseModifiers();
     // Popups open at the mouse: every test starts with it in the same place.
     MovePointer(POINT{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2});
-    watchdog_ = std::thread([this, limit = Limit(), done = done_.get_future()] {
+    watchdog_ = std::thread([this, limit = kLimit, done = done_.get_future()] {
       if (done.wait_for(limit) == std::future_status::ready) return;
       fired_ = true;
       std::fprintf(stderr, "\n*** e2e watchdog: the test ran longer than %d s; open windows:\n%s", int(limit.count()),
@@ -45,8 +47,16 @@ class E2eTest : public ::testing::Test {
     if (watchdog_.joinable()) watchdog_.join();
     KillAll();
     ReleaseModifiers();
-    if (fired_) ADD_FAILURE() << "the watchdog ended this test after " << Limit().count() << " s";
+    if (fired_) ADD_FAILURE() << "the watchdog ended this test after " << kLimit.count() << " s";
   }
+
+  // Writes a menu file from UTF-8 text (stored as Shift-JIS) and gives its path.
+  std::string Menu(const std::string& text, const std::string& name = "menu file.txt") {
+    WriteBytes(temp_.File(name), sjis(text));
+    return temp_.File(name);
+  }
+
+  TempFolder temp_{"e2e"};
 
  private:
   std::thread watchdog_;
