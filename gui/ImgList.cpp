@@ -191,7 +191,14 @@ int TImageList::AddMasked(HBITMAP strip, TColor key) {
         image[size_t(y) * size_t(width_) + size_t(x)] = p == transparent ? 0 : p | 0xFF000000;
       }
   }
-  for (int k = 0; k < count; ++k) MirrorImage(first + k);
+  try {
+    for (int k = 0; k < count; ++k) MirrorImage(first + k);
+  } catch (...) {
+    // Neither copy keeps part of the strip.
+    pixels_.resize(size_t(first) * Area());
+    if (handle_) ImageList_SetImageCount(handle_.Handle(), UINT(first));
+    throw;
+  }
   return first;
 }
 
