@@ -54,18 +54,20 @@ bool ReadIcon(HICON icon, int width, int height, uint32_t* out, bool mayScale = 
     return scaled && ReadIcon(scaled.Handle(), width, height, out, false);
   }
   const size_t area = size_t(width) * size_t(height);
+  if (color) {
+    if (!ReadBits(color.Handle(), width, height, out)) return false;
+    if (std::any_of(out, out + area, [](uint32_t p) { return p >> 24; })) {
+      for (size_t i = 0; i < area; ++i)
+        if (!(out[i] >> 24)) out[i] = 0;
+      return true;
+    }
+  }
   std::vector<uint32_t> andXor(color ? area : 2 * area);
   if (!ReadBits(mask.Handle(), width, color ? height : 2 * height, andXor.data())) return false;
-  if (!color) {
-    for (size_t i = 0; i < area; ++i)
-      out[i] = (andXor[i] & 0xFFFFFF) ? 0 : (andXor[area + i] & 0xFFFFFF) ? 0xFFFFFFFF : 0xFF000000;
-    return true;
-  }
-  if (!ReadBits(color.Handle(), width, height, out)) return false;
-  const bool hasAlpha = std::any_of(out, out + area, [](uint32_t p) { return p >> 24; });
   for (size_t i = 0; i < area; ++i) {
-    if (!hasAlpha) out[i] = (andXor[i] & 0xFFFFFF) ? 0 : (out[i] | 0xFF000000);
-    if (!(out[i] >> 24)) out[i] = 0;
+    if (andXor[i] & 0xFFFFFF) out[i] = 0;
+    else if (color) out[i] |= 0xFF000000;
+    else out[i] = (andXor[area + i] & 0xFFFFFF) ? 0xFFFFFFFF : 0xFF000000;
   }
   return true;
 }
@@ -155,20 +157,26 @@ void TImageList::CheckIndex(int index) const {
   if (index < 0 || index >= Count()) throw EListError("イメージのインデックスが範囲を超えています。");
 }
 
+int TImageList::Append(const std::vector<Pixel>& images, HICON given) {
+  const int first = Count();
+  pixels_.insert(pixels_.end(), images.begin(), images.end());
+  try {
+    for (int i = first; i < Count(); ++i) MirrorImage(i, given);
+  } catch (...) {
+    // Neither copy keeps part of what was refused.
+    pixels_.resize(size_t(first) * Area());
+    if (handle_) ImageList_SetImageCount(handle_.Handle(), UINT(first));
+    throw;
+  }
+  return first;
+}
+
 int TImageList::AddIcon(const TIcon& icon) {
   if (icon.Empty()) return -1;
   std::vector<Pixel> image(Area());
   if (!ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
-  const int index = Count();
-  pixels_.insert(pixels_.end(), image.begin(), image.end());
-  try {
-    MirrorImage(index, icon.Handle());
-  } catch (...) {
-    pixels_.resize(size_t(index) * Area());
-    throw;
-  }
-  return index;
+  return Append(image, icon.Handle());
 }
 
 int TImageList::AddMasked(HBITMAP strip, TColor key) {
@@ -180,26 +188,17 @@ int TImageList::AddMasked(HBITMAP strip, TColor key) {
     throw Exception("イメージリストに画像を追加できません。");
   const COLORREF rgb = ColorToRGB(key);
   const Pixel transparent = (Pixel(GetRValue(rgb)) << 16) | (Pixel(GetGValue(rgb)) << 8) | GetBValue(rgb);
-  const int first = Count();
   const int count = shape.bmWidth / width_;
-  pixels_.resize(pixels_.size() + size_t(count) * Area());
+  std::vector<Pixel> images(size_t(count) * Area(), 0);
   for (int k = 0; k < count; ++k) {
-    Pixel* image = Image(first + k);
+    Pixel* image = images.data() + size_t(k) * Area();
     for (int y = 0; y < std::min(height_, int(shape.bmHeight)); ++y)
       for (int x = 0; x < width_; ++x) {
         const Pixel p = bits[size_t(y) * size_t(shape.bmWidth) + size_t(k * width_ + x)] & 0xFFFFFF;
         image[size_t(y) * size_t(width_) + size_t(x)] = p == transparent ? 0 : p | 0xFF000000;
       }
   }
-  try {
-    for (int k = 0; k < count; ++k) MirrorImage(first + k);
-  } catch (...) {
-    // Neither copy keeps part of the strip.
-    pixels_.resize(size_t(first) * Area());
-    if (handle_) ImageList_SetImageCount(handle_.Handle(), UINT(first));
-    throw;
-  }
-  return first;
+  return Append(images, nullptr);
 }
 
 int TImageList::AddMasked(const char* resource, TColor key) {

@@ -101,6 +101,9 @@ class TImageList : public TComponent {
   Pixel* Image(int index) { return pixels_.data() + size_t(index) * Area(); }
   const Pixel* Image(int index) const { return pixels_.data() + size_t(index) * Area(); }
   void CheckIndex(int index) const;
+  // Appends whole images to both copies and returns the number of the first;
+  // on a refusal neither copy keeps any of them.
+  int Append(const std::vector<Pixel>& images, HICON given);
   // comctl32's list, when there is one, takes image index: from the icon
   // the list was given, which comctl32 reads itself, else from the pixels.
   void MirrorImage(int index, HICON given = nullptr) const;
