@@ -5,6 +5,8 @@
 
 #include <stdexcept>
 
+#include "TestText.h"
+
 TempFolder::TempFolder(const std::string& tag) {
   char temp[MAX_PATH];
   const DWORD n = GetTempPathA(sizeof temp, temp);
@@ -25,4 +27,9 @@ TempFolder::~TempFolder() {
   remove.pFrom = list.c_str();
   remove.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
   SHFileOperationA(&remove);
+}
+
+std::string TempFolder::WriteSjis(const std::string& name, const std::string& utf8Text) const {
+  WriteBytes(File(name), sjis(utf8Text));
+  return File(name);
 }

@@ -23,6 +23,8 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "\\" + name; }
+  // Writes the file from UTF-8 text, stored as Shift-JIS, and gives its path.
+  std::string WriteSjis(const std::string& name, const std::string& utf8Text) const;
 
  private:
   std::string path_;

@@ -52,8 +52,7 @@ class E2eTest : public ::testing::Test {
 
   // Writes a menu file from UTF-8 text (stored as Shift-JIS) and gives its path.
   std::string Menu(const std::string& text, const std::string& name = "menu file.txt") {
-    WriteBytes(temp_.File(name), sjis(text));
-    return temp_.File(name);
+    return temp_.WriteSjis(name, text);
   }
 
   TempFolder temp_{"e2e"};

@@ -33,10 +33,9 @@ class EditorTest : public testing::Test {
 
   // Files in this test's own folder, their text in UTF-8 here and in
   // Shift-JIS on disk; loaded into the tree and saved from it by the document.
-  std::string Path(const std::string& name) const { return dir_.Path() + "\\" + name; }
+  std::string Path(const std::string& name) const { return dir_.File(name); }
   std::string WriteMenu(const std::string& name, const std::string& utf8Text) {
-    WriteBytes(Path(name), sjis(utf8Text));
-    return Path(name);
+    return dir_.WriteSjis(name, utf8Text);
   }
   static std::string ReadUtf8(const std::string& path) { return utf8(ReadBytes(path)); }
   void Load(const std::string& path) {
