@@ -1,9 +1,12 @@
 #include "Driver.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
@@ -18,15 +21,10 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw Failure(what); }
 
-std::string Hex(const void* p) { return std::to_string(reinterpret_cast<uintptr_t>(p)); }
-
-// Messages to another process never wait longer than this: a target stuck in
-// a modal loop or hung must fail the test, not freeze it.
-LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, 3000, &result))
-    Fail("window " + Hex(hwnd) + " did not answer message " + std::to_string(msg));
-  return LRESULT(result);
+std::string Hex(const void* p) {
+  char text[2 + 2 * sizeof p + 1];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+  return text;
 }
 
 void Post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -117,6 +115,14 @@ std::string Caption(HWND hwnd) {
 
 }  // namespace
 
+LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, 3000, &result))
+    Fail("window " + Hex(hwnd) + " did not answer message " + std::to_string(msg));
+  return LRESULT(result);
+}
+
+
 bool WaitUntil(const std::function<bool()>& pred, Duration timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!pred()) {
@@ -151,7 +157,13 @@ std::string ProbePath() { return BesideTest("Probe.exe"); }
 
 Process::Process(const std::vector<std::string>& argv, const std::string& folder) {
   std::string commandLine;
-  for (const auto& arg : argv) commandLine += (commandLine.empty() ? "\"" : " \"") + arg + "\"";
+  for (const auto& arg : argv) {
+    // Quoted as it is, which the runtime reads back whole only without a quote
+    // inside or a backslash before the closing one.
+    if (arg.find('"') != std::string::npos || (!arg.empty() && arg.back() == '\\'))
+      Fail("an argument the quoting cannot carry: " + arg);
+    commandLine += (commandLine.empty() ? "\"" : " \"") + arg + "\"";
+  }
   job_ = CreateJobObjectA(nullptr, nullptr);
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
   // Should the test program itself die, its programs die with it.
@@ -350,7 +362,7 @@ void HeldKey::Press(bool up) {
   const auto settle = [] {
     const HWND front = GetForegroundWindow();
     if (front && ProcessOf(front) != GetCurrentProcessId()) try {
-        ReadMenu(front, 0, LPARAM(front));
+        ReadMenu(front, 0, 0);  // only the round trip: no menu to read
       } catch (const Failure&) {  // it ended: nothing left to agree with
       }
   };
@@ -401,9 +413,8 @@ void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
 
 std::vector<std::string> PopupTexts(HWND popup) {
   const auto menu = WPARAM(SendTimeout(popup, MN_GETHMENU, 0, 0));
-  const auto shown = TopWindows(ProcessOf(popup), "#32768");
   std::vector<std::string> texts;
-  for (const auto& item : ReadMenu(shown.empty() ? popup : shown.back(), menu, 0))
+  for (const auto& item : ReadMenu(popup, menu, 0))
     if (item[0] == "0") texts.push_back(item[2]);
   return texts;
 }
@@ -443,18 +454,23 @@ ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
 
 std::vector<ProbeRecord> ProbeLog::WaitRecords(size_t n) const {
   std::vector<ProbeRecord> records;
+  // Read under the probes' lock, so that no record is read half written.
+  const std::unique_ptr<void, decltype(&CloseHandle)> lock(CreateMutexA(nullptr, FALSE, "OstrevanProbeLog"),
+                                                          &CloseHandle);
   Await([&] {
-    // Under the probes' lock, so that no record is read half written.
-    const HANDLE lock = CreateMutexA(nullptr, FALSE, "OstrevanProbeLog");
-    const bool locked = lock && WaitForSingleObject(lock, 5000) != WAIT_TIMEOUT;
+    const bool locked = lock && WaitForSingleObject(lock.get(), 5000) != WAIT_TIMEOUT;
     std::istringstream text(ReadBytes(path_));
-    if (locked) ReleaseMutex(lock);
-    if (lock) CloseHandle(lock);
+    if (locked) ReleaseMutex(lock.get());
     records.clear();
     for (std::string line; std::getline(text, line);) {
-      std::vector<std::string> f;  // see Probe.cpp
-      for (std::istringstream fields(line.substr(0, line.size() - 1)); f.emplace_back(), std::getline(fields, f.back(), '\x1f');) {}
-      f.pop_back();
+      const std::string body = line.substr(0, line.size() - 1);  // without its CR; see Probe.cpp
+      std::vector<std::string> f;
+      for (size_t at = 0;;) {
+        const size_t end = body.find('\x1f', at);
+        f.push_back(body.substr(at, end - at));  // an empty last field too
+        if (end == std::string::npos) break;
+        at = end + 1;
+      }
       if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
     }
     return records.size() >= n;

@@ -68,6 +68,9 @@ void KillAll();
 std::string ClassName(HWND hwnd);
 std::string Text(HWND hwnd);  // WM_GETTEXT, with a time-out against hung targets
 void SetText(HWND hwnd, const std::string& text);  // as pasted: the control reports the change
+// A message to another process's window that never waits long: a target
+// stuck in a modal loop or hung fails the test (Failure), never freezes it.
+LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 DWORD ProcessOf(HWND hwnd);
 RECT ScreenRect(HWND hwnd);
 // The visible top-level windows of a process with that class (empty: any),

@@ -20,7 +20,7 @@ class Editing : public E2eTest {
     tree_ = WaitChild(main_, "SysTreeView32");
   }
   // The number of entries the tree shows.
-  size_t Count() { return size_t(SendMessageA(tree_, TVM_GETCOUNT, 0, 0)); }
+  size_t Count() { return size_t(SendTimeout(tree_, TVM_GETCOUNT, 0, 0)); }
 
   // An editor a test opened closes cleanly at its end.
   void TearDown() override {

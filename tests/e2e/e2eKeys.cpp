@@ -14,8 +14,14 @@ int main(int argc, char** argv) {
                                         {"right", VK_RIGHT}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}};
   for (int i = 1; i < argc; ++i)
     if (!vks.count(argv[i])) return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
+  // Any program's visible popup: a hidden menu window may stand before it.
+  const auto shownPopup = [] {
+    HWND h = nullptr;
+    while ((h = FindWindowExA(nullptr, h, "#32768", nullptr)) && !IsWindowVisible(h)) {}
+    return h;
+  };
   HWND popup = nullptr;
-  if (!e2e::WaitUntil([&] { return (popup = FindWindowA("#32768", nullptr)) && IsWindowVisible(popup); })) {
+  if (!e2e::WaitUntil([&] { return (popup = shownPopup()) != nullptr; })) {
     std::fputs("e2eKeys: no popup menu showed up\n", stderr);
     return 1;
   }
