@@ -27,25 +27,6 @@ double Now() {
   return double(now.QuadPart) * 1000.0 / double(freq.QuadPart);
 }
 
-struct Found {
-  DWORD pid;
-  const char* className;
-  HWND window;
-};
-
-BOOL CALLBACK FindTop(HWND hwnd, LPARAM param) {
-  auto* f = reinterpret_cast<Found*>(param);
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof cls);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == f->pid && std::string(cls) == f->className && IsWindowVisible(hwnd)) {
-    f->window = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 struct Run {
   double shown = -1;  // start to a responsive window whose tree holds every node
   double saved = -1;  // the save command, start to finish
@@ -61,19 +42,19 @@ Run Measure(const std::string& commandLine, const char* mainClass, int nodes, bo
   std::string cmd = commandLine;
   const double start = Now();
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return run;
-  Found f{pi.dwProcessId, mainClass, nullptr};
+  HWND window = nullptr;
   HWND tree = nullptr;
   while (Now() - start < 60000 && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
-    f.window = nullptr;
-    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&f));
-    if (f.window) {
+    const auto shown = e2e::TopWindows(pi.dwProcessId, mainClass);
+    window = shown.empty() ? nullptr : shown[0];
+    if (window) {
       // Answered only once the program is back in its message loop.
       DWORD_PTR ignored = 0;
-      SendMessageTimeoutA(f.window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
-      tree = FindWindowExA(f.window, nullptr, WC_TREEVIEWA, nullptr);
+      SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
+      tree = FindWindowExA(window, nullptr, WC_TREEVIEWA, nullptr);
       if (tree && int(SendMessageA(tree, TVM_GETCOUNT, 0, 0)) == nodes) {
         // And once it has painted what it shows.
-        SendMessageTimeoutA(f.window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
         run.shown = Now() - start;
         break;
       }
@@ -82,10 +63,10 @@ Run Measure(const std::string& commandLine, const char* mainClass, int nodes, bo
   }
   if (run.shown > 0 && save) {
     try {
-      const UINT id = e2e::MenuBarCommand(f.window, {sjis("ファイル(&F)"), sjis("保存(&S)"), sjis("保存(&S)")});
+      const UINT id = e2e::MenuBarCommand(window, {sjis("ファイル(&F)"), sjis("保存(&S)"), sjis("保存(&S)")});
       const double before = Now();
       DWORD_PTR ignored = 0;
-      if (SendMessageTimeoutA(f.window, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &ignored))
+      if (SendMessageTimeoutA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_NORMAL, 60000, &ignored))
         run.saved = Now() - before;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "editor_bench: %s\n", e.what());

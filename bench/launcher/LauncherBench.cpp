@@ -60,8 +60,10 @@ double TimeToPopup(const std::string& commandLine, double* sinceCreation = nullp
     const double elapsed = double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
     if (found.popup) {
       ms = elapsed;
-      const double shown = MillisecondsSinceCreation(pi.hProcess);
-      if (sinceCreation && shown >= 0) *sinceCreation = shown;
+      if (sinceCreation) {
+        const double shown = MillisecondsSinceCreation(pi.hProcess);
+        if (shown >= 0) *sinceCreation = shown;
+      }
       PostMessageA(found.popup, WM_KEYDOWN, VK_ESCAPE, 0);
       break;
     }
@@ -218,7 +220,7 @@ int main(int argc, char** argv) {
         DeleteFileA(tracePath.c_str());
         double shown = -1;
         start(p, &shown);
-        traced[p][kShown].push_back(shown);
+        if (shown >= 0) traced[p][kShown].push_back(shown);  // no popup: no figure
         for (const auto& [name, ms] : ReadTrace(tracePath)) traced[p][name].push_back(ms);
       }
     }
