@@ -11,7 +11,8 @@ bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0
 #endif
 
 EmbeddedNul::EmbeddedNul(size_t offset)
-    : std::runtime_error("NUL byte at offset " + std::to_string(offset) + " with text after it") {}
+    : std::runtime_error("ファイルの " + std::to_string(offset) +
+                         " バイト目に NUL 文字があり、その後にも文字が続いています。") {}
 
 bool ParseDecimal(std::string_view s, int32_t& out) {
   size_t i = 0;

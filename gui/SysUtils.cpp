@@ -69,6 +69,45 @@ std::string WideToAnsi(const wchar_t* text) {
   return out;
 }
 
+bool WideToAnsiExact(const std::wstring& text, std::string& ansi) {
+  ansi.clear();
+  if (text.empty()) return true;
+  BOOL lost = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), nullptr, 0,
+                                    nullptr, &lost);
+  if (n <= 0 || lost) return false;
+  std::string out(size_t(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), out.data(), n, nullptr, &lost);
+  // Whatever the system calls a fit, only a text that reads back the same
+  // names the same file.
+  if (lost || AnsiToWide(out) != text) return false;
+  ansi = std::move(out);
+  return true;
+}
+
+std::string AnsiPath(const std::wstring& path) {
+  std::string ansi;
+  if (WideToAnsiExact(path, ansi)) return ansi;
+  const DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+  if (n == 0) return {};
+  std::wstring shortPath(n, L'\0');
+  const DWORD got = GetShortPathNameW(path.c_str(), shortPath.data(), n);
+  if (got == 0 || got >= n) return {};
+  shortPath.resize(got);
+  return WideToAnsiExact(shortPath, ansi) ? ansi : std::string();
+}
+
+std::string ShownName(const std::wstring& text) {
+  std::string shown, one;
+  for (size_t i = 0; i < text.size(); ++i) {
+    // A character beyond the basic plane comes as a pair of halves.
+    const size_t length = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() ? 2 : 1;
+    shown += WideToAnsiExact(text.substr(i, length), one) ? one : "？";
+    i += length - 1;
+  }
+  return shown;
+}
+
 std::string LowerCaseAscii(std::string text) {
   for (size_t i = 0; i < text.size(); i += base::CharLength(text, i))
     if (text[i] >= 'A' && text[i] <= 'Z') text[i] = char(text[i] - 'A' + 'a');

@@ -29,6 +29,14 @@ std::string LowerCaseAscii(std::string text);
 // take nothing else.
 std::wstring AnsiToWide(const std::string& text);
 std::string WideToAnsi(const wchar_t* text);
+// The same, only when every character survives the code page: false where
+// the system would have put a "?" or a look-alike in place of one.
+bool WideToAnsiExact(const std::wstring& text, std::string& ansi);
+// A path in the code page: as it is when it survives, else the short (8.3)
+// name the file system keeps for it; empty when neither can stand for it.
+std::string AnsiPath(const std::wstring& path);
+// A name for a message: each character the code page lacks shown as "？".
+std::string ShownName(const std::wstring& text);
 
 // Program argument i as the runtime split the command line (0 is the
 // program); empty when there is no such argument.

@@ -10,6 +10,8 @@
 namespace {
 
 constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '3'};
+// What every cache this launcher ever wrote begins with, whatever its version.
+constexpr size_t kFamily = 6;
 constexpr uint32_t kArchiveFlagKept = 1;
 // A cache is a few kilobytes per hundred entries; anything far beyond is not one.
 constexpr uint32_t kMaxPayload = 64u * 1024 * 1024;
@@ -62,6 +64,19 @@ DWORD Settable(DWORD attributes) {
                 FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
                 FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
   return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+// The cache's name may be a file of the user's (a menu saved as "menu.tmp"
+// beside "menu.txt"): only nothing, an empty file or a cache of ours is
+// written over.
+bool MayOverwrite(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) return false;
+  if (size.QuadPart == 0) return true;
+  char start[kFamily];
+  DWORD got = 0;
+  return size.QuadPart >= LONGLONG(sizeof(Header)) && ReadFile(file, start, kFamily, &got, nullptr) &&
+         got == kFamily && std::memcmp(start, kMagic, kFamily) == 0;
 }
 
 bool WriteAll(HANDLE file, const void* data, size_t size) {
@@ -145,9 +160,9 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   }
   if (payload.size() > kMaxPayload) return false;
 
-  File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || SameFile(file.Handle(), menuFileName)) return false;
+  File file(CreateFileA(MenuCachePath(menuFileName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || SameFile(file.Handle(), menuFileName) || !MayOverwrite(file.Handle())) return false;
 
   // The archive flag alone is cleared, first, so that the cache can record
   // whether this file system keeps it cleared at all; the user's other

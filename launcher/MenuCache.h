@@ -35,8 +35,10 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
 // Writes the cache, recording `stamp` (taken before the menu file was read,
 // so that a save during the build makes the next start build again), and
 // clears the menu file's archive flag, leaving its other attributes alone.
-// Never writes over the menu file itself (a menu named *.tmp has no cache),
-// and leaves the flag as it was when the cache could not be written, so a
-// stale cache is never taken for a fresh one. False when nothing was written.
+// Never writes over the menu file itself (a menu named *.tmp has no cache)
+// nor over any other file that is neither empty nor a cache of ours (the
+// user's own "menu.tmp"), and leaves the flag as it was when the cache could
+// not be written, so a stale cache is never taken for a fresh one. False
+// when nothing was written.
 bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
                     const gui::TImageList& list, const std::vector<int32_t>& imageOfEntry);

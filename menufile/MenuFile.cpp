@@ -56,7 +56,7 @@ std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine
 }  // namespace
 
 UnclosedMark::UnclosedMark(std::string_view line)
-    : std::runtime_error("opening mark without a closing mark: " + std::string(line)) {}
+    : std::runtime_error("閉じていない記号（<、[、{）があります：" + std::string(line)) {}
 
 bool IsNoIcon(std::string_view iconFileName) { return EqualsIgnoringCase(iconFileName, "none"); }
 

@@ -212,7 +212,7 @@ TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
     Command(form->MainMenu_FSS);
     EXPECT_EQ(ReadUtf8(file), "A\r\na.exe\r\n") << cause;
     ASSERT_EQ(boxes.size(), 1u) << cause;
-    EXPECT_EQ(boxes[0].text, file + ": " + base::SystemErrorText(cause));
+    EXPECT_EQ(boxes[0].text, sjis("「") + file + sjis("」に保存できません。\n") + base::SystemErrorText(cause));
   }
   WIN32_FIND_DATAA found;
   EXPECT_EQ(FindFirstFileA(Path("*.new").c_str(), &found), INVALID_HANDLE_VALUE) << "nothing left beside it";

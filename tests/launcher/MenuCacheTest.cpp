@@ -95,15 +95,23 @@ TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
 }
 
 TEST_F(MenuCacheTest, WhereNoCacheCanBeWrittenNothingIsChanged) {
-  // A folder in the cache's place: no cache, so the menu file is not marked
-  // as built either.
-  ASSERT_TRUE(CreateDirectoryA(cache_.c_str(), nullptr));
+  // A folder or a file of the user's in the cache's place: no cache, so the
+  // menu file is not marked as built either.
   const DWORD before = GetFileAttributesA(menu_.c_str());
+  TImageList into(nullptr);
+  ASSERT_TRUE(CreateDirectoryA(cache_.c_str(), nullptr));
   EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
   EXPECT_EQ(GetFileAttributesA(menu_.c_str()), before);
-  TImageList into(nullptr);
   EXPECT_FALSE(ReadBack(into));
   RemoveDirectoryA(cache_.c_str());
+  const std::string users = "Other menu\r\nother.exe\r\n" + std::string(100, 'x');
+  WriteBytes(cache_, users);
+  EXPECT_FALSE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
+  EXPECT_EQ(ReadBytes(cache_), users);
+  EXPECT_EQ(GetFileAttributesA(menu_.c_str()), before);
+  // An empty file is no one's content.
+  WriteBytes(cache_, "");
+  EXPECT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
 
   // A menu file named like its own cache is never written over.
   for (const std::string name : {"cache test menu.tmp", "cache test menu.TMP"}) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "MenuFile.h"
@@ -52,3 +53,29 @@ TEST(FileLines, SaveReplacesTheWholeFileAndLoadRefusesAMissingFileOrANulInside) 
   EXPECT_THROW(base::LoadLines("no such folder/no such file.txt"), base::FileError);
   EXPECT_THROW(base::SaveLines("no such folder/out.txt", {"x"}), base::FileError);
 }
+
+#ifdef _WIN32
+TEST(FileLines, ANameThatFitsTheSystemsLimitSavesThere) {
+  // Paths of 259 characters, the most the system takes; a short name in a
+  // deep folder leaves no room for a longer name beside it. Characters
+  // count, not bytes: "メ" is one.
+  const TempFolder dir("deep");
+  for (const std::string name : {"m.txt", "\x83\x81.txt", "m"}) {
+    const size_t characters = name.size() - (name[0] == '\x83');
+    std::string folder = dir.Path();
+    std::vector<std::string> made;
+    for (size_t left; (left = 258 - characters - folder.size()) > 0;) {
+      const size_t length = left > 101 ? std::min<size_t>(100, left - 3) : left - 1;
+      folder.append(1, '\\').append(length, 'd');
+      ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder.size();
+      made.push_back(folder);
+    }
+    const std::string path = folder + "\\" + name;
+    base::SaveLines(path, {"A", "a.exe"});
+    base::SaveLines(path, {"B", "b.exe"});
+    EXPECT_EQ(base::LoadLines(path), (Lines{"B", "b.exe"})) << name;
+    DeleteFileA(path.c_str());
+    for (auto it = made.rbegin(); it != made.rend(); ++it) RemoveDirectoryA(it->c_str());
+  }
+}
+#endif
