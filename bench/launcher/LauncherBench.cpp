@@ -170,6 +170,12 @@ int main(int argc, char** argv) {
   }
   const std::string bin = argv[1];
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+  for (const char* program : {"Ostrevan.exe", "FloorPopup.exe"}) {
+    if (GetFileAttributesA((bin + "\\" + program).c_str()) == INVALID_FILE_ATTRIBUTES) {
+      std::fprintf(stderr, "launcher_bench: FAILED: no %s in %s\n", program, bin.c_str());
+      return 1;
+    }
+  }
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   const std::string tracePath = std::string(temp) + "ostrevan-bench-trace.txt";
@@ -206,7 +212,19 @@ int main(int argc, char** argv) {
       buildDiff.push_back(ms[2] - ms[0]);
     }
     const double f = Median(times[0]), c = Median(times[1]), b = Median(times[2]);
-    if (f <= 0 || c <= 0 || b <= 0) status = 1;
+    // A start that never showed its popup counts as no figure at all: a
+    // ratio of nothing to nothing would read as a result.
+    const auto missed = [](const std::vector<double>& v) {
+      return std::any_of(v.begin(), v.end(), [](double ms) { return ms <= 0; });
+    };
+    if (missed(times[0]) || missed(times[1]) || missed(times[2])) {
+      status = 1;
+      std::printf("%-8d FAILED: a start showed no popup within 20 s (floor %s, cache %s, build %s)\n", entries,
+                  missed(times[0]) ? "missed" : "ok", missed(times[1]) ? "missed" : "ok",
+                  missed(times[2]) ? "missed" : "ok");
+      std::fflush(stdout);
+      continue;
+    }
     std::printf("%-8d %9.1f %9.1f %9.1f %10.2f %10.2f %10.1f %10.1f\n", entries, f, c, b, c / f, b / f,
                 Median(cacheDiff), Median(buildDiff));
     std::fflush(stdout);
@@ -230,5 +248,6 @@ int main(int argc, char** argv) {
     DeleteFileA(cache.c_str());
   }
   for (const auto& [entries, traced] : traces) PrintBreakdown(entries, traced);
+  if (status) std::fprintf(stderr, "launcher_bench: FAILED: some starts measured nothing\n");
   return status;
 }
