@@ -70,6 +70,9 @@ class TWinControl : public TComponent {
   int Dpi() const { return dpi_; }
   // `units` of 96 dpi in this control's pixels.
   int Scale(int units) const { return ScaleToDpi(units, dpi_); }
+  // The size text takes in the control's font at its DPI (DrawText's
+  // format; `width` for text that breaks into lines).
+  SIZE TextExtent(const std::string& text, UINT format, int width = 0) const;
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& text);
@@ -149,9 +152,6 @@ class TWinControl : public TComponent {
   virtual SIZE CaptionExtent(int /*width*/) { return SIZE{0, 0}; }
   void SetGrowToCaption(bool grow);
   bool GrowsToCaption() const { return growToCaption_; }
-  // The size text takes in the control's font (DrawText's format; `width`
-  // for text that breaks into lines).
-  SIZE TextExtent(const std::string& text, UINT format, int width = 0) const;
   // Routes the reports of child controls; own-class windows call this.
   bool ReflectMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   int ControlId() const { return id_; }

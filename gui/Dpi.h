@@ -9,6 +9,12 @@
 
 #include <windows.h>
 
+// Sent to a window moved to a screen of another DPI (Windows 8.1 on), with
+// the new DPI and the rectangle the system suggests.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace gui {
 
 // The DPI that layouts, font heights and picture sizes are given in.

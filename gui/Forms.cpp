@@ -9,10 +9,6 @@ TApplication* Application = nullptr;
 static TScreen screenInstance;
 TScreen* Screen = &screenInstance;
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-
 namespace {
 const char kApplicationClass[] = "OstrevanApplication";
 
