@@ -39,8 +39,10 @@ void TToolBar::AddButton(TToolButton* button) {
 }
 
 void TToolBar::AddControl(TWinControl* control) {
-  AddSlot({nullptr, control});
+  // Placed among the buttons once it is the toolbar's: taking its parent
+  // places a control by its units.
   control->SetParent(this);
+  AddSlot({nullptr, control});
 }
 
 void TToolBar::AddSlot(const Slot& slot) {

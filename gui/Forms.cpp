@@ -140,8 +140,8 @@ void TForm::MoveToDpi(int dpi, const RECT* suggested) {
 
 void TForm::CreateWnd() {
   if (menu_) ::SetMenu(handle_, menu_->Handle());
-  // A screen of another DPI than the system's: the window is made again at
-  // the size its design has there.
+  // On a screen of another DPI than the system's the window takes the size
+  // its design has there.
   const int dpi = WindowDpi(handle_);
   if (dpi != Dpi()) MoveToDpi(dpi, nullptr);
 }

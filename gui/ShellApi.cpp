@@ -147,7 +147,7 @@ const Entry* PickImage(const Entry* entries, size_t count, int size) {
     return a.bitCount > b.bitCount;
   };
   for (size_t i = 0; i < count; ++i)
-    if (entries[i].width == entries[i].height && (!best || better(entries[i], *best))) best = &entries[i];
+    if (!best || better(entries[i], *best)) best = &entries[i];
   return best;
 }
 
@@ -236,8 +236,11 @@ std::vector<TIcon> FileIcons(const std::string& file, int index, int size, bool 
     return IconFileIcons(file, all ? 0 : index, size);
   const TModuleHandle module(LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   if (module.Empty()) {
-    // A file that is there but no 32- or 64-bit program.
-    if (GetLastError() != ERROR_BAD_EXE_FORMAT) return icons;
+    // A file that is there but no 32- or 64-bit program goes to the system.
+    const DWORD error = GetLastError();
+    if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+      return icons;
     std::vector<HICON> handles(all ? std::min(SystemIcons(file, 0, size), 0x10000u) : 1);
     if (!handles.empty()) SystemIcons(file, all ? 0 : index, size, handles.data(), UINT(handles.size()));
     for (HICON handle : handles) icons.push_back(RealIcon(handle));
@@ -245,7 +248,8 @@ std::vector<TIcon> FileIcons(const std::string& file, int index, int size, bool 
     return icons;
   }
   if (!all && index < 0) {
-    icons.push_back(GroupIcon(module.Handle(), MAKEINTRESOURCEA(-index), size));
+    // Resource numbers are 16-bit; no other negative number names an icon.
+    if (index > -0x10000) icons.push_back(GroupIcon(module.Handle(), MAKEINTRESOURCEA(-index), size));
   } else {
     std::vector<std::string> groups;
     EnumResourceNamesA(module.Handle(), RT_GROUP_ICON, CollectGroup, reinterpret_cast<LONG_PTR>(&groups));
