@@ -180,10 +180,30 @@ void TChangeLink::Detach() {
   list_ = nullptr;
 }
 
-TImageList::TImageList(TComponent* AOwner, int width, int height)
-    : TComponent(AOwner), width_(width), height_(height) {
+namespace {
+void CheckSize(int width, int height) {
   if (width <= 0 || height <= 0 || width > 256 || height > 256)
     throw EListError("イメージの大きさが正しくありません。");
+}
+}  // namespace
+
+TImageList::TImageList(TComponent* AOwner, int width, int height)
+    : TComponent(AOwner), width_(width), height_(height) {
+  CheckSize(width, height);
+}
+
+void TImageList::SetSize(int width, int height) {
+  CheckSize(width, height);
+  if (width == width_ && height == height_) {
+    Clear();
+    return;
+  }
+  width_ = width;
+  height_ = height;
+  pixels_.clear();
+  // Controls showing the old list take the new one before the old one goes.
+  const TImageListHandle old = std::exchange(handle_, TImageListHandle());
+  Changed();
 }
 
 TImageList::~TImageList() {

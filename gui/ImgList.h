@@ -57,6 +57,10 @@ class TImageList : public TComponent {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
+  // Empties the list and makes it hold pictures of another size (a form
+  // moved to a screen of another DPI fills it again); whoever shows it takes
+  // the new, empty list at once.
+  void SetSize(int width, int height);
   int Count() const { return int(pixels_.size() / Area()); }
   // comctl32's list of the same images, for the common controls. It is made
   // on the first call, and made anew (with a new handle) when ReadData reads
