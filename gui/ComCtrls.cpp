@@ -39,8 +39,10 @@ void TToolBar::AddButton(TToolButton* button) {
 }
 
 void TToolBar::AddControl(TWinControl* control) {
-  AddSlot({nullptr, control});
+  // Placed among the buttons once it is the toolbar's: taking its parent
+  // places a control by its units.
   control->SetParent(this);
+  AddSlot({nullptr, control});
 }
 
 void TToolBar::AddSlot(const Slot& slot) {
@@ -86,7 +88,7 @@ void TToolBar::BuildButtons() {
       b.idCommand = slot.button->command_;
       if (slot.button->style_ == tbsSeparator) {
         b.fsStyle = BTNS_SEP;
-        b.iBitmap = 8;
+        b.iBitmap = Scale(8);
       } else {
         b.fsStyle = BTNS_BUTTON;
         b.iBitmap = slot.button->imageIndex_;
@@ -106,6 +108,7 @@ void TToolBar::BuildButtons() {
 }
 
 void TToolBar::PlaceControls() {
+  if (!HandleAllocated()) return;
   for (size_t i = 0; i < slots_.size(); ++i) {
     TWinControl* control = slots_[i].control;
     if (!control) continue;
@@ -113,14 +116,14 @@ void TToolBar::PlaceControls() {
     SendMessageA(handle_, TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
     // A drop-down list's window is as high as its open list; what shows is
     // the closed box, which is what gets centred.
-    int shown = control->EffectiveFont().Height() + 8;
+    int shown = control->EffectiveFont().PixelHeight() + Scale(8);
     if (control->HandleAllocated()) {
       RECT w;
       GetWindowRect(control->Handle(), &w);
       shown = std::min<int>(w.bottom - w.top, control->Height());
     }
     const int top = std::max(0, (Height() - shown) / 2);
-    control->SetBounds(r.left, top, control->Width(), control->Height());
+    control->SetPixelBounds(r.left, top, control->Width(), control->Height());
   }
 }
 
@@ -188,7 +191,7 @@ void TStatusBar::ApplyPanels() {
   std::vector<int> edges;
   int right = 0;
   for (int w : panelWidths_) {
-    right = w < 0 ? -1 : right + w;
+    right = w < 0 ? -1 : right + Scale(w);
     edges.push_back(right);
     if (right < 0) break;
   }
@@ -196,6 +199,14 @@ void TStatusBar::ApplyPanels() {
   SendMessageA(handle_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
   for (size_t i = 0; i < texts_.size(); ++i)
     SendMessageA(handle_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(texts_[i].c_str()));
+}
+
+LRESULT TStatusBar::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // The bar draws only what a resize uncovers, and the window manager
+  // copies the rest along: the size grip and the panel edges would stay
+  // behind where they were. The whole bar is drawn again instead.
+  if (msg == WM_SIZE) InvalidateRect(handle_, nullptr, TRUE);
+  return TSubclassedControl::SubclassProc(msg, wParam, lParam);
 }
 
 void TStatusBar::SetPanelText(int index, const std::string& text) {

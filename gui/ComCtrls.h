@@ -64,6 +64,10 @@ class TToolBar : public TSubclassedControl {
   void CNCommandId(WORD id, WORD code) override;
   LRESULT CNNotify(NMHDR* header) override;
   LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // The controls in line stand where the buttons leave room for them: they
+  // are placed whenever the buttons are laid out, not by units.
+  void AlignControls() override {}
+  void DpiChanged() override { Rebuild(); }
 
  private:
   friend class TToolButton;
@@ -87,14 +91,16 @@ class TToolBar : public TSubclassedControl {
 class TStatusBar : public TSubclassedControl {
  public:
   explicit TStatusBar(TComponent* AOwner);
-  // Widths of the panels, left to right; the last one takes what is left
-  // when it is -1.
+  // Widths of the panels (96-dpi units), left to right; the last one takes
+  // what is left when it is -1.
   void SetPanelWidths(std::vector<int> widths);
   void SetPanelText(int index, const std::string& text);
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  void DpiChanged() override { ApplyPanels(); }
+  LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void ApplyPanels();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Classes.h"
+#include "Dpi.h"
 #include "Graphics.h"
 
 namespace gui {
@@ -41,17 +42,37 @@ class TWinControl : public TComponent {
   int ControlCount() const { return int(controls_.size()); }
   TWinControl* Controls(int index) const { return controls_.at(size_t(index)); }
 
+  // Where the control stands in its parent's client area, given in 96-dpi
+  // units (pixels at 100 %): the layer scales them to the DPI of the form,
+  // and again from the same units when the form moves to a screen of
+  // another DPI. A form's own place and size are the screen's pixels; its
+  // client area is designed with TForm::SetClientSize.
+  virtual void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int v) { SetBounds(v, design_.top, design_.width, design_.height); }
+  void SetTop(int v) { SetBounds(design_.left, v, design_.width, design_.height); }
+  void SetWidth(int v) { SetBounds(design_.left, design_.top, v, design_.height); }
+  void SetHeight(int v) { SetBounds(design_.left, design_.top, design_.width, v); }
+  // What the window has: pixels at its DPI.
   int Left() const { return left_; }
   int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  void SetBounds(int left, int top, int width, int height);
-  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
-  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
-  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
   virtual int ClientWidth();
   virtual int ClientHeight();
+  // Places the window in pixels, for layouts that measure in pixels (a
+  // toolbar placing a control among its buttons, a form centred on the
+  // screen). The units given to SetBounds stay: the parent's next layout
+  // places the control by them again.
+  void SetPixelBounds(int left, int top, int width, int height);
+
+  // The DPI the control is drawn at: its form's. A control takes its
+  // parent's when it is placed on it.
+  int Dpi() const { return dpi_; }
+  // `units` of 96 dpi in this control's pixels.
+  int Scale(int units) const { return ScaleToDpi(units, dpi_); }
+  // The size text takes in the control's font at its DPI (DrawText's
+  // format; `width` for text that breaks into lines).
+  SIZE TextExtent(const std::string& text, UINT format, int width = 0) const;
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& text);
@@ -105,8 +126,32 @@ class TWinControl : public TComponent {
   virtual HBRUSH CtlColor(HDC dc);
   // After the colour changed on a live window; the default repaints it.
   virtual void ColorChanged();
-  // Lays out children by Align and Anchors after the client area changed.
-  void AlignControls();
+  // Lays out children by Align and Anchors after the client area or the
+  // DPI changed: aligned children take their strips, the others their
+  // place in units, kept at the distances their anchors hold to the edges
+  // of the client area as designed.
+  virtual void AlignControls();
+  // The client area the children's units were given for, in units: the
+  // control's own size, or for an aligned control the strip its parent's
+  // design gives it.
+  virtual SIZE DesignClientSize() const;
+  // Puts the whole tree of controls on another DPI (fonts, metrics), then
+  // lays it out again from the units. Forms call this when they learn the
+  // DPI of their screen.
+  void ChangeDpi(int dpi);
+  // After the DPI changed: what a control keeps in pixels of its own
+  // (indents, panel widths, button sizes) follows.
+  virtual void DpiChanged() {}
+  // Whether SetBounds takes pixels (a form on the screen) rather than units.
+  virtual bool BoundsInPixels() const { return false; }
+  // The window was moved or sized by someone else (the user, the system):
+  // the control takes the rectangle as its own.
+  void BoundsChanged(const RECT& r);
+  // A control that shows a caption may grow just enough for it in its font:
+  // the size the caption needs at a width, or nothing (0, 0).
+  virtual SIZE CaptionExtent(int /*width*/) { return SIZE{0, 0}; }
+  void SetGrowToCaption(bool grow);
+  bool GrowsToCaption() const { return growToCaption_; }
   // Routes the reports of child controls; own-class windows call this.
   bool ReflectMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   int ControlId() const { return id_; }
@@ -119,12 +164,24 @@ class TWinControl : public TComponent {
   void CreateChildHandles();
   void FontChanged();
   void UpdateBounds();
-  void ParentResized(int dx, int dy);
+  // Sets the DPI of the tree of controls without laying anything out.
+  void SetDpiTree(int dpi);
+  void LayoutTree();
+  // The pixels of a control that is not aligned: its units at the DPI, kept
+  // at its anchors' distances from the parent's edges, grown to its caption.
+  RECT LayoutRect() const;
+  void Place(const RECT& r);
 
   TWinControl* parent_ = nullptr;
   std::vector<TWinControl*> controls_;
+  struct Units {
+    int left, top, width, height;
+  };
+  Units design_{0, 0, 0, 0};
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-  int lastClientWidth_ = -1, lastClientHeight_ = -1;
+  int dpi_ = kDesignDpi;
+  int lastClientWidth_ = -1, lastClientHeight_ = -1, lastLayoutDpi_ = 0;
+  bool growToCaption_ = false;
   std::string caption_;
   bool visible_ = true;
   bool enabled_ = true;

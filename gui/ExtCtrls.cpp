@@ -133,19 +133,19 @@ LRESULT TSplitter::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       // The room the neighbour and whatever lies beyond the bar share.
       const int room = horizontal ? Parent()->ClientWidth() : Parent()->ClientHeight();
       const int others = room - (horizontal ? Width() : Height());
-      int size = std::max(MinSize, startSize_ + delta);
-      int limit = others - MinSize;
+      const int minSize = Scale(MinSize);
+      int size = std::max(minSize, startSize_ + delta);
+      int limit = others - minSize;
       for (int i = 0; i < Parent()->ControlCount(); ++i) {
         TWinControl* c = Parent()->Controls(i);
         if (c == n || c == this || !c->Visible()) continue;
         if (horizontal && (c->Align() == alLeft || c->Align() == alRight)) limit -= c->Width();
         if (!horizontal && (c->Align() == alTop || c->Align() == alBottom)) limit -= c->Height();
       }
-      size = std::min(size, std::max(MinSize, limit));
-      if (horizontal) n->SetWidth(size);
-      else n->SetHeight(size);
-      // Setting the alignment again lays the parent's children out anew.
-      n->SetAlign(n->Align());
+      size = std::min(size, std::max(minSize, limit));
+      // The neighbour keeps the new size in units, as it was designed.
+      if (horizontal) n->SetWidth(UnscaleFromDpi(size, n->Dpi()));
+      else n->SetHeight(UnscaleFromDpi(size, n->Dpi()));
       return 0;
     }
     case WM_LBUTTONUP:

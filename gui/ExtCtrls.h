@@ -46,8 +46,8 @@ class TImage : public TWinControl {
 class TSplitter : public TWinControl {
  public:
   explicit TSplitter(TComponent* AOwner);
-  // The resized control keeps at least this size, and so does the room
-  // left to the controls beyond the bar.
+  // The resized control keeps at least this size (96-dpi units), and so
+  // does the room left to the controls beyond the bar.
   int MinSize = 30;
 
  protected:

@@ -30,6 +30,9 @@ TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
   SetVisible(false);
   SetParentFont(false);
   SetColor(clBtnFace);
+  // The screen it will most likely show on; the window says for sure once
+  // it exists.
+  ChangeDpi(SystemDpi());
 }
 
 TForm::~TForm() {
@@ -99,18 +102,48 @@ void TForm::CreateParams(TCreateParams& params) {
 void TForm::SetClientSize(int width, int height) {
   clientWidth_ = width;
   clientHeight_ = height;
-  TCreateParams params;
-  CreateParams(params);
-  RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, params.style, menu_ != nullptr, params.exStyle);
-  SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+  clientDesigned_ = true;
+  FitClientSize();
 }
 
-int TForm::ClientWidth() { return HandleAllocated() ? TWinControl::ClientWidth() : clientWidth_; }
-int TForm::ClientHeight() { return HandleAllocated() ? TWinControl::ClientHeight() : clientHeight_; }
+void TForm::FitClientSize() {
+  TCreateParams params;
+  CreateParams(params);
+  const RECT r = WindowRectForClient(RECT{0, 0, Scale(clientWidth_), Scale(clientHeight_)}, params.style,
+                                     menu_ != nullptr, params.exStyle, Dpi());
+  SetPixelBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+int TForm::ClientWidth() {
+  return HandleAllocated() || !clientDesigned_ ? TWinControl::ClientWidth() : Scale(clientWidth_);
+}
+int TForm::ClientHeight() {
+  return HandleAllocated() || !clientDesigned_ ? TWinControl::ClientHeight() : Scale(clientHeight_);
+}
+
+SIZE TForm::DesignClientSize() const {
+  if (clientDesigned_) return SIZE{clientWidth_, clientHeight_};
+  // A form given no client area is designed as it stands.
+  RECT r{0, 0, Width(), Height()};
+  if (handle_) GetClientRect(handle_, &r);
+  return SIZE{UnscaleFromDpi(r.right, Dpi()), UnscaleFromDpi(r.bottom, Dpi())};
+}
+
+void TForm::MoveToDpi(int dpi, const RECT* suggested) {
+  ChangeDpi(dpi);
+  if (suggested)
+    SetPixelBounds(suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top);
+  else if (clientDesigned_)
+    FitClientSize();
+}
 
 void TForm::CreateWnd() {
   if (menu_) ::SetMenu(handle_, menu_->Handle());
+  // On a screen of another DPI than the system's the window takes the size
+  // its design has there.
+  const int dpi = WindowDpi(handle_);
+  if (dpi != Dpi()) MoveToDpi(dpi, nullptr);
 }
 
 void TForm::DestroyWnd() {
@@ -119,7 +152,7 @@ void TForm::DestroyWnd() {
 }
 
 void TForm::Centre() {
-  SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+  SetPixelBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
 }
 
 void TForm::Close() {
@@ -185,10 +218,26 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return defaultButtonId_ ? MAKELRESULT(defaultButtonId_, DC_HASDEFID) : 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-      if (MinWidth) info->ptMinTrackSize.x = MinWidth;
-      if (MinHeight) info->ptMinTrackSize.y = MinHeight;
+      if (MinWidth) info->ptMinTrackSize.x = Scale(MinWidth);
+      if (MinHeight) info->ptMinTrackSize.y = Scale(MinHeight);
       return 0;
     }
+    case WM_WINDOWPOSCHANGED: {
+      // Moved or sized by the user or the system: the form's place is the
+      // window's.
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+      if ((pos->flags & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE) && !IsIconic(handle_)) {
+        RECT r;
+        GetWindowRect(handle_, &r);
+        BoundsChanged(r);
+      }
+      break;
+    }
+    case WM_DPICHANGED:
+      // Moved to a screen of another DPI: laid out again from its units, in
+      // the rectangle the system suggests.
+      MoveToDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_COMMAND:
       // Menu commands and accelerators carry no control window.
       if (lParam == 0) {

@@ -34,13 +34,16 @@ class TForm : public TWinControl {
   void SetShowInTaskbar(bool show);
   // Where the form appears when it is first shown.
   TPosition Position = poDesigned;
-  // The smallest size the user can drag the frame to.
+  // The smallest size the user can drag the frame to, in 96-dpi units.
   int MinWidth = 0, MinHeight = 0;
 
-  // The window size that gives this client area for the form's frame.
+  // The client area the form is designed for, in 96-dpi units: the window
+  // takes the size that gives it at its DPI, with the frame of that DPI.
+  // The form's controls are placed in this area.
   void SetClientSize(int width, int height);
   int ClientWidth() override;
   int ClientHeight() override;
+  SIZE DesignClientSize() const override;
 
   // The menu bar. The menu keeps owning its handle while the window shows
   // it; a window destroyed or made again leaves it whole.
@@ -69,9 +72,17 @@ class TForm : public TWinControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  bool BoundsInPixels() const override { return true; }
 
  private:
   void Centre();
+  // The window's size for the designed client area at the form's DPI.
+  void FitClientSize();
+  // The form is drawn at another DPI: its controls follow, and the window
+  // takes the suggested rectangle, or else the size of its designed client
+  // area at that DPI.
+  void MoveToDpi(int dpi, const RECT* suggested);
+  bool clientDesigned_ = false;
   TFormBorderStyle borderStyle_ = bsSizeable;
   unsigned borderIcons_ = biSystemMenu | biMinimize | biMaximize;
   bool showInTaskbar_ = false;

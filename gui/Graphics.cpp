@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "Dpi.h"
+
 namespace gui {
 
 COLORREF ColorToRGB(TColor color) {
@@ -23,10 +25,18 @@ void TFont::Changed() {
   if (OnChange) OnChange();
 }
 
+void TFont::SetPixelsPerInch(int dpi) {
+  if (dpi == pixelsPerInch_ || dpi <= 0) return;
+  pixelsPerInch_ = dpi;
+  Changed();
+}
+
+int TFont::PixelHeight() const { return ScaleToDpi(height_, pixelsPerInch_); }
+
 HFONT TFont::Handle() const {
   if (handle_.Empty()) {
     LOGFONTA lf{};
-    lf.lfHeight = -height_;
+    lf.lfHeight = -PixelHeight();
     lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = (style_ & fsItalic) ? TRUE : FALSE;
     lf.lfCharSet = charset_;

@@ -33,7 +33,9 @@ enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2 };
 
 // A font description; the GDI font is made on first use and kept until the
 // description changes. A change reaches OnChange before the old font goes,
-// so the window that shows this font can take the new one first.
+// so the window that shows this font can take the new one first. Heights
+// are pixels at 96 dpi; the font is made for the DPI of the window that
+// shows it.
 class TFont {
  public:
   TFont() = default;
@@ -52,8 +54,14 @@ class TFont {
     color_ = color;
     if (OnChange) OnChange();
   }
+  // The DPI of the window that shows the font; not part of the
+  // description, so a copy keeps its own.
+  void SetPixelsPerInch(int dpi);
+  int PixelsPerInch() const { return pixelsPerInch_; }
   const std::string& Name() const { return name_; }
   int Height() const { return height_; }
+  // The height in pixels at the font's DPI.
+  int PixelHeight() const;
   unsigned Style() const { return style_; }
   TColor Color() const { return color_; }
 
@@ -69,6 +77,7 @@ class TFont {
   BYTE charset_ = SHIFTJIS_CHARSET;
   unsigned style_ = 0;
   TColor color_ = clWindowText;
+  int pixelsPerInch_ = 96;
   mutable TFontHandle handle_;
 };
 

@@ -1,7 +1,10 @@
 #include "ImgList.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+
+#include "Dpi.h"
 
 namespace gui {
 
@@ -37,10 +40,75 @@ bool ReadBits(HBITMAP bitmap, int width, int height, uint32_t* out) {
   return GetDIBits(screen.dc, bitmap, 0, UINT(height), out, &info, DIB_RGB_COLORS) == height;
 }
 
+// The weights by which `to` pixels in a row take from `from` pixels: the
+// share of each source pixel a target pixel covers when shrinking (no
+// detail is skipped), a linear blend of the two nearest when growing.
+struct Tap {
+  int first;
+  std::vector<float> weights;
+};
+std::vector<Tap> Taps(int from, int to) {
+  auto taps = std::vector<Tap>(size_t(to));
+  const double step = double(from) / to;
+  for (int i = 0; i < to; ++i) {
+    Tap& tap = taps[size_t(i)];
+    if (from >= to) {
+      const double a = i * step, b = a + step;
+      tap.first = int(a);
+      for (int j = tap.first; j < from && j < b; ++j)
+        tap.weights.push_back(float((std::min<double>(j + 1, b) - std::max<double>(j, a)) / step));
+    } else {
+      const double c = std::max(0.0, (i + 0.5) * step - 0.5);
+      tap.first = std::min(int(c), from - 1);
+      const float t = float(c - tap.first);
+      tap.weights = {1 - t};
+      if (tap.first + 1 < from) tap.weights.push_back(t);
+    }
+  }
+  return taps;
+}
+
+// Sharp edges come from the mask, not from a neighbour's colour: the colour
+// is carried premultiplied by alpha through the filter.
+std::vector<uint32_t> ScalePixels(const uint32_t* from, int width, int height, int toWidth, int toHeight) {
+  using Channels = std::array<float, 4>;
+  std::vector<Channels> source(size_t(width) * size_t(height));
+  for (size_t i = 0; i < source.size(); ++i) {
+    const uint32_t p = from[i];
+    const float a = float(p >> 24) / 255;
+    source[i] = {float((p >> 16) & 0xFF) * a, float((p >> 8) & 0xFF) * a, float(p & 0xFF) * a, a};
+  }
+  const auto columns = Taps(width, toWidth), rows = Taps(height, toHeight);
+  std::vector<Channels> across(size_t(toWidth) * size_t(height), Channels{});
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < toWidth; ++x) {
+      Channels& sum = across[size_t(y) * size_t(toWidth) + size_t(x)];
+      const Tap& tap = columns[size_t(x)];
+      for (size_t k = 0; k < tap.weights.size(); ++k)
+        for (int c = 0; c < 4; ++c)
+          sum[size_t(c)] += tap.weights[k] * source[size_t(y) * size_t(width) + size_t(tap.first) + k][size_t(c)];
+    }
+  std::vector<uint32_t> out(size_t(toWidth) * size_t(toHeight));
+  for (int y = 0; y < toHeight; ++y)
+    for (int x = 0; x < toWidth; ++x) {
+      Channels sum{};
+      const Tap& tap = rows[size_t(y)];
+      for (size_t k = 0; k < tap.weights.size(); ++k)
+        for (int c = 0; c < 4; ++c)
+          sum[size_t(c)] += tap.weights[k] * across[(size_t(tap.first) + k) * size_t(toWidth) + size_t(x)][size_t(c)];
+      const auto byte = [](float v) { return uint32_t(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+      const uint32_t a = byte(sum[3] * 255);
+      out[size_t(y) * size_t(toWidth) + size_t(x)] =
+          a ? (a << 24) | byte(sum[0] / sum[3]) << 16 | byte(sum[1] / sum[3]) << 8 | byte(sum[2] / sum[3]) : 0;
+    }
+  return out;
+}
+
 // A 32-bit picture keeps its own alpha; an older one is opaque where its
 // mask is clear. A monochrome icon's mask holds its AND half above its XOR
 // half. Pixels that would invert the screen cannot be kept and stay clear.
-bool ReadIcon(HICON icon, int width, int height, uint32_t* out, bool mayScale = true) {
+// An icon of another size is read at its own and scaled smoothly.
+bool ReadIcon(HICON icon, int width, int height, uint32_t* out) {
   ICONINFO info{};
   if (!GetIconInfo(icon, &info)) return false;
   const TBitmap color(info.hbmColor), mask(info.hbmMask);
@@ -48,10 +116,12 @@ bool ReadIcon(HICON icon, int width, int height, uint32_t* out, bool mayScale = 
   if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return false;
   const int ownHeight = color ? shape.bmHeight : shape.bmHeight / 2;
   if (shape.bmWidth != width || ownHeight != height) {
-    if (!mayScale) return false;
-    // The system scales icons the way it draws them.
-    const TIcon scaled(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, width, height, 0)));
-    return scaled && ReadIcon(scaled.Handle(), width, height, out, false);
+    if (shape.bmWidth <= 0 || ownHeight <= 0 || shape.bmWidth > 1024 || ownHeight > 1024) return false;
+    std::vector<uint32_t> own(size_t(shape.bmWidth) * size_t(ownHeight));
+    if (!ReadIcon(icon, shape.bmWidth, ownHeight, own.data())) return false;
+    const auto scaled = ScalePixels(own.data(), shape.bmWidth, ownHeight, width, height);
+    std::copy(scaled.begin(), scaled.end(), out);
+    return true;
   }
   const size_t area = size_t(width) * size_t(height);
   if (color) {
@@ -110,10 +180,30 @@ void TChangeLink::Detach() {
   list_ = nullptr;
 }
 
-TImageList::TImageList(TComponent* AOwner, int width, int height)
-    : TComponent(AOwner), width_(width), height_(height) {
+namespace {
+void CheckSize(int width, int height) {
   if (width <= 0 || height <= 0 || width > 256 || height > 256)
     throw EListError("イメージの大きさが正しくありません。");
+}
+}  // namespace
+
+TImageList::TImageList(TComponent* AOwner, int width, int height)
+    : TComponent(AOwner), width_(width), height_(height) {
+  CheckSize(width, height);
+}
+
+void TImageList::SetSize(int width, int height) {
+  CheckSize(width, height);
+  if (width == width_ && height == height_) {
+    Clear();
+    return;
+  }
+  width_ = width;
+  height_ = height;
+  pixels_.clear();
+  // Controls showing the old list take the new one before the old one goes.
+  const TImageListHandle old = std::exchange(handle_, TImageListHandle());
+  Changed();
 }
 
 TImageList::~TImageList() {
@@ -171,40 +261,76 @@ int TImageList::Append(const std::vector<Pixel>& images, HICON given) {
   return first;
 }
 
+// Whether comctl32 may read the icon itself: only at the list's own size,
+// where it has nothing to scale.
+static HICON SameSize(HICON icon, int width, int height) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return nullptr;
+  const TBitmap color(info.hbmColor), mask(info.hbmMask);
+  BITMAP shape{};
+  if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return nullptr;
+  return shape.bmWidth == width && (color ? shape.bmHeight : shape.bmHeight / 2) == height ? icon : nullptr;
+}
+
+TIcon ResizedIcon(HICON icon, int width, int height) {
+  if (!icon || width <= 0 || height <= 0 || width > 256 || height > 256) return TIcon();
+  std::vector<uint32_t> pixels(size_t(width) * size_t(height));
+  if (!ReadIcon(icon, width, height, pixels.data())) return TIcon();
+  return MakeIcon(pixels.data(), width, height);
+}
+
 int TImageList::AddIcon(const TIcon& icon) {
   if (icon.Empty()) return -1;
   std::vector<Pixel> image(Area());
   if (!ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
-  return Append(image, icon.Handle());
+  return Append(image, SameSize(icon.Handle(), width_, height_));
 }
 
 int TImageList::AddMasked(HBITMAP strip, TColor key) {
   BITMAP shape{};
-  if (!strip || !GetObjectA(strip, sizeof shape, &shape) || shape.bmWidth < width_ || shape.bmHeight <= 0)
+  if (!strip || !GetObjectA(strip, sizeof shape, &shape) || shape.bmHeight <= 0 || shape.bmWidth < shape.bmHeight)
     throw Exception("イメージリストに画像を追加できません。");
   std::vector<Pixel> bits(size_t(shape.bmWidth) * size_t(shape.bmHeight));
   if (!ReadBits(strip, shape.bmWidth, shape.bmHeight, bits.data()))
     throw Exception("イメージリストに画像を追加できません。");
   const COLORREF rgb = ColorToRGB(key);
   const Pixel transparent = (Pixel(GetRValue(rgb)) << 16) | (Pixel(GetGValue(rgb)) << 8) | GetBValue(rgb);
-  const int count = shape.bmWidth / width_;
-  std::vector<Pixel> images(size_t(count) * Area(), 0);
+  // Square pictures side by side, as high as the strip; a strip drawn for
+  // another size is scaled to the list's.
+  const int side = shape.bmHeight, count = shape.bmWidth / side;
+  std::vector<Pixel> picture(size_t(side) * size_t(side));
+  std::vector<Pixel> images;
+  images.reserve(size_t(count) * Area());
   for (int k = 0; k < count; ++k) {
-    Pixel* image = images.data() + size_t(k) * Area();
-    for (int y = 0; y < std::min(height_, int(shape.bmHeight)); ++y)
-      for (int x = 0; x < width_; ++x) {
-        const Pixel p = bits[size_t(y) * size_t(shape.bmWidth) + size_t(k * width_ + x)] & 0xFFFFFF;
-        image[size_t(y) * size_t(width_) + size_t(x)] = p == transparent ? 0 : p | 0xFF000000;
+    for (int y = 0; y < side; ++y)
+      for (int x = 0; x < side; ++x) {
+        const Pixel p = bits[size_t(y) * size_t(shape.bmWidth) + size_t(k * side + x)] & 0xFFFFFF;
+        picture[size_t(y) * size_t(side) + size_t(x)] = p == transparent ? 0 : p | 0xFF000000;
       }
+    if (side == width_ && side == height_) images.insert(images.end(), picture.begin(), picture.end());
+    else for (Pixel p : ScalePixels(picture.data(), side, side, width_, height_)) images.push_back(p);
   }
   return Append(images, nullptr);
 }
 
 int TImageList::AddMasked(const char* resource, TColor key) {
+  // The strip drawn for the list's size, else the nearest larger one, else
+  // the largest there is: "NAME" is the 16-pixel strip, "NAME24" one of
+  // 24 pixels, and so on.
+  const HMODULE module = GetModuleHandleA(nullptr);
+  std::string name = resource;
+  int best = 0;
+  for (int side : {16, 20, 24, 32, 40, 48, 64}) {
+    const std::string candidate = side == 16 ? std::string(resource) : resource + std::to_string(side);
+    if (!FindResourceA(module, candidate.c_str(), RT_BITMAP)) continue;
+    if (best < std::max(width_, height_)) {
+      best = side;
+      name = candidate;
+    }
+  }
   // The list keeps copies of the pictures; the strip goes at once.
-  const TBitmap strip(static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), resource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  const TBitmap strip(static_cast<HBITMAP>(LoadImageA(module, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (strip.Empty()) throw Exception("イメージリストに画像を追加できません。");
   return AddMasked(strip.Handle(), key);
 }
@@ -233,7 +359,7 @@ void TImageList::ReplaceIcon(int index, const TIcon& icon) {
   if (icon && !ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
   std::copy(image.begin(), image.end(), Image(index));
-  MirrorImage(index, icon.Handle());
+  MirrorImage(index, SameSize(icon.Handle(), width_, height_));
 }
 
 TIcon TImageList::GetIcon(int index) const {

@@ -57,6 +57,10 @@ class TImageList : public TComponent {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
+  // Empties the list and makes it hold pictures of another size (a form
+  // moved to a screen of another DPI fills it again); whoever shows it takes
+  // the new, empty list at once.
+  void SetSize(int width, int height);
   int Count() const { return int(pixels_.size() / Area()); }
   // comctl32's list of the same images, for the common controls. It is made
   // on the first call, and made anew (with a new handle) when ReadData reads
@@ -66,11 +70,15 @@ class TImageList : public TComponent {
   // Appends a copy of the icon (scaled to the list's size) and returns its
   // number; -1 for an empty icon. Throws when the icon cannot be read.
   int AddIcon(const TIcon& icon);
-  // Appends a strip of images cut from a bitmap (as many as its width
-  // holds); pixels of the key colour become transparent. Returns the number
-  // of the first new image.
+  // Appends a strip of square pictures side by side, as high as the bitmap
+  // (as many as its width holds), each scaled smoothly to the list's size
+  // when it was drawn for another; pixels of the key colour become
+  // transparent. Returns the number of the first new image.
   int AddMasked(HBITMAP strip, TColor key);
-  // The same for a bitmap of the program's resources.
+  // The same for a bitmap of the program's resources: `resource` names the
+  // strip of 16-pixel pictures, and `resource` followed by a size ("NAME24")
+  // one drawn for that size. The strip drawn for the list's size is taken,
+  // else the nearest larger one, else the largest there is.
   int AddMasked(const char* resource, TColor key);
   // Puts a copy of the icon in place of image index (an empty icon leaves a
   // blank image); throws for an index outside the list.
@@ -114,5 +122,9 @@ class TImageList : public TComponent {
   mutable TImageListHandle handle_;
   std::vector<TChangeLink*> links_;
 };
+
+// A copy of the icon at another size, its picture scaled smoothly; empty
+// when the icon cannot be read.
+TIcon ResizedIcon(HICON icon, int width, int height);
 
 }  // namespace gui

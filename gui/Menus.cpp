@@ -59,11 +59,33 @@ void CollectShortCuts(const TMenuItem& parent, std::vector<ACCEL>& table) {
   }
 }
 
+// The items of this layer never show check marks. A menu whose items show
+// images leaves out the check-mark column, so that each caption starts
+// after the image and the gap measured with it (a system that puts images
+// in the check-mark column may start the caption on top of a wide image);
+// a menu without images keeps the system's usual margin.
+void SetMenuStyle(HMENU menu, bool images) {
+  MENUINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIM_STYLE;
+  info.dwStyle = images ? MNS_NOCHECK : MNS_CHECKORBMP;
+  SetMenuInfo(menu, &info);
+}
+
+bool ShowsImages(const std::vector<TMenuItem*>& items) {
+  return std::any_of(items.begin(), items.end(), [](const TMenuItem* item) {
+    const TMenu* menu = item->Menu();
+    return !item->IsLine() && item->ImageIndex() >= 0 && menu && menu->Images();
+  });
+}
+
 [[noreturn]] void ThrowIndexError(int index) {
   throw EMenuError("メニューのインデックスが範囲を超えています (" + std::to_string(index) + ")");
 }
 
 }  // namespace
+
+int MenuImageGap(const TImageList& images) { return std::max(2, images.Width() / 4); }
 
 std::string TShortCut::Text() const {
   std::string text;
@@ -187,6 +209,7 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
     submenu.SetHandle(CreatePopupMenu());
     if (submenu.Empty()) throw EOSError::LastError("CreatePopupMenu");
     for (const TMenuItem* child : items_) child->AppendTo(submenu.Handle(), level + 1);
+    SetMenuStyle(submenu.Handle(), ShowsImages(items_));
     mii.fMask |= MIIM_SUBMENU;
     mii.hSubMenu = submenu.Handle();
   }
@@ -235,12 +258,7 @@ HMENU TMenu::Handle() {
     base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
     if (menu.Empty()) throw EOSError::LastError("CreateMenu");
     for (const TMenuItem* item : items_->items_) item->AppendTo(menu.Handle(), 1);
-    // Images stand where a check mark would, as in a compact menu.
-    MENUINFO info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIM_STYLE | MIM_APPLYTOSUBMENUS;
-    info.dwStyle = MNS_CHECKORBMP;
-    SetMenuInfo(menu.Handle(), &info);
+    SetMenuStyle(menu.Handle(), ShowsImages(items_->items_));
     handle_ = std::move(menu);
   }
   return handle_.Handle();
@@ -264,8 +282,9 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     TMenu* menu = item ? item->Menu() : nullptr;
     const TImageList* images = menu ? menu->Images() : nullptr;
     if (!images) return false;
-    // A little air between the image and the caption.
-    mis->itemWidth = UINT(images->Width() + 4);
+    // The image at the list's size and the gap the caption keeps from it,
+    // a quarter of the image (4 pixels at 100 %).
+    mis->itemWidth = UINT(images->Width() + MenuImageGap(*images));
     mis->itemHeight = UINT(images->Height());
     result = TRUE;
     return true;
@@ -278,7 +297,7 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     const TImageList* images = menu ? menu->Images() : nullptr;
     if (!images) return false;
     const int h = dis->rcItem.bottom - dis->rcItem.top;
-    images->Draw(dis->hDC, dis->rcItem.left + 1, dis->rcItem.top + (h - images->Height()) / 2,
+    images->Draw(dis->hDC, dis->rcItem.left, dis->rcItem.top + (h - images->Height()) / 2,
                  item->ImageIndex(), item->Enabled() && !(dis->itemState & ODS_GRAYED));
     result = TRUE;
     return true;

@@ -155,4 +155,7 @@ class TMainMenu : public TMenu {
   TForm* form_ = nullptr;
 };
 
+// The room a menu leaves between an item's image and its caption.
+int MenuImageGap(const TImageList& images);
+
 }  // namespace gui

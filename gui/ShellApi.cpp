@@ -1,7 +1,9 @@
 #include "ShellApi.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "ImgList.h"
 #include "Text.h"
 
 namespace gui {
@@ -113,40 +115,167 @@ TIcon RealIcon(HICON handle) {
 // No name of that length can be a file; the system is not asked about it.
 bool MayBeFile(const std::string& file) { return !file.empty() && file.size() < MAX_PATH; }
 
-// user32 reads icons out of files itself (the shell's ExtractIconEx asks it
-// too): asking it directly spares the launcher loading shell32 before its
-// popup shows. Fills `count` handles from number `index` on; with none asked
-// for, says how many the file holds. A file that cannot be read holds none.
-UINT ExtractIcons(const std::string& file, int index, HICON* icons = nullptr, UINT count = 0) {
-  const UINT n = PrivateExtractIconsA(file.c_str(), index, GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), icons, nullptr, count, 0);
-  return n == 0xFFFFFFFF ? 0 : n;
-}
-}  // namespace
+// The directories of icon groups (in a program's resources) and icon files.
+#pragma pack(push, 2)
+struct IconDirHeader {
+  WORD reserved, type, count;
+};
+struct IconDirEntry {
+  BYTE width, height, colours, reserved;
+  WORD planes, bitCount;
+  DWORD bytes;
+};
+struct GroupEntry : IconDirEntry {
+  WORD id;
+};
+struct FileEntry : IconDirEntry {
+  DWORD offset;
+};
+#pragma pack(pop)
 
-UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
-  small.SetHandle(nullptr);
-  if (!MayBeFile(file)) return 0;
-  HICON handle = nullptr;
-  const UINT count = ExtractIcons(file, index, &handle, 1);
-  small = RealIcon(handle);
-  return count && !small.Empty() ? 1u : 0u;
+int Side(const IconDirEntry& e) { return e.width ? e.width : 256; }
+
+// The image a directory offers for `size`: the smallest at least that large,
+// else the largest; among images of one size the one with most colours.
+template <class Entry>
+const Entry* PickImage(const Entry* entries, size_t count, int size) {
+  const Entry* best = nullptr;
+  auto better = [size](const Entry& a, const Entry& b) {
+    const bool aFits = Side(a) >= size, bFits = Side(b) >= size;
+    if (aFits != bFits) return aFits;
+    if (Side(a) != Side(b)) return aFits ? Side(a) < Side(b) : Side(a) > Side(b);
+    return a.bitCount > b.bitCount;
+  };
+  for (size_t i = 0; i < count; ++i)
+    if (!best || better(entries[i], *best)) best = &entries[i];
+  return best;
 }
 
-std::vector<TIcon> ExtractSmallIcons(const std::string& file) {
+// An icon made from the bits of one image, at `size`.
+TIcon IconFromImage(const void* bits, DWORD bytes, int side, int size) {
+  TIcon icon = RealIcon(CreateIconFromResourceEx(static_cast<PBYTE>(const_cast<void*>(bits)), bytes, TRUE,
+                                                 0x00030000, side, side, LR_DEFAULTCOLOR));
+  if (icon.Empty() || side == size) return icon;
+  return ResizedIcon(icon.Handle(), size, size);
+}
+
+// A program or library, read for its resources only: no code of it runs.
+struct ModuleTraits {
+  using Handle = HMODULE;
+  static void Close(HMODULE h) { FreeLibrary(h); }
+};
+using TModuleHandle = base::UniqueHandle<ModuleTraits>;
+
+BOOL CALLBACK CollectGroup(HMODULE, LPCSTR, LPSTR name, LONG_PTR param) {
+  auto* names = reinterpret_cast<std::vector<std::string>*>(param);
+  // Numbered groups are kept as "#n", which the resource functions read back.
+  if (!IS_INTRESOURCE(name)) {
+    names->push_back(name);
+  } else {
+    char number[24];
+    wsprintfA(number, "#%u", unsigned(reinterpret_cast<ULONG_PTR>(name)));
+    names->push_back(number);
+  }
+  return TRUE;
+}
+
+TIcon GroupIcon(HMODULE module, LPCSTR group, int size) {
+  HRSRC found = FindResourceA(module, group, RT_GROUP_ICON);
+  const auto* header = found ? static_cast<const IconDirHeader*>(LockResource(LoadResource(module, found))) : nullptr;
+  const DWORD bytes = found ? SizeofResource(module, found) : 0;
+  if (!header || bytes < sizeof *header || header->count == 0 ||
+      bytes < sizeof *header + header->count * sizeof(GroupEntry))
+    return TIcon();
+  const auto* entry = PickImage(reinterpret_cast<const GroupEntry*>(header + 1), header->count, size);
+  if (!entry) return TIcon();
+  HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(entry->id), RT_ICON);
+  const void* bits = image ? LockResource(LoadResource(module, image)) : nullptr;
+  return bits ? IconFromImage(bits, SizeofResource(module, image), Side(*entry), size) : TIcon();
+}
+
+// The icons of an icon file: it holds one, number 0.
+std::vector<TIcon> IconFileIcons(const std::string& file, int index, int size) {
   std::vector<TIcon> icons;
-  if (!MayBeFile(file)) return icons;
-  // All in one reading of the file; a slot left empty stays an empty icon.
-  std::vector<HICON> handles(std::min(ExtractIcons(file, 0), 0x10000u));
-  if (!handles.empty()) ExtractIcons(file, 0, handles.data(), UINT(handles.size()));
-  for (HICON handle : handles) icons.push_back(RealIcon(handle));
+  base::KernelHandle handle(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                          nullptr, OPEN_EXISTING, 0, nullptr));
+  LARGE_INTEGER length{};
+  if (handle.Empty() || !GetFileSizeEx(handle.Handle(), &length) || length.QuadPart > (16 << 20)) return icons;
+  std::string data(size_t(length.QuadPart), '\0');
+  DWORD got = 0;
+  if (!ReadFile(handle.Handle(), data.data(), DWORD(data.size()), &got, nullptr) || got != data.size()) return icons;
+  IconDirHeader header{};
+  if (data.size() < sizeof header) return icons;
+  memcpy(&header, data.data(), sizeof header);
+  if (header.reserved != 0 || header.type != 1 || header.count == 0 ||
+      data.size() < sizeof header + header.count * sizeof(FileEntry))
+    return icons;
+  std::vector<FileEntry> entries(header.count);
+  memcpy(entries.data(), data.data() + sizeof header, entries.size() * sizeof(FileEntry));
+  if (index > 0) return icons;
+  const FileEntry* entry = PickImage(entries.data(), entries.size(), size);
+  if (entry && entry->offset < data.size() && entry->bytes <= data.size() - entry->offset)
+    icons.push_back(IconFromImage(data.data() + entry->offset, entry->bytes, Side(*entry), size));
   return icons;
 }
 
+// The system's own reading (16-bit programs and whatever else it knows):
+// fills `count` icons from number `index` on; with none asked for, says
+// how many the file holds.
+UINT SystemIcons(const std::string& file, int index, int size, HICON* icons = nullptr, UINT count = 0) {
+  const UINT n = PrivateExtractIconsA(file.c_str(), index, size, size, icons, nullptr, count, 0);
+  return n == 0xFFFFFFFF ? 0 : n;
+}
+
+// Icon `index` of the file (every icon when `all`), read by user32 and
+// kernel32 alone: the launcher shows its popup without loading shell32.
+std::vector<TIcon> FileIcons(const std::string& file, int index, int size, bool all) {
+  std::vector<TIcon> icons;
+  if (!MayBeFile(file) || size <= 0 || size > 256) return icons;
+  const size_t dot = file.find_last_of('.');
+  if (dot != std::string::npos && dot + 4 == file.size() && lstrcmpiA(file.c_str() + dot, ".ico") == 0)
+    return IconFileIcons(file, all ? 0 : index, size);
+  const TModuleHandle module(LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  if (module.Empty()) {
+    // A file that is there but no 32- or 64-bit program goes to the system.
+    const DWORD error = GetLastError();
+    if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_INVALID_NAME)
+      return icons;
+    std::vector<HICON> handles(all ? std::min(SystemIcons(file, 0, size), 0x10000u) : 1);
+    if (!handles.empty()) SystemIcons(file, all ? 0 : index, size, handles.data(), UINT(handles.size()));
+    for (HICON handle : handles) icons.push_back(RealIcon(handle));
+    if (!all && icons.size() == 1 && icons[0].Empty()) icons.clear();
+    return icons;
+  }
+  if (!all && index < 0) {
+    // Resource numbers are 16-bit; no other negative number names an icon.
+    if (index > -0x10000) icons.push_back(GroupIcon(module.Handle(), MAKEINTRESOURCEA(-index), size));
+  } else {
+    std::vector<std::string> groups;
+    EnumResourceNamesA(module.Handle(), RT_GROUP_ICON, CollectGroup, reinterpret_cast<LONG_PTR>(&groups));
+    if (all)
+      for (const std::string& group : groups) icons.push_back(GroupIcon(module.Handle(), group.c_str(), size));
+    else if (size_t(index) < groups.size())
+      icons.push_back(GroupIcon(module.Handle(), groups[size_t(index)].c_str(), size));
+  }
+  if (!all && !icons.empty() && icons[0].Empty()) icons.clear();
+  return icons;
+}
+}  // namespace
+
+TIcon ExtractIconAt(const std::string& file, int index, int size) {
+  std::vector<TIcon> icons = FileIcons(file, index, size, false);
+  return icons.empty() ? TIcon() : std::move(icons[0]);
+}
+
 TIcon ExtractSmallIcon(const std::string& file, int index) {
-  TIcon icon;
-  ExtractSmallIcon(file, index, icon);
-  return icon;
+  return ExtractIconAt(file, index, GetSystemMetrics(SM_CXSMICON));
+}
+
+std::vector<TIcon> ExtractIconsAt(const std::string& file, int size) { return FileIcons(file, 0, size, true); }
+
+std::vector<TIcon> ExtractSmallIcons(const std::string& file) {
+  return ExtractIconsAt(file, GetSystemMetrics(SM_CXSMICON));
 }
 
 }  // namespace gui

@@ -23,18 +23,19 @@ INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& fil
 // The system's reason for a request ShellExecute did not take, from its result.
 std::string ShellExecuteErrorText(INT_PTR result);
 
-// Icon number `index` of a program, library or icon file, in the small size
-// (a negative number names the icon by its resource id, as ExtractIconEx
-// takes it). Empty when the file yields none.
+// Icon number `index` of a program, library or icon file, `size` pixels
+// square (a negative number names the icon by its resource id, as
+// ExtractIconEx takes it). The file's image of that size is taken, else its
+// nearest larger one scaled down smoothly; a smaller one is scaled up only
+// where the file has none larger. Empty when the file yields none. The file
+// is opened once.
+TIcon ExtractIconAt(const std::string& file, int index, int size);
+// The same in the system's small size.
 TIcon ExtractSmallIcon(const std::string& file, int index);
 
-// The number of icons the call reports as extracted (0 or 1), keeping the
-// small icon, for callers that test the count rather than the handle.
-UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small);
-
-// Every icon of a file in the small size, in the file's order; an icon the
-// file has but that cannot be read is an empty one. None for a file
-// without icons.
+// Every icon of a file at `size`, in the file's order; an icon the file has
+// but that cannot be read is an empty one. None for a file without icons.
+std::vector<TIcon> ExtractIconsAt(const std::string& file, int size);
 std::vector<TIcon> ExtractSmallIcons(const std::string& file);
 
 // Makes the window take files dropped from the shell (WM_DROPFILES), or no

@@ -32,7 +32,19 @@ void TButton::CNCommand(WORD code) {
   if (OnClick) OnClick(this);
 }
 
+SIZE TButton::CaptionExtent(int) {
+  // The text, the button's edges and the air the system leaves inside them.
+  const SIZE text = TextExtent(Caption(), DT_SINGLELINE);
+  return SIZE{text.cx + Scale(10), text.cy + Scale(6)};
+}
+
 TLabel::TLabel(TComponent* AOwner) : TWinControl(AOwner) {}
+
+SIZE TLabel::CaptionExtent(int width) {
+  if (!wordWrap_) return TextExtent(Caption(), DT_SINGLELINE);
+  // A label that wraps keeps its width and takes the lines it needs.
+  return SIZE{0, TextExtent(Caption(), DT_WORDBREAK, width).cy};
+}
 
 void TLabel::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
@@ -42,6 +54,7 @@ void TLabel::CreateParams(TCreateParams& params) {
 
 void TLabel::SetWordWrap(bool wordWrap) {
   ChangeStyle([&] { wordWrap_ = wordWrap; });
+  SetGrowToCaption(GrowsToCaption());
 }
 
 HBRUSH TLabel::CtlColor(HDC dc) {

@@ -16,11 +16,16 @@ class TButton : public TWinControl {
   void SetDefault(bool isDefault);
   // A click sets this result on the form (closing it when it is modal).
   TModalResult ModalResult = mrNone;
+  // When the caption does not fit in the button's font, the button grows
+  // just enough for it, away from the edge it is anchored to. Off by
+  // default: the button keeps the size it is given.
+  using TWinControl::SetGrowToCaption;
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void CNCommand(WORD code) override;
+  SIZE CaptionExtent(int width) override;
 
  private:
   TForm* ParentForm() const;
@@ -33,10 +38,14 @@ class TLabel : public TWinControl {
   // The text is set straight on the parent's colour (read when painting).
   bool Transparent = false;
   void SetWordWrap(bool wordWrap);
+  // When the caption does not fit in the label's font, the label grows just
+  // enough for it: wider, or for a label that wraps, taller. Off by default.
+  using TWinControl::SetGrowToCaption;
 
  protected:
   void CreateParams(TCreateParams& params) override;
   HBRUSH CtlColor(HDC dc) override;
+  SIZE CaptionExtent(int width) override;
 
  private:
   bool wordWrap_ = false;

@@ -532,7 +532,7 @@ void TTreeView::CreateParams(TCreateParams& params) {
 
 void TTreeView::CreateWnd() {
   TSubclassedControl::CreateWnd();
-  SendMessageA(handle_, TVM_SETINDENT, WPARAM(indent_), 0);
+  SendMessageA(handle_, TVM_SETINDENT, WPARAM(Scale(indent_)), 0);
   ApplyImages();
   items_.BeginUpdate();
   items_.deferred_ = true;
@@ -576,10 +576,12 @@ void TTreeView::ApplyImages() {
                  reinterpret_cast<LPARAM>(images_.Handle()));
 }
 
-void TTreeView::SetIndent(int pixels) {
-  indent_ = pixels;
-  if (handle_) SendMessageA(handle_, TVM_SETINDENT, WPARAM(indent_), 0);
+void TTreeView::SetIndent(int units) {
+  indent_ = units;
+  if (handle_) SendMessageA(handle_, TVM_SETINDENT, WPARAM(Scale(indent_)), 0);
 }
+
+void TTreeView::DpiChanged() { SetIndent(indent_); }
 
 void TTreeView::SetReadOnly(bool readOnly) {
   ChangeStyle([&] { readOnly_ = readOnly; });

@@ -222,7 +222,7 @@ class TTreeView : public TSubclassedControl {
   // Each of these shows at once on a live control.
   TImageList* Images() const { return images_.List(); }
   void SetImages(TImageList* images);
-  void SetIndent(int pixels);
+  void SetIndent(int units);
   // False: captions can be edited in place.
   void SetReadOnly(bool readOnly);
   void SetDragMode(TDragMode mode);
@@ -266,6 +266,7 @@ class TTreeView : public TSubclassedControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  void DpiChanged() override;
   LRESULT CNNotify(NMHDR* header) override;
   LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 

@@ -6,6 +6,7 @@
 #include "Forms.h"
 #include "ImgList.h"
 #include "Pixels.h"
+#include "ShellApi.h"
 
 using namespace gui;
 
@@ -90,4 +91,57 @@ TEST(ImageList, ReplacedAndCopiedImagesLeaveEveryOtherInPlace) {
   EXPECT_EQ(Pixels(list, 1)[17], 0x0000FFu);
   EXPECT_EQ(Pixels(list, 3)[17], 0x00FF00u);
   EXPECT_THROW(list.CopyImage(5, 0), EListError);
+}
+
+// Each size is drawn from the picture made for it, else from the nearest
+// larger one, else from the largest, and the list's own drawing shows what
+// comctl32's copy shows, soft edges of scaled pictures included.
+TEST(ImageList, EverySizeComesFromThePictureDrawnForItOrTheNearestLargerOne) {
+  TApplication app;
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string iconFile = self;
+  iconFile.replace(iconFile.find_last_of('\\') + 1, std::string::npos, "two-sizes.ico");
+  const uint32_t red = 0xFF0000, blue = 0x0000FF, green = 0x00A000, yellow = 0xFFC800;
+  const struct {
+    int size;
+    uint32_t icon, strip[2];
+  } table[] = {{16, red, {red, green}}, {20, blue, {blue, yellow}}, {24, blue, {blue, yellow}},
+               {32, blue, {blue, yellow}}, {48, blue, {blue, yellow}}};
+  // One list for the strips, sized again for each row as for a form that
+  // moves from screen to screen.
+  TImageList glyphs(nullptr);
+  glyphs.Handle();
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.size);
+    const size_t centre = size_t(row.size) * size_t(row.size / 2) + size_t(row.size / 2);
+    // From a program's resources and from an icon file.
+    for (const std::string& file : {std::string(self), iconFile}) {
+      TImageList list(nullptr, row.size, row.size);
+      const TIcon icon = ExtractIconAt(file, 0, row.size);
+      ICONINFO info{};
+      ASSERT_TRUE(GetIconInfo(icon.Handle(), &info)) << file;
+      BITMAP shape{};
+      GetObjectA(info.hbmColor, sizeof shape, &shape);
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      EXPECT_EQ(shape.bmWidth, row.size) << "an icon of the size asked for";
+      list.Handle();  // comctl32's copy takes each image as it comes
+      ASSERT_EQ(list.AddIcon(icon), 0);
+      const auto pixels = Pixels(list, 0);
+      EXPECT_EQ(pixels[centre], row.icon) << file;
+      // The one-pixel clear border only partly covers a pixel of 20 or 24.
+      if (row.size % 16 == 0) {
+        EXPECT_EQ(pixels[0], 0xFFFFFFu) << "the clear border stays clear";
+      }
+    }
+    glyphs.SetSize(row.size, row.size);
+    ASSERT_EQ(glyphs.AddMasked("GLYPHS", RGB(255, 0, 255)), 0);
+    ASSERT_EQ(glyphs.Count(), 2);
+    for (int k = 0; k < 2; ++k) {
+      const auto pixels = Pixels(glyphs, k);
+      EXPECT_EQ(pixels[centre], row.strip[k]);
+      EXPECT_EQ(pixels[0], 0xFFFFFFu) << "the key colour is transparent";
+    }
+  }
 }
