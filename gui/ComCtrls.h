@@ -87,19 +87,27 @@ class TToolBar : public TSubclassedControl {
 class TStatusBar : public TSubclassedControl {
  public:
   explicit TStatusBar(TComponent* AOwner);
-  // Widths of the panels, left to right; the last one takes what is left
-  // when it is -1.
+  // Widths of the panels, left to right. One of them may be -1: it takes
+  // what the others leave of the bar, as the bar's width changes.
   void SetPanelWidths(std::vector<int> widths);
-  void SetPanelText(int index, const std::string& text);
+  // A path that does not fit its panel shows shortened in the middle
+  // (C:\...\menu.txt), so that its file name stays in sight.
+  void SetPanelText(int index, const std::string& text, bool path = false);
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
+  LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void ApplyPanels();
+  void ShowText(size_t index);
   std::vector<int> panelWidths_;
-  std::vector<std::string> texts_;
+  struct Text {
+    std::string text;
+    bool path = false;
+  };
+  std::vector<Text> texts_;
 };
 
 }  // namespace gui

@@ -136,10 +136,14 @@ UINT ExtractSmallIcon(const std::string& file, int index, TIcon& small) {
 std::vector<TIcon> ExtractSmallIcons(const std::string& file) {
   std::vector<TIcon> icons;
   if (!MayBeFile(file)) return icons;
-  // All in one reading of the file; a slot left empty stays an empty icon.
-  std::vector<HICON> handles(std::min(ExtractIcons(file, 0), 0x10000u));
-  if (!handles.empty()) ExtractIcons(file, 0, handles.data(), UINT(handles.size()));
-  for (HICON handle : handles) icons.push_back(RealIcon(handle));
+  // One at a time: asked for several at once, some systems (Wine) fill the
+  // first slot alone. One the file cannot give stays an empty icon.
+  const UINT count = std::min(ExtractIcons(file, 0), 0x10000u);
+  for (UINT i = 0; i < count; ++i) {
+    HICON handle = nullptr;
+    ExtractIcons(file, int(i), &handle, 1);
+    icons.push_back(RealIcon(handle));
+  }
   return icons;
 }
 
