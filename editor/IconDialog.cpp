@@ -44,9 +44,6 @@ class TformPickIcon : public TForm {
 
   void editFileNameChange(TObject* Sender);
   void bttnBrowseClick(TObject* Sender);
-
- protected:
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
 TButton* NewButton(TForm* form, const char* caption, int left, int top, TModalResult result) {
@@ -94,6 +91,10 @@ TformPickIcon::TformPickIcon(const std::string& fileName, int index) : TForm(nul
   lstvIcons = new TListView(this);
   lstvIcons->SetBounds(8, 70, 320, 118);
   lstvIcons->SetImages(ilstIcons);
+  // Rows made for small pictures with a number below each, so that a file's
+  // few icons fit without a scroll bar.
+  const int icon = GetSystemMetrics(SM_CXSMICON);
+  lstvIcons->SetIconSpacing(3 * icon, icon + 2 * Font.Height() + 4);
   lstvIcons->OnDblClick = [this](TObject*) { ModalResult = mrOk; };
   lstvIcons->SetParent(this);
   bttnOk = NewButton(this, "OK", 168, 196, mrOk);
@@ -116,16 +117,6 @@ void TformPickIcon::editFileNameChange(TObject*) {
 void TformPickIcon::bttnBrowseClick(TObject*) {
   OpenDialog->FileName = editFileName->Text();
   if (OpenDialog->Execute()) editFileName->SetText(OpenDialog->FileName);
-}
-
-LRESULT TformPickIcon::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  // Escape, as the dialog manager reports it: there is no Cancel button
-  // with the system's number.
-  if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) {
-    ModalResult = mrCancel;
-    return 0;
-  }
-  return TForm::WndProc(msg, wParam, lParam);
 }
 
 // The dialog's answer when the user confirmed: the file and the icon shown.

@@ -62,6 +62,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   Font.SetHeight(12);
   Font.SetCharset(SHIFTJIS_CHARSET);
   OnShow = [this](TObject* s) { FormShow(s); };
+  OnCloseQuery = [this](TObject* s) { return FormCloseQuery(s); };
   OnClose = [this](TObject* s) { FormClose(s); };
 
   ilstMainMenu = new TImageList(this);
@@ -139,8 +140,9 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   cmbbEditorPosition->SetItemIndex(0);
   ToolBar1->AddControl(cmbbEditorPosition);
 
+  // The file's path in what the mark of unsaved changes leaves.
   StatusBar = new TStatusBar(this);
-  StatusBar->SetPanelWidths({50});
+  StatusBar->SetPanelWidths({-1, 80});
   StatusBar->SetHeight(19);
   StatusBar->SetAlign(alBottom);
   StatusBar->SetParent(this);
@@ -209,6 +211,7 @@ TTreeNode* TformMain::AddEntry(std::unique_ptr<TRecord> record, const TIcon& ico
   const int image = ilstLaunch->AddIcon(icon);
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
+  Changed();
   return node;
 }
 
@@ -235,7 +238,10 @@ void TformMain::pmnuTreeView_PClick(TObject* Sender) {
 }
 
 void TformMain::pmnuTreeView_DClick(TObject*) {
-  if (TTreeNode* node = TreeView->Selected()) node->Delete();
+  if (TTreeNode* node = TreeView->Selected()) {
+    node->Delete();
+    Changed();
+  }
 }
 
 void TformMain::TreeViewDeletion(TObject*, TTreeNode* Node) {
@@ -258,7 +264,11 @@ void TformMain::TreeViewEditing(TObject*, TTreeNode* Node, bool& AllowEdit) {
 void TformMain::TreeViewEdited(TObject*, TTreeNode* Node, std::string& S) {
   // The name typed in the tree is the name that is saved, and the one the
   // panel shows: the panel's field is stored again when the selection moves.
-  if (TRecord* record = RecordOf(Node)) record->ItemName = S;
+  TRecord* record = RecordOf(Node);
+  if (record && record->ItemName != S) {
+    record->ItemName = S;
+    Changed();
+  }
   if (Node == CurrentNode) editItemName->SetText(S);
 }
 
@@ -306,28 +316,28 @@ void TformMain::TreeViewDragDrop(TObject*, TObject* Source, int X, int Y) {
   if (!dragged) return;
   TTreeNodes* nodes = TreeView->Items();
   TTreeNode* target = TreeView->GetNodeAt(X, Y);
+  bool moved = false;
   if (!target) {
     // Below the last row: the end of the list that holds the last entry of
     // the whole tree, however deep that list lies.
-    if (nodes->Count() > 0) dragged->MoveTo(nodes->GetNodeFromIndex(nodes->Count() - 1), naAdd);
-    return;
-  }
-  const TRecord* record = RecordOf(target);
-  if (!record) return;
-  switch (record->Kind) {
-    case EntryKind::Item:
-      dragged->MoveTo(target, naInsert);
-      break;
-    case EntryKind::Separator:
-      break;
-    case EntryKind::Submenu: {
-      const THitTests hit = TreeView->GetHitTestInfoAt(X, Y);
-      if (hit & htOnLabel) dragged->MoveTo(target, naAddChild);
-      else if (hit & htOnIcon) dragged->MoveTo(target, naInsert);
-      else if (hit & htOnIndent) dragged->MoveTo(target, naAdd);
-      else if (hit & (htOnButton | htOnRight)) break;
-      else dragged->MoveTo(target, naInsert);
-      break;
+    if (nodes->Count() > 0) moved = dragged->MoveTo(nodes->GetNodeFromIndex(nodes->Count() - 1), naAdd);
+  } else if (const TRecord* record = RecordOf(target)) {
+    switch (record->Kind) {
+      case EntryKind::Item:
+        moved = dragged->MoveTo(target, naInsert);
+        break;
+      case EntryKind::Separator:
+        break;
+      case EntryKind::Submenu: {
+        const THitTests hit = TreeView->GetHitTestInfoAt(X, Y);
+        if (hit & htOnLabel) moved = dragged->MoveTo(target, naAddChild);
+        else if (hit & htOnIcon) moved = dragged->MoveTo(target, naInsert);
+        else if (hit & htOnIndent) moved = dragged->MoveTo(target, naAdd);
+        else if (hit & (htOnButton | htOnRight)) break;
+        else moved = dragged->MoveTo(target, naInsert);
+        break;
+      }
     }
   }
+  if (moved) Changed();
 }

@@ -105,8 +105,10 @@ class TformMain : public gui::TForm {
   // Automatic scrolling while an entry is dragged: 0 none, 1 up, 2 down.
   uint8_t ScrollDirection = 0;
 
-  // Start-up, close and the file commands.
+  // Start-up, close and the file commands. Those that give the document up
+  // (New, Open, close) ask first whether to save its changes.
   void FormShow(gui::TObject* Sender);
+  bool FormCloseQuery(gui::TObject* Sender);
   void FormClose(gui::TObject* Sender);
   void MainMenu_FNClick(gui::TObject* Sender);
   void MainMenu_FOClick(gui::TObject* Sender);
@@ -153,6 +155,23 @@ class TformMain : public gui::TForm {
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  // A change the user made to the document, which the status bar shows
+  // until it is saved.
+  void Changed();
+  // The status bar: the file's path, and a mark while changes are unsaved.
+  void ShowFileState();
+  // Takes in what is still being typed: a caption open in the tree, icon
+  // fields the focus has not left.
+  void TakeEdits();
+  // Before the document is given up: true once its changes are saved or the
+  // user has let them go; false when he cancels or the save fails.
+  bool MayDiscard();
+  // Writes the document to its file, asking for a name first when it has
+  // none or `askName` says so; false when the user cancelled. A failure to
+  // write throws.
+  bool Save(bool askName);
+  // Empties the tree and the panel for a document without entries.
+  void ClearDocument();
   gui::TTreeNode* AddEntry(std::unique_ptr<TRecord> record, const gui::TIcon& icon);
   void CreatePanel();
   void SetPanelRows(bool nameAndIcon, bool link);

@@ -4,6 +4,7 @@
 #include "Registry.h"
 #include "ShellApi.h"
 #include "SysUtils.h"
+#include "Text.h"
 #include "unitMain.h"
 
 using namespace gui;
@@ -26,14 +27,27 @@ struct ShortcutPlace {
   const char* below;  // the shortcut's folder below the shell folder
   const char* question;
   const char* unknown;  // when the shell folder is not known
+  // The folder is made when it is missing, as the shell makes it for the
+  // first shortcut put there.
+  bool make;
 };
 
 const ShortcutPlace kQuickLaunch{
     "AppData", "\\Microsoft\\Internet Explorer\\Quick Launch\\", "ツールバーにショートカットを作成します。",
-    "クイック起動のフォルダが分からないため、ショートカットを作成できません。"};
+    "クイック起動のフォルダが分からないため、ショートカットを作成できません。", true};
 const ShortcutPlace kDesktop{
     "Desktop", "\\", "デスクトップにショートカットを作成します。",
-    "デスクトップのフォルダが分からないため、ショートカットを作成できません。"};
+    "デスクトップのフォルダが分からないため、ショートカットを作成できません。", false};
+
+// Makes the folder with every level above it that is missing.
+void MakeFolder(std::string folder) {
+  using Fn = int(WINAPI*)(HWND, LPCSTR, const SECURITY_ATTRIBUTES*);
+  static const auto make = reinterpret_cast<Fn>(reinterpret_cast<void*>(Shell32Proc("SHCreateDirectoryExA")));
+  folder.pop_back();  // the trailing backslash, which no double-byte character ends in here
+  const int result = make ? make(nullptr, folder.c_str(), nullptr) : int(ERROR_PROC_NOT_FOUND);
+  if (result != ERROR_SUCCESS && result != ERROR_ALREADY_EXISTS && result != ERROR_FILE_EXISTS)
+    throw Exception("フォルダ「" + folder + "」を作成できません。\r\n" + base::SystemErrorText(DWORD(result)));
+}
 
 void CreateLauncherShortcut(TSubject& subject, const ShortcutPlace& place) {
   // Without its folder the shortcut would land in whatever folder is current.
@@ -44,6 +58,7 @@ void CreateLauncherShortcut(TSubject& subject, const ShortcutPlace& place) {
   }
   if (Application->MessageBox(place.question, "確認", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
   const std::string name = ChangeFileExt(ExtractFileName(subject.FileName), "");
+  if (place.make) MakeFolder(folder + place.below);
   // A shortcut that could not be written is reported by the error box.
   subject.CreateShortcut(name, folder + place.below + name + ".lnk");
 }
@@ -78,24 +93,97 @@ void TformMain::FormShow(TObject*) {
       Application->Terminate();
     }
   }
+  ShowFileState();
   gui::DragAcceptFiles(Handle(), true);
+}
+
+bool TformMain::FormCloseQuery(TObject*) {
+  // An editor ended by a start that failed has nothing of the user's.
+  return Application->Terminated() || MayDiscard();
 }
 
 void TformMain::FormClose(TObject*) {
   // An editor ended by a start that failed leaves the settings as they were.
   if (Application->Terminated()) return;
-  {
-    TRegIniFile settings(kSettingsKey);
-    settings.WriteString("Folders", "MenuFile", Subject->MenuFile);
-    settings.WriteString("Folders", "ExePath", Subject->ExePath);
-  }
+  // Each value is written even when another could not be; the user hears
+  // once why they will be missing next time.
+  std::string failure;
+  const auto write = [&failure](const char* key, const char* section, const char* ident, const std::string& value) {
+    try {
+      TRegIniFile(key).WriteString(section, ident, value);
+    } catch (const std::exception& e) {
+      if (failure.empty()) failure = e.what();
+    }
+  };
+  write(kSettingsKey, "Folders", "MenuFile", Subject->MenuFile);
+  write(kSettingsKey, "Folders", "ExePath", Subject->ExePath);
   const int position = cmbbEditorPosition->ItemIndex();
   // The list's entries stand in the order of the words.
-  TRegIniFile(menufile::kLauncherKey)
-      .WriteString("", menufile::kEditorPositionValue, menufile::kEditorPositions[position == 0 || position == 1 ? position : 2]);
+  write(menufile::kLauncherKey, "", menufile::kEditorPositionValue,
+        menufile::kEditorPositions[position == 0 || position == 1 ? position : 2]);
+  if (!failure.empty())
+    Application->MessageBox("設定を保存できませんでした。\r\n" + failure, "警告", MB_ICONSTOP | MB_OK);
 }
 
-void TformMain::MainMenu_FNClick(TObject*) {
+// --- the document and its file ---------------------------------------------------
+
+void TformMain::Changed() {
+  if (Subject->Modified) return;
+  Subject->Modified = true;
+  ShowFileState();
+}
+
+void TformMain::ShowFileState() {
+  StatusBar->SetPanelText(0, Subject->FileName.empty() ? "無題" : Subject->FileName, true);
+  StatusBar->SetPanelText(1, Subject->Modified ? "変更あり" : "");
+}
+
+void TformMain::TakeEdits() {
+  if (TreeView->IsEditing()) TreeView->EndEditing();
+  // The fields are stored when the focus leaves them, which a menu command
+  // or a toolbar button does not make it do.
+  if (PanelRecord()) StoreIconFields(CurrentNode);
+}
+
+bool TformMain::MayDiscard() {
+  TakeEdits();
+  if (!Subject->Modified) return true;
+  switch (Application->MessageBox("変更を保存しますか？", "確認", MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      try {
+        return Save(false);
+      } catch (const std::exception& e) {
+        // Reported here: the document stays, and the command that asked
+        // does not go on.
+        Application->ShowException(e);
+        return false;
+      }
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TformMain::Save(bool askName) {
+  TakeEdits();
+  if (askName || Subject->FileName.empty()) {
+    SaveDialog->Filter = kMenuFilter;
+    SaveDialog->Title = "メニュー情報ファイルを保存";
+    if (!SaveDialog->Execute()) return false;
+    Subject->FileName = SaveDialog->FileName;
+    // Chosen by the user to be written: a file this editor could not read
+    // whole is his to replace.
+    if (Subject->UnreadFile && FileIdentity(Subject->FileName) == Subject->UnreadFile) Subject->UnreadFile.reset();
+    ShowFileState();
+  }
+  UpdateShortcutCommands();
+  Subject->SaveTree(*TreeView);
+  ShowFileState();
+  return true;
+}
+
+void TformMain::ClearDocument() {
   TreeView->SetSelected(nullptr);
   TreeView->Items()->Clear();
   // No node is left to show a picture of the list.
@@ -103,32 +191,34 @@ void TformMain::MainMenu_FNClick(TObject*) {
   ResetPanel();
 }
 
+void TformMain::MainMenu_FNClick(TObject*) {
+  if (!MayDiscard()) return;
+  ClearDocument();
+  // A new menu, which may go wherever the user saves it.
+  Subject->UnreadFile.reset();
+  Subject->Modified = false;
+  ShowFileState();
+}
+
 void TformMain::MainMenu_FOClick(TObject*) {
+  if (!MayDiscard()) return;
   OpenDialog->Filter = kMenuFilter;
   OpenDialog->Title = "メニュー情報ファイルを開く";
   OpenDialog->FileName = Subject->FileName.empty() ? Subject->MenuFile : Subject->FileName;
   if (!OpenDialog->Execute()) return;
   Subject->MenuFile = OpenDialog->FileName;
   Subject->FileName = OpenDialog->FileName;
-  MainMenu_FNClick(nullptr);
+  ClearDocument();
   UpdateShortcutCommands();
+  // Whatever the load manages, the status bar names the file it came from.
+  Subject->Modified = false;
+  ShowFileState();
   Subject->LoadTree(*TreeView);
 }
 
-void TformMain::MainMenu_FSSClick(TObject*) {
-  if (Subject->FileName.empty()) return MainMenu_FSAClick(nullptr);
-  UpdateShortcutCommands();
-  Subject->SaveTree(*TreeView);
-}
+void TformMain::MainMenu_FSSClick(TObject*) { Save(false); }
 
-void TformMain::MainMenu_FSAClick(TObject*) {
-  SaveDialog->Filter = kMenuFilter;
-  SaveDialog->Title = "メニュー情報ファイルを保存";
-  if (!SaveDialog->Execute()) return;
-  Subject->FileName = SaveDialog->FileName;
-  UpdateShortcutCommands();
-  Subject->SaveTree(*TreeView);
-}
+void TformMain::MainMenu_FSAClick(TObject*) { Save(true); }
 
 // --- files dropped from the shell ----------------------------------------------------
 

@@ -157,6 +157,7 @@ void TformMain::StoreIconFields(TTreeNode* node) {
   if (file == record->IconFileName && index == record->IconIndex) return;
   record->IconFileName = file;
   record->IconIndex = index;
+  Changed();
   // No default stands in here: what the settings name is what shows.
   SetNodeIcon(node, ExtractSmallIcon(file, index));
 }
@@ -164,6 +165,7 @@ void TformMain::StoreIconFields(TTreeNode* node) {
 void TformMain::TreeViewChanging(TObject*, TTreeNode*, bool&) {
   TRecord* record = RecordOf(CurrentNode);
   if (!record) return;
+  const menufile::Entry before = *record;
   record->ItemName = editItemName->Text();
   StoreIconFields(CurrentNode);
   record->ExeName = editExeName->Text();
@@ -171,6 +173,7 @@ void TformMain::TreeViewChanging(TObject*, TTreeNode*, bool&) {
   record->WorkFolder = editWorkFolder->Text();
   record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
   CurrentNode->SetText(record->ItemName);
+  if (!(*record == before)) Changed();
 }
 
 void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
@@ -199,6 +202,7 @@ void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
 void TformMain::EditChange(TObject* Sender) {
   TRecord* record = RecordOf(CurrentNode);
   if (!record) return;
+  const menufile::Entry before = *record;
   // The icon fields are stored when the focus leaves them.
   if (Sender == editItemName) record->ItemName = editItemName->Text();
   else if (Sender == editExeName) record->ExeName = editExeName->Text();
@@ -206,6 +210,12 @@ void TformMain::EditChange(TObject* Sender) {
   else if (Sender == editWorkFolder) record->WorkFolder = editWorkFolder->Text();
   else if (Sender == cmbbWindowState) record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
   CurrentNode->SetText(record->ItemName);
+  if (*record == before) return;
+  // An item that names no icon file shows its target's icon: a new target,
+  // a new picture.
+  if (record->ExeName != before.ExeName && record->Kind == EntryKind::Item && record->IconFileName.empty())
+    SetNodeIcon(CurrentNode, RecordIcon(*record));
+  Changed();
 }
 
 TRecord* TformMain::PanelRecord() { return CurrentNode == TreeView->Selected() ? RecordOf(CurrentNode) : nullptr; }
@@ -223,6 +233,7 @@ void TformMain::sbtnOpenIconFileClick(TObject*) {
   StoreIconFields(node);
   IconDialog->FileName = record->IconFileName.empty() ? record->ExeName : record->IconFileName;
   if (!IconDialog->Execute()) return;
+  if (record->IconFileName != IconDialog->FileName || record->IconIndex != IconDialog->IconIndex) Changed();
   record->IconFileName = IconDialog->FileName;
   record->IconIndex = IconDialog->IconIndex;
   editIconFileName->SetText(record->IconFileName);
@@ -236,6 +247,7 @@ void TformMain::sbtnIconClearClick(TObject*) {
   TTreeNode* node = CurrentNode;
   TRecord* record = PanelRecord();
   if (!record) return;
+  if (!record->IconFileName.empty() || record->IconIndex != 0) Changed();
   record->IconFileName.clear();
   record->IconIndex = 0;
   editIconFileName->SetText("");
@@ -254,6 +266,6 @@ void TformMain::sbtnOpenExeNameClick(TObject*) {
   OpenDialog->FileName = typed.empty() ? Subject->ExePath : typed;
   if (!OpenDialog->Execute()) return;
   Subject->ExePath = OpenDialog->FileName;
-  record->ExeName = OpenDialog->FileName;
+  // The field hands the new target to the record, as typing it would.
   editExeName->SetText(OpenDialog->FileName);
 }

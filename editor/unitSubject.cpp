@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <utility>
@@ -119,15 +120,31 @@ class UpdateGuard {
 
 }  // namespace
 
+std::optional<TFileIdentity> FileIdentity(const std::string& path) {
+  // No access asked for: the file's identity is known also while another
+  // program holds it, and for a file the user may not read.
+  const base::KernelHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !GetFileInformationByHandle(file.Handle(), &info)) return std::nullopt;
+  return TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+TIcon RecordIcon(const TRecord& record) {
+  IconCache icons;
+  return TIcon(CopyIcon(EntryIcon(record, icons).Handle()));
+}
+
 void TSubject::LoadTree(TTreeView& tree) {
+  Modified = false;
   // Until the last entry is in, the tree holds less than the file.
-  UnreadFile = FileName;
+  UnreadFile = FileIdentity(FileName);
   TStringList lines;
   lines.LoadFromFile(FileName);
   const int count = lines.Count();
   // An empty file is a menu without entries, the start of a new one.
   if (count == 0) {
-    UnreadFile.clear();
+    UnreadFile.reset();
     return;
   }
   if (count % 2 != 0) {
@@ -193,12 +210,13 @@ void TSubject::LoadTree(TTreeView& tree) {
     previous = node;
   }
   update.End();
-  UnreadFile.clear();
+  UnreadFile.reset();
 }
 
 void TSubject::SaveTree(TTreeView& tree) {
-  if (!UnreadFile.empty() && LowerCaseAscii(UnreadFile) == LowerCaseAscii(FileName))
-    throw Exception("「" + FileName + "」は最後まで読めなかったので、上書きしません。");
+  if (UnreadFile && FileIdentity(FileName) == UnreadFile)
+    throw Exception("「" + FileName +
+                    "」は最後まで読めなかったので、上書きしません。\r\n上書きするには、「別名で保存」でこのファイルを選んでください。");
   TTreeNodes* nodes = tree.Items();
   TStringList lines;
   for (int i = 0; i < nodes->Count(); ++i) {
@@ -211,6 +229,7 @@ void TSubject::SaveTree(TTreeView& tree) {
     lines.Add(std::move(pair.second));
   }
   lines.SaveToFile(FileName);
+  Modified = false;
 }
 
 // --- shortcut files -----------------------------------------------------------------
@@ -247,6 +266,22 @@ struct LinkObject {
   HRESULT result;
 };
 
+// What a failed call of the shell's objects means: the system's text for
+// it, the wrapped system error's for one that carries such an error, else
+// its number.
+std::string ResultText(HRESULT result) {
+  const DWORD code = HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result) : DWORD(result);
+  char* text = nullptr;
+  const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = n && text ? std::string(text, n) : std::string();
+  if (text) LocalFree(text);
+  while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') message.pop_back();
+  char number[32];
+  snprintf(number, sizeof number, "0x%08lX", static_cast<unsigned long>(result));
+  return message.empty() ? std::string("エラー ") + number : message + " (" + number + ")";
+}
+
 LinkObject NewShellLink() {
   LinkObject made;
   IShellLinkA* link = nullptr;
@@ -276,8 +311,7 @@ void TSubject::CreateShortcut(const std::string& description, const std::string&
   }
   if (SUCCEEDED(result)) result = made.file.Handle()->Save(AnsiToWide(path).c_str(), TRUE);
   // The user asked for the shortcut: one that is not there is no silent matter.
-  if (FAILED(result))
-    throw Exception("ショートカット「" + path + "」を作成できません。\r\n" + base::SystemErrorText(DWORD(result)));
+  if (FAILED(result)) throw Exception("ショートカット「" + path + "」を作成できません。\r\n" + ResultText(result));
 }
 
 TShortcutInfo TSubject::ReadShortcut(const std::string& path) {

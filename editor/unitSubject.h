@@ -2,11 +2,14 @@
 // and the moves of a menu between that file and the main window's tree.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "Classes.h"
 #include "TreeView.h"
 #include "Graphics.h"
+
+class TRecord;
 
 // The launcher's program file, the store of the default icons: 1 for an
 // item, 2 for a submenu; it has no icon 7, which is asked for where no icon
@@ -25,15 +28,27 @@ struct TShortcutInfo {
   std::string WorkFolder;
 };
 
+// A file as the file system knows it, whatever name leads to it.
+struct TFileIdentity {
+  unsigned long Volume = 0, IndexHigh = 0, IndexLow = 0;
+  friend bool operator==(const TFileIdentity&, const TFileIdentity&) = default;
+};
+// The identity of the file under that name; none when there is no such file.
+std::optional<TFileIdentity> FileIdentity(const std::string& path);
+
 class TSubject : public gui::TObject {
  public:
   std::string FileName;        // the menu file being edited
   std::string MenuFile;        // last chosen in the Open dialog
   std::string ExePath;         // last chosen with the link-target browse button
   std::string EditorPosition;  // "bottom", "top" or "none"
-  // A file the last load could not read whole (broken, odd, unreadable):
+  // The tree changed since FileName was last loaded or saved.
+  bool Modified = false;
+  // The file the last load could not read whole (broken, odd, unreadable):
   // SaveTree never writes over it, since the tree holds less than it does.
-  std::string UnreadFile;
+  // Whoever puts another menu in the tree (New), or hears the user choose
+  // that file to save to (Save As), lets go of it.
+  std::optional<TFileIdentity> UnreadFile;
 
   // Adds the entries of FileName to the tree (which the caller has emptied)
   // with their icons appended to the tree's Images; every node gets its own
@@ -41,11 +56,12 @@ class TSubject : public gui::TObject {
   // reported, asks the application to end and adds nothing. A file
   // that cannot be read or holds a malformed name line throws; the entries
   // before the bad one stay in the tree. Unless the file was read whole it
-  // becomes the UnreadFile.
+  // becomes the UnreadFile. What the tree holds then counts as unmodified.
   void LoadTree(gui::TTreeView& tree);
   // Writes every node's record, in the tree's order, to FileName, replacing
-  // its content in one step. Throws with the cause when the file cannot be
-  // written, or is the UnreadFile; the file then stays as it was.
+  // its content in one step, and the tree counts as unmodified. Throws with
+  // the cause when the file cannot be written, or is the UnreadFile; the
+  // file then stays as it was.
   void SaveTree(gui::TTreeView& tree);
 
   // Writes the shortcut file `path` that starts the launcher beside the
@@ -55,3 +71,7 @@ class TSubject : public gui::TObject {
   // the shell has resolved it; all empty when it cannot be read.
   TShortcutInfo ReadShortcut(const std::string& path);
 };
+
+// The picture a node shows for its record, as a load gives it: the icon its
+// settings name, else the default of its kind.
+gui::TIcon RecordIcon(const TRecord& record);

@@ -4,6 +4,11 @@ namespace gui {
 
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TWinControl(AOwner) {}
 
+void TSpeedButton::CreateParams(TCreateParams& params) {
+  TWinControl::CreateParams(params);
+  params.style |= WS_TABSTOP;
+}
+
 void TSpeedButton::SetGlyph(TImageList* images, int index) {
   index_ = index;
   images_.SetList(images);
@@ -25,7 +30,13 @@ void TSpeedButton::Paint(HDC dc) {
   RECT r;
   GetClientRect(handle_, &r);
   FillRect(dc, &r, CtlColor(dc));
-  if (Enabled() && (hot_ || down_)) DrawEdge(dc, &r, down_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  const bool focused = GetFocus() == handle_;
+  if (Enabled() && (hot_ || down_ || focused)) DrawEdge(dc, &r, down_ ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  if (focused) {
+    RECT inner = r;
+    InflateRect(&inner, -3, -3);
+    DrawFocusRect(dc, &inner);
+  }
   const TImageList* images = images_.List();
   if (!images) return;
   const int shift = down_ ? 1 : 0;
@@ -79,6 +90,19 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetState(false, false);
       }
       return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Invalidate();
+      break;
+    case WM_GETDLGCODE:
+      // Enter presses this button, not the window's default one.
+      return lParam && reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_SPACE || wParam == VK_RETURN) {
+        Click();
+        return 0;
+      }
+      break;
     case WM_ENABLE:
       pressed_ = false;
       hot_ = down_ = false;

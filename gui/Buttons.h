@@ -8,7 +8,8 @@ namespace gui {
 
 // A small button that shows one picture of an image list and no text. It
 // is flat: its edge shows only while the mouse is over it or presses it, and
-// like a tool button it never takes the focus from the field being edited.
+// like a tool button a click never takes the focus from the field being
+// edited. Tab reaches it, though, and Space or Enter then press it.
 // Disabled, it shows its picture greyed and ignores the mouse.
 class TSpeedButton : public TWinControl {
  public:
@@ -20,6 +21,7 @@ class TSpeedButton : public TWinControl {
   void Click();
 
  protected:
+  void CreateParams(TCreateParams& params) override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:

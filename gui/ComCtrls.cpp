@@ -1,6 +1,7 @@
 #include "ComCtrls.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "Forms.h"
 
@@ -69,6 +70,8 @@ void TToolBar::ApplyImages() {
 
 void TToolBar::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
+  // Tab goes on into the controls placed in the bar.
+  params.exStyle |= WS_EX_CONTROLPARENT;
   params.className = TOOLBARCLASSNAMEA;
   params.style |= CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT;
 }
@@ -186,35 +189,61 @@ void TStatusBar::SetPanelWidths(std::vector<int> widths) {
   ApplyPanels();
 }
 
+LRESULT TStatusBar::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = TSubclassedControl::SubclassProc(msg, wParam, lParam);
+  if (msg == WM_SIZE) {
+    ApplyPanels();
+    // The bar draws only what a resize uncovers, and the window manager
+    // copies the rest along: the size grip and the panel edges would stay
+    // behind where they were. The whole bar is drawn again instead.
+    InvalidateRect(handle_, nullptr, TRUE);
+  }
+  return result;
+}
+
 void TStatusBar::ApplyPanels() {
   if (!HandleAllocated()) return;
+  RECT client{};
+  GetClientRect(handle_, &client);
+  int fixed = 0;
+  for (int w : panelWidths_) fixed += w < 0 ? 0 : Scale(w);
   std::vector<int> edges;
   int right = 0;
   for (int w : panelWidths_) {
-    right = w < 0 ? -1 : right + Scale(w);
+    right += w < 0 ? std::max<int>(client.right - fixed, 0) : Scale(w);
     edges.push_back(right);
-    if (right < 0) break;
   }
+  // The last panel reaches the bar's end, where the size grip sits.
   if (edges.empty()) edges.push_back(-1);
+  edges.back() = -1;
   SendMessageA(handle_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  for (size_t i = 0; i < texts_.size(); ++i)
-    SendMessageA(handle_, SB_SETTEXTA, i, reinterpret_cast<LPARAM>(texts_[i].c_str()));
+  for (size_t i = 0; i < texts_.size(); ++i) ShowText(i);
 }
 
-LRESULT TStatusBar::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  // The bar draws only what a resize uncovers, and the window manager
-  // copies the rest along: the size grip and the panel edges would stay
-  // behind where they were. The whole bar is drawn again instead.
-  if (msg == WM_SIZE) InvalidateRect(handle_, nullptr, TRUE);
-  return TSubclassedControl::SubclassProc(msg, wParam, lParam);
-}
-
-void TStatusBar::SetPanelText(int index, const std::string& text) {
+void TStatusBar::SetPanelText(int index, const std::string& text, bool path) {
   if (index < 0) return;
   if (texts_.size() <= size_t(index)) texts_.resize(size_t(index) + 1);
-  texts_[size_t(index)] = text;
-  if (HandleAllocated())
-    SendMessageA(handle_, SB_SETTEXTA, WPARAM(index), reinterpret_cast<LPARAM>(texts_[size_t(index)].c_str()));
+  texts_[size_t(index)] = {text, path};
+  ShowText(size_t(index));
+}
+
+void TStatusBar::ShowText(size_t index) {
+  if (!HandleAllocated()) return;
+  std::string shown = texts_[index].text;
+  RECT panel{};
+  if (texts_[index].path && !shown.empty() && SendMessageA(handle_, SB_GETRECT, index, reinterpret_cast<LPARAM>(&panel))) {
+    // Shortened as the system would draw it in the bar's font within the
+    // panel's borders, drawn where nobody sees it.
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    InflateRect(&panel, -4, 0);
+    shown.append(4, '\0');  // room for the ellipsis
+    DrawTextA(dc, shown.data(), -1, &panel, DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
+    shown.resize(strnlen(shown.c_str(), shown.size()));
+    SelectObject(dc, old);
+    DeleteDC(dc);
+  }
+  SendMessageA(handle_, SB_SETTEXTA, WPARAM(index), reinterpret_cast<LPARAM>(shown.c_str()));
 }
 
 }  // namespace gui

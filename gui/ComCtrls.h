@@ -91,10 +91,12 @@ class TToolBar : public TSubclassedControl {
 class TStatusBar : public TSubclassedControl {
  public:
   explicit TStatusBar(TComponent* AOwner);
-  // Widths of the panels (96-dpi units), left to right; the last one takes
-  // what is left when it is -1.
+  // Widths of the panels (96-dpi units), left to right. One of them may be
+  // -1: it takes what the others leave of the bar, as the bar's width changes.
   void SetPanelWidths(std::vector<int> widths);
-  void SetPanelText(int index, const std::string& text);
+  // A path that does not fit its panel shows shortened in the middle
+  // (C:\...\menu.txt), so that its file name stays in sight.
+  void SetPanelText(int index, const std::string& text, bool path = false);
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -104,8 +106,13 @@ class TStatusBar : public TSubclassedControl {
 
  private:
   void ApplyPanels();
+  void ShowText(size_t index);
   std::vector<int> panelWidths_;
-  std::vector<std::string> texts_;
+  struct Text {
+    std::string text;
+    bool path = false;
+  };
+  std::vector<Text> texts_;
 };
 
 }  // namespace gui

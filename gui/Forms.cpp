@@ -156,6 +156,7 @@ void TForm::Centre() {
 }
 
 void TForm::Close() {
+  if (OnCloseQuery && !OnCloseQuery(this)) return;
   if (OnClose) OnClose(this);
   if (modal_) {
     if (ModalResult == mrNone) ModalResult = mrCancel;
@@ -239,8 +240,14 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       MoveToDpi(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
-      // Menu commands and accelerators carry no control window.
+      // Menu commands and accelerators carry no control window; nor does
+      // Escape, as the dialog manager reports it to a form without a Cancel
+      // button of the system's number.
       if (lParam == 0) {
+        if (LOWORD(wParam) == IDCANCEL && modal_) {
+          Close();
+          return 0;
+        }
         if (TMenuItem* item = TMenuItem::FromCommand(LOWORD(wParam))) item->Click();
         return 0;
       }

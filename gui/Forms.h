@@ -53,9 +53,13 @@ class TForm : public TWinControl {
   TNotifyEvent OnCreate;  // once, right after construction (TApplication::CreateForm)
   TNotifyEvent OnShow;
   TNotifyEvent OnPaint;
+  // Asked before the form closes; false keeps it open (the user may still
+  // have something to save).
+  std::function<bool(TObject* Sender)> OnCloseQuery;
   std::function<void(TObject* Sender)> OnClose;
 
-  // Closes the form; closing the main form ends the application.
+  // Closes the form unless OnCloseQuery objects; closing the main form ends
+  // the application. Escape closes a modal form as its close box does.
   void Close();
   // Shows the form and runs a message loop until ModalResult is set or the
   // form is closed; returns the result.

@@ -15,7 +15,15 @@ void TListView::CreateParams(TCreateParams& params) {
   params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
+void TListView::SetIconSpacing(int width, int height) {
+  spacingX_ = width;
+  spacingY_ = height;
+  if (HandleAllocated() && width > 0 && height > 0)
+    SendMessageA(handle_, LVM_SETICONSPACING, 0, MAKELPARAM(width, height));
+}
+
 void TListView::CreateWnd() {
+  SetIconSpacing(spacingX_, spacingY_);
   ColorChanged();
   ApplyImages();
   for (int i = 0; i < ItemCount(); ++i) InsertItem(i);

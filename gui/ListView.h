@@ -16,6 +16,9 @@ class TListView : public TWinControl {
   // The pictures the items show by number; not owned, and let go of when
   // the list goes.
   void SetImages(TImageList* images);
+  // The room each item takes in its row, picture and caption; the system's
+  // default is made for large icons.
+  void SetIconSpacing(int width, int height);
   void Clear();
   void AddItem(const std::string& caption, int imageIndex);
   int ItemCount() const { return int(items_.size()); }
@@ -42,6 +45,7 @@ class TListView : public TWinControl {
   std::vector<Item> items_;
   TChangeLink images_{[this] { ApplyImages(); }};
   int itemIndex_ = -1;
+  int spacingX_ = 0, spacingY_ = 0;
 };
 
 }  // namespace gui

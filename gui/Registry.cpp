@@ -4,53 +4,51 @@
 #include <cstring>
 #include <vector>
 
+#include "Handle.h"
+#include "Text.h"
+
 namespace gui {
 
-TRegIniFile::TRegIniFile(const std::string& key) {
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                      &key_, nullptr) != ERROR_SUCCESS)
-    key_ = nullptr;
-}
-
-TRegIniFile::~TRegIniFile() {
-  if (key_) RegCloseKey(key_);
-}
+namespace {
+struct KeyTraits {
+  using Handle = HKEY;
+  static void Close(HKEY key) { RegCloseKey(key); }
+};
+using KeyHandle = base::UniqueHandle<KeyTraits>;
+}  // namespace
 
 std::string TRegIniFile::ReadString(const std::string& section, const std::string& ident,
                                     const std::string& defaultValue) const {
-  if (!key_) return defaultValue;
-  HKEY sub = key_;
-  if (!section.empty() &&
-      RegCreateKeyExA(key_, section.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr) !=
-          ERROR_SUCCESS)
+  // Read access only: opening for writing would fail on a key the user
+  // may only read, and every setting would silently fall back.
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, Path(section).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
     return defaultValue;
-
-  std::string result = defaultValue;
+  const KeyHandle key(opened);
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(sub, ident.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ)) {
-    std::vector<char> buffer(size + 1, '\0');
-    if (RegQueryValueExA(sub, ident.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) == ERROR_SUCCESS) {
-      // The stored value need not end in a NUL; the extra byte guarantees one.
-      result.assign(buffer.data(), strnlen(buffer.data(), std::min<size_t>(size, buffer.size())));
-    }
-  }
-  if (sub != key_) RegCloseKey(sub);
-  return result;
+  if (RegQueryValueExA(opened, ident.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return defaultValue;
+  std::vector<char> buffer(size + 1, '\0');
+  if (RegQueryValueExA(opened, ident.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+      ERROR_SUCCESS)
+    return defaultValue;
+  // The stored value need not end in a NUL; the extra byte guarantees one.
+  return std::string(buffer.data(), strnlen(buffer.data(), std::min<size_t>(size, buffer.size())));
 }
 
-void TRegIniFile::WriteString(const std::string& section, const std::string& ident,
-                              const std::string& value) {
-  if (!key_) return;
-  HKEY sub = key_;
-  if (!section.empty() &&
-      RegCreateKeyExA(key_, section.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &sub, nullptr) !=
-          ERROR_SUCCESS)
-    return;
-  RegSetValueExA(sub, ident.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                 DWORD(value.size() + 1));
-  if (sub != key_) RegCloseKey(sub);
+void TRegIniFile::WriteString(const std::string& section, const std::string& ident, const std::string& value) {
+  const std::string path = Path(section);
+  HKEY opened = nullptr;
+  LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
+                                nullptr);
+  const KeyHandle key(result == ERROR_SUCCESS ? opened : nullptr);
+  if (result == ERROR_SUCCESS)
+    result = RegSetValueExA(opened, ident.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                            DWORD(value.size() + 1));
+  if (result != ERROR_SUCCESS)
+    throw EOSError("レジストリ「HKEY_CURRENT_USER\\" + path + "」に「" + ident + "」を書き込めません。\r\n" +
+                   base::SystemErrorText(DWORD(result)));
 }
 
 }  // namespace gui

@@ -1,5 +1,6 @@
-// Settings under HKEY_CURRENT_USER, the way an INI file is read: opening a
-// key creates it, a missing value reads as the caller's default.
+// Settings under HKEY_CURRENT_USER, the way an INI file is read: a missing
+// key or value reads as the caller's default, and writing creates what is
+// missing.
 #pragma once
 
 #include <windows.h>
@@ -12,18 +13,21 @@ namespace gui {
 
 class TRegIniFile : public TObject {
  public:
-  // Opens (creating when missing) HKEY_CURRENT_USER\key. A key that cannot be
-  // opened leaves every read at its default and every write a no-op.
-  explicit TRegIniFile(const std::string& key);
-  ~TRegIniFile() override;
+  // HKEY_CURRENT_USER\key; nothing is opened or created until a value is
+  // read or written.
+  explicit TRegIniFile(std::string key) : key_(std::move(key)) {}
 
-  // The section is a subkey; an empty section means the key itself.
+  // The section is a subkey; an empty section means the key itself. A key
+  // the user may read but not change is read all the same.
   std::string ReadString(const std::string& section, const std::string& ident,
                          const std::string& defaultValue) const;
+  // Throws EOSError, naming the value and the system's reason, when the key
+  // cannot be created or the value not written.
   void WriteString(const std::string& section, const std::string& ident, const std::string& value);
 
  private:
-  HKEY key_ = nullptr;
+  std::string Path(const std::string& section) const { return section.empty() ? key_ : key_ + "\\" + section; }
+  std::string key_;
 };
 
 }  // namespace gui

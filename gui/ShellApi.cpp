@@ -241,9 +241,14 @@ std::vector<TIcon> FileIcons(const std::string& file, int index, int size, bool 
     if (error == ERROR_MOD_NOT_FOUND || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
         error == ERROR_INVALID_NAME)
       return icons;
-    std::vector<HICON> handles(all ? std::min(SystemIcons(file, 0, size), 0x10000u) : 1);
-    if (!handles.empty()) SystemIcons(file, all ? 0 : index, size, handles.data(), UINT(handles.size()));
-    for (HICON handle : handles) icons.push_back(RealIcon(handle));
+    // One at a time: asked for several at once, some systems (Wine) fill
+    // the first slot alone. One the file cannot give stays an empty icon.
+    const UINT count = all ? std::min(SystemIcons(file, 0, size), 0x10000u) : 1;
+    for (UINT i = 0; i < count; ++i) {
+      HICON handle = nullptr;
+      SystemIcons(file, all ? int(i) : index, size, &handle, 1);
+      icons.push_back(RealIcon(handle));
+    }
     if (!all && icons.size() == 1 && icons[0].Empty()) icons.clear();
     return icons;
   }

@@ -673,6 +673,10 @@ bool TTreeView::IsEditing() const {
   return handle_ && SendMessageA(handle_, TVM_GETEDITCONTROL, 0, 0) != 0;
 }
 
+void TTreeView::EndEditing() {
+  if (handle_) SendMessageA(handle_, TVM_ENDEDITLABELNOW, FALSE, 0);
+}
+
 void TTreeView::BeginDrag() {
   if (dragging_) return;
   dragging_ = true;

@@ -241,6 +241,8 @@ class TTreeView : public TSubclassedControl {
   THitTests GetHitTestInfoAt(int x, int y) const;
   // True while a node's caption is open for editing.
   bool IsEditing() const;
+  // Closes the caption being edited, taking what was typed as Enter does.
+  void EndEditing();
 
   // Drag and drop within the tree. BeginDrag starts at once (automatic
   // dragging starts it when the control reports a drag of the selected

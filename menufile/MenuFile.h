@@ -37,6 +37,7 @@ struct Entry {
   int32_t IconIndex = 0;
   int32_t WindowState = wsNormal;
   EntryKind Kind = EntryKind::Item;
+  friend bool operator==(const Entry&, const Entry&) = default;
 };
 
 // A name line whose opening mark ('[', '<', '{') has no closing mark after it.

@@ -448,6 +448,56 @@ POINT FirstTreeItemPoint(HWND tree) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+namespace {
+// Sends msg with lParam pointing at a copy of `data` in the target's memory,
+// and copies back what the target wrote there; fails when it cannot.
+LRESULT SendWithBuffer(HWND hwnd, UINT msg, WPARAM wp, void* data, size_t size) {
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(hwnd));
+  void* remote = process ? VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  LRESULT result = 0;
+  const bool done = remote && WriteProcessMemory(process, remote, data, size, nullptr) &&
+                    ((result = SendTimeout(hwnd, msg, wp, LPARAM(remote))), true) &&
+                    ReadProcessMemory(process, remote, data, size, nullptr);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  if (process) CloseHandle(process);
+  if (!done) Fail("message " + std::to_string(msg) + " to " + Hex(hwnd) + " could not carry its data");
+  return result;
+}
+}  // namespace
+
+RECT AskRect(HWND control, UINT msg, WPARAM wp, RECT in) {
+  SendWithBuffer(control, msg, wp, &in, sizeof in);
+  return in;
+}
+
+std::string StatusText(HWND bar, int part) {
+  char text[1024] = "";
+  SendWithBuffer(bar, SB_GETTEXTA, WPARAM(part), text, sizeof text - 1);
+  return text;
+}
+
+std::vector<COLORREF> ScreenPixels(HWND hwnd, RECT client) {
+  MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const int width = client.right - client.left, height = client.bottom - client.top;
+  if (width <= 0 || height <= 0) return {};
+  // Copied in one go: the screen asked pixel by pixel is slow under Wine.
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, client.left, client.top, SRCCOPY);
+  GdiFlush();
+  const auto* first = static_cast<const COLORREF*>(bits);
+  std::vector<COLORREF> pixels(first, first + size_t(width) * size_t(height));
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
   SetEnvironmentVariableA("OSTREVAN_PROBE_LOG", path_.c_str());
 }

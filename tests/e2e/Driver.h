@@ -140,6 +140,15 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
 // in client coordinates; fails when it is not shown.
 POINT FirstTreeItemPoint(HWND tree);
 
+// Messages that fill a structure (RECT, text) for another process's
+// control: Wine does not carry it across, so it is placed in the control's
+// own memory. The rectangle goes in as `in` (some messages read a field).
+RECT AskRect(HWND control, UINT msg, WPARAM wp, RECT in = {});
+// Part `part` of a status bar.
+std::string StatusText(HWND bar, int part);
+// The colours of the window's client rectangle as the screen shows them.
+std::vector<COLORREF> ScreenPixels(HWND hwnd, RECT client);
+
 struct ProbeRecord {
   std::string commandLine, folder, module;
   std::vector<std::string> argv;  // as the C runtime split them, without the program

@@ -2,7 +2,13 @@
 // and shortcuts; what its commands do in detail is tested in-process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <optional>
+
 #include "E2eTest.h"
+// After windows.h, which it needs.
+#include <sddl.h>
 
 using namespace e2e;
 using Strings = std::vector<std::string>;
@@ -22,10 +28,73 @@ class Editing : public E2eTest {
   // The number of entries the tree shows.
   size_t Count() { return size_t(SendTimeout(tree_, TVM_GETCOUNT, 0, 0)); }
 
-  // An editor a test opened closes cleanly at its end.
+  // The panel as a user sees it: the six fields top to bottom (name, icon
+  // file, icon number, target, options, folder), the size list after the
+  // toolbar's, and the small picture buttons (icon browse, icon clear,
+  // target browse).
+  struct Panel {
+    std::vector<HWND> fields, buttons;
+    HWND positions = nullptr, sizes = nullptr;
+  };
+  Panel FindPanel() {
+    Panel p;
+    for (HWND c : Descendants(main_)) {
+      RECT r;
+      GetClientRect(c, &r);
+      if (ClassName(c) == "Edit") p.fields.push_back(c);
+      if (ClassName(c) == "ComboBox") (p.positions ? p.sizes : p.positions) = c;
+      if (ClassName(c) == kLayerClass && r.right == 23 && r.bottom == 22) p.buttons.push_back(c);
+    }
+    EXPECT_EQ(p.fields.size(), 6u);
+    EXPECT_EQ(p.buttons.size(), 3u);
+    return p;
+  }
+  // The window that has the editor's keyboard focus.
+  HWND Focused() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) ? info.hwndFocus : nullptr;
+  }
+  // The editor in front with the focus in `control`, as a click gives it.
+  void Focus(HWND control, POINT at = {4, 4}) {
+    ForegroundWindow(main_);
+    Click(control, at);
+    if (!WaitUntil([&] { return Focused() == control && GetForegroundWindow() == main_; }))
+      throw Failure("the focus went to a " + ClassName(Focused()) + " in a " + ClassName(GetParent(Focused())) +
+                    ", not to the " + ClassName(control) + "; in front: " + utf8(Text(GetForegroundWindow())));
+  }
+  // A command of the menu bar, as picked with the mouse.
+  void Command(const Strings& utf8Path) {
+    Strings path;
+    for (const auto& caption : utf8Path) path.push_back(sjis(caption));
+    PostMessageA(main_, WM_COMMAND, WPARAM(MenuBarCommand(main_, path)), 0);
+  }
+  // The question before changes are given up; fails unless it asks that.
+  HWND SaveQuestion() {
+    const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("確認"));
+    EXPECT_EQ(utf8(box.text), "変更を保存しますか？");
+    return box.dialog;
+  }
+  // The name typed into a file dialog of that caption, and Enter.
+  void ChooseFile(const std::string& utf8Caption, const std::string& path) {
+    const HWND dialog = WaitWindow(editor_.Id(), "#32770", sjis(utf8Caption));
+    const HWND name = WaitChild(dialog, "Edit");
+    SetText(name, path);
+    PostKeys(name, {VK_RETURN});
+    WaitGone(dialog);
+  }
+  // Part 0 (the file) and part 1 (the mark of unsaved changes) of the status bar.
+  std::string Status(int part) { return utf8(StatusText(WaitChild(main_, STATUSCLASSNAMEA), part)); }
+
+  // An editor a test opened closes at its end; changes a failed test left
+  // behind are let go.
   void TearDown() override {
-    if (main_) {
+    if (main_ && IsWindow(main_)) {
       PostMessageA(main_, WM_CLOSE, 0, 0);
+      std::vector<HWND> asked;
+      if (WaitUntil([&] { return !IsWindow(main_) || !(asked = TopWindows(editor_.Id(), "#32770")).empty(); }) &&
+          !asked.empty())
+        PressButton(asked[0], IDNO);
       EXPECT_EQ(editor_.ExitCode(), 0u);
     }
     E2eTest::TearDown();
@@ -63,28 +132,49 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedThroughThePanelAndTheSystemsDialogs
   Await([&] { return TopWindows(editor_.Id(), "#32768").empty(); }, "the popup to close");
   Await([&] { return Count() == 6; }, "the entry deleted");
 
-  // The panel as a user sees it: the six fields top to bottom (name, icon
-  // file, icon number, target, options, folder), the size list after the
-  // toolbar's, and the small picture buttons (icon browse, icon clear,
-  // target browse).
-  std::vector<HWND> fields, buttons;
-  HWND sizes = nullptr;
-  for (HWND c : Descendants(main_)) {
-    RECT r;
-    GetClientRect(c, &r);
-    if (ClassName(c) == "Edit") fields.push_back(c);
-    if (ClassName(c) == "ComboBox") sizes = c;
-    if (ClassName(c) == kLayerClass && r.right == 23 && r.bottom == 22) buttons.push_back(c);
-  }
+  const Panel panel = FindPanel();
+  const std::vector<HWND>& fields = panel.fields;
+  const std::vector<HWND>& buttons = panel.buttons;
+  const HWND sizes = panel.sizes;
   ASSERT_EQ(fields.size(), 6u);
   ASSERT_EQ(buttons.size(), 3u);
   const auto shows = [&](size_t field, const std::string& text) {
     return WaitUntil([&] { return Text(fields[field]) == text; });
   };
-  ForegroundWindow(main_);
-  Click(tree_, FirstTreeItemPoint(tree_));
+  // The deleted entry's place went to the next one, which may be selected
+  // already: a click on its caption would open it for editing, Home does not.
+  RECT below;
+  GetClientRect(tree_, &below);
+  Focus(tree_, POINT{4, below.bottom - 4});
+  TypeKeys({VK_HOME});
   ASSERT_TRUE(shows(0, "Old"));
   EXPECT_EQ(Text(fields[3]), icons);
+
+  // Without an icon file the picture is the target's, as soon as it is named.
+  HWND preview = nullptr;
+  for (HWND c : Descendants(GetParent(fields[0])))
+    if (ClassName(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) preview = c;
+  const auto picture = [&] { return ScreenPixels(preview, RECT{0, 0, 16, 16}); };
+  const std::vector<COLORREF> launcher = picture();
+  SetText(fields[3], "C:\\windows\\regedit.exe");
+  EXPECT_TRUE(WaitUntil([&] { return picture() != launcher; }));
+  SetText(fields[3], icons);
+  EXPECT_TRUE(WaitUntil([&] { return picture() == launcher; }));
+
+  // Tab from the icon number: the icon buttons, the target, its button.
+  // Space presses a button.
+  Focus(fields[2]);
+  for (HWND next : {buttons[0], buttons[1], fields[3], buttons[2]}) {
+    TypeKeys({VK_TAB});
+    EXPECT_TRUE(WaitUntil([&] { return Focused() == next; })) << ClassName(Focused());
+  }
+  TypeKeys({VK_TAB, VK_TAB}, VK_SHIFT);
+  EXPECT_TRUE(WaitUntil([&] { return Focused() == buttons[1]; }));
+  TypeKeys({VK_SPACE});
+  const MessageBoxView clear = WaitMessageBox(editor_.Id(), sjis("確認"));
+  EXPECT_EQ(utf8(clear.text), "アイコンに関する設定を消します。");
+  PressButton(clear.dialog, IDCANCEL);
+  WaitGone(clear.dialog);
 
   // Without an icon file, the icon picker (the shell's, or the editor's own
   // where the shell has none) starts on the target.
@@ -101,6 +191,21 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedThroughThePanelAndTheSystemsDialogs
   for (HWND c : Descendants(picker))
     if (ClassName(c) == "SysListView32" || ClassName(c) == "ListBox") iconList = c;
   ASSERT_NE(iconList, nullptr);
+  if (ClassName(iconList) == "SysListView32") {
+    // The editor's own picker shows every icon of the launcher, its
+    // transparent number 5 as nothing, and all seven fit without a scroll bar.
+    EXPECT_TRUE(WaitUntil([&] { return SendTimeout(iconList, LVM_GETITEMCOUNT, 0, 0) == 7; }));
+    EXPECT_FALSE(GetWindowLongA(iconList, GWL_STYLE) & WS_VSCROLL);
+    std::string drawn;
+    EXPECT_TRUE(WaitUntil([&] {
+      drawn.clear();
+      for (int i = 0; i < 7; ++i) {
+        const auto icon = ScreenPixels(iconList, AskRect(iconList, LVM_GETITEMRECT, WPARAM(i), RECT{LVIR_ICON, 0, 0, 0}));
+        drawn += !icon.empty() && std::count(icon.begin(), icon.end(), icon[0]) != std::ptrdiff_t(icon.size()) ? '+' : '-';
+      }
+      return drawn == "+++++-+";
+    })) << drawn;
+  }
   PostKeys(iconList, {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_RETURN});
   WaitGone(picker);
   EXPECT_TRUE(shows(1, icons));
@@ -126,15 +231,12 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedThroughThePanelAndTheSystemsDialogs
   // foreground thread: the editor comes to the front and the tree takes the
   // focus from a click below its rows, which hands over what the fields hold
   // (what the panel does for each kind of entry is tested in-process).
-  ForegroundWindow(main_);
-  RECT r;
-  GetClientRect(tree_, &r);
-  Click(tree_, POINT{4, r.bottom - 4});
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  Await([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(main_, nullptr), &info) && info.hwndFocus == tree_ &&
-                     GetForegroundWindow() == main_; },
-        "the editor in front with its tree focused");
+  Focus(tree_, POINT{4, below.bottom - 4});
+  // Back from the tree, the toolbar's list; on from there, the tree again.
+  TypeKeys({VK_TAB}, VK_SHIFT);
+  EXPECT_TRUE(WaitUntil([&] { return Focused() == panel.positions; }));
+  TypeKeys({VK_TAB});
+  Await([&] { return Focused() == tree_; }, "the tree focused");
   TypeKeys({'S'}, VK_CONTROL);
   // The rest in the writer's form, which the file already has.
   const std::string saved =
@@ -148,7 +250,7 @@ TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
   for (HWND w : TopWindows(editor_.Id())) EXPECT_NE(Text(w), splashCaption) << "no picture at start-up";
 
   const int about = int(MenuBarCommand(main_, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")}));
-  for (int round = 0; round < 2; ++round) {
+  for (int round = 0; round < 3; ++round) {
     PostMessageA(main_, WM_COMMAND, WPARAM(about), 0);
     const HWND window = WaitWindow(editor_.Id(), kLayerClass, sjis("バージョン情報"));
     const RECT frame = ScreenRect(window);
@@ -177,12 +279,202 @@ TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
       EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(window) != FALSE; }));
     }
 
-    // Enter the first time, the button the second.
-    if (round == 0) PostKeys(window, {VK_RETURN});
-    else Click(ok, POINT{10, 10});
+    // Enter the first time, Escape as typed the second, the button the third.
+    if (round == 0) {
+      PostKeys(window, {VK_RETURN});
+    } else if (round == 1) {
+      ForegroundWindow(window);
+      TypeKeys({VK_ESCAPE});
+    } else {
+      Click(ok, POINT{10, 10});
+    }
     WaitGone(window);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main_) != FALSE; }));
   }
+}
+
+
+TEST_F(Editing, NothingTypedIsLostNorAChangeGivenUpUnasked) {
+  const std::string file = Menu("A\r\na.exe\r\n"), other = temp_.File("other.txt");
+  StartEditor(file);
+  const Panel panel = FindPanel();
+  ASSERT_EQ(panel.fields.size(), 6u);
+  const auto saved = [&](const std::string& path, const std::string& text) {
+    return WaitUntil([&] { return ReadBytes(path) == text && Status(0) == utf8(path) && Status(1).empty(); });
+  };
+  EXPECT_TRUE(saved(file, "A\r\na.exe\r\n")) << "the file, and no mark";
+
+  // A name typed is marked; the close box asks, and Cancel keeps it all.
+  Click(tree_, FirstTreeItemPoint(tree_));
+  Focus(panel.fields[0]);
+  TypeKeys({VK_END, 'X'});
+  Await([&] { return Status(1) == "変更あり"; }, "the mark of a change");
+  PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PressButton(SaveQuestion(), IDCANCEL);
+
+  // Each save takes what is still being typed: an icon file (Ctrl+S), an
+  // icon number (the toolbar's button), a new entry's caption (Save As).
+  Focus(panel.fields[1]);
+  SetText(panel.fields[1], "C:\\i.ico");
+  TypeKeys({'S'}, VK_CONTROL);
+  EXPECT_TRUE(saved(file, "Ax<C:\\i.ico,0>\r\na.exe\r\n")) << ReadBytes(file);
+  Focus(panel.fields[2]);
+  TypeKeys({VK_END, VK_BACK, '3'});
+  // A click, posted, would overtake typed keys still queued.
+  Await([&] { return Text(panel.fields[2]) == "3"; }, "the number typed");
+  const HWND bar = WaitChild(main_, TOOLBARCLASSNAMEA);
+  const RECT save = AskRect(bar, TB_GETITEMRECT, 3);
+  Click(bar, POINT{(save.left + save.right) / 2, (save.top + save.bottom) / 2});
+  EXPECT_TRUE(saved(file, "Ax<C:\\i.ico,3>\r\na.exe\r\n")) << ReadBytes(file);
+  Command({"編集(&E)", "メニュー追加(&M)", "項目(&I)"});
+  Await([&] { return Focused() && GetParent(Focused()) == tree_; }, "the new caption open");
+  TypeKeys({'N'});
+  Await([&] { return Text(Focused()) == "n"; }, "the caption typed");
+  Command({"ファイル(&F)", "保存(&S)", "別名で保存(&A)"});
+  ChooseFile("メニュー情報ファイルを保存", other);
+  EXPECT_TRUE(saved(other, "n\r\n\r\nAx<C:\\i.ico,3>\r\na.exe\r\n")) << ReadBytes(other);
+
+  // Unchanged, New asks nothing; changed, Exit asks, and Yes saves.
+  Command({"ファイル(&F)", "新規作成(&N)"});
+  Await([&] { return Count() == 0; }, "the tree emptied");
+  Command({"編集(&E)", "メニュー追加(&M)", "セパレータ(&S)"});
+  Command({"ファイル(&F)", "終了(&X)"});
+  PressButton(SaveQuestion(), IDYES);
+  EXPECT_EQ(editor_.ExitCode(), 0u);
+  EXPECT_EQ(ReadBytes(other), "\r\n\r\n");
+
+  // A save that fails keeps the editor open with its changes; No lets them go.
+  StartEditor(other);
+  Command({"編集(&E)", "メニュー追加(&M)", "セパレータ(&S)"});
+  ASSERT_TRUE(SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_READONLY));
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  PressButton(SaveQuestion(), IDYES);
+  PressButton(WaitMessageBox(editor_.Id(), sjis("Ostrevan メニューエディタ")).dialog, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return TopWindows(editor_.Id(), "#32770").empty() && Status(1) == "変更あり"; }));
+  SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_NORMAL);
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  PressButton(SaveQuestion(), IDNO);
+  EXPECT_EQ(editor_.ExitCode(), 0u);
+  main_ = nullptr;
+  EXPECT_EQ(ReadBytes(other), "\r\n\r\n");
+}
+
+TEST_F(Editing, AFileReadInPartIsReplacedOnlyAfterNewOrTheUsersOwnChoice) {
+  const std::string broken = "A\r\na.exe\r\nB<b.ico\r\nb.exe\r\n";
+  const std::string file = Menu(broken, "broken.txt");
+  StartEditor("");
+  const auto open = [&] {
+    WriteBytes(file, broken);
+    Command({"ファイル(&F)", "開く(&O)"});
+    ChooseFile("メニュー情報ファイルを開く", file);
+    PressButton(WaitMessageBox(editor_.Id(), sjis("Ostrevan メニューエディタ")).dialog, IDOK);
+    Await([&] { return Count() == 1 && TopWindows(editor_.Id(), "#32770").empty(); }, "what was read before the fault");
+  };
+  open();
+
+  // Saving would lose the entries after the fault: refused, and said so.
+  RECT client;
+  GetClientRect(tree_, &client);
+  Focus(tree_, POINT{4, client.bottom - 4});
+  TypeKeys({'S'}, VK_CONTROL);
+  const MessageBoxView refused = WaitMessageBox(editor_.Id(), sjis("Ostrevan メニューエディタ"));
+  EXPECT_NE(refused.text.find(sjis("最後まで読めなかった")), std::string::npos) << utf8(refused.text);
+  PressButton(refused.dialog, IDOK);
+  EXPECT_EQ(ReadBytes(file), broken);
+
+  // Chosen in Save As, under another spelling of its name, it is the
+  // user's to replace; so it is after New.
+  Command({"ファイル(&F)", "保存(&S)", "別名で保存(&A)"});
+  ChooseFile("メニュー情報ファイルを保存", file.substr(0, file.rfind('\\')) + "\\BROKEN.TXT");
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == "A\r\na.exe\r\n"; })) << ReadBytes(file);
+  open();
+  Command({"ファイル(&F)", "新規作成(&N)"});
+  Command({"編集(&E)", "メニュー追加(&M)", "セパレータ(&S)"});
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == "\r\n\r\n"; })) << ReadBytes(file);
+}
+
+// The system's own words for an error, without the line end.
+std::string SystemText(DWORD code) {
+  char text[512] = "";
+  const std::string all(text, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                             0, text, sizeof text, nullptr));
+  return all.substr(0, all.find_first_of("\r\n"));
+}
+
+// A string value of the test bed's user, or none; and back.
+std::optional<std::string> Value(const char* key, const char* name) {
+  char data[1024] = "";
+  DWORD size = sizeof data - 1;
+  if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, data, &size)) return std::nullopt;
+  return data;
+}
+void SetValue(const char* key, const char* name, const std::optional<std::string>& value) {
+  if (!value) RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
+  else RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value->c_str(), DWORD(value->size() + 1));
+}
+
+struct Finally {
+  std::function<void()> run;
+  ~Finally() { run(); }
+};
+
+TEST_F(Editing, ShortcutsGoWhereTheShellPutsThemAndSettingsOnlyReadableAreRead) {
+  const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  const char kLauncher[] = "Software\\MORVATH\\Ostrevan";
+  const auto appData = Value(kShellFolders, "AppData"), desktop = Value(kShellFolders, "Desktop"),
+             position = Value(kLauncher, "EditorPosition");
+  const Finally putBack{[&] {
+    SetValue(kShellFolders, "AppData", appData);
+    SetValue(kShellFolders, "Desktop", desktop);
+    SetValue(kLauncher, "EditorPosition", position);
+  }};
+
+  // A launcher key the user may read but not change: read, and the failed
+  // writes at the close said once, with the reason.
+  SetValue(kLauncher, "EditorPosition", "top");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kLauncher, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
+  std::vector<BYTE> old(4096);
+  DWORD size = DWORD(old.size());
+  ASSERT_EQ(RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, old.data(), &size), ERROR_SUCCESS);
+  const Finally unlock{[&] {
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, old.data());
+    RegCloseKey(key);
+  }};
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
+  ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+  LocalFree(readOnly);
+  StartEditor(Menu("A\r\na.exe\r\n", "tools.txt"));
+  EXPECT_EQ(utf8(Text(FindPanel().positions)), "メニューエディタをランチャの最上行に挿入する");
+
+  // A quick-launch folder the shell has not made yet is made; a desktop
+  // that is not there is reported with the system's reason. (Wine's shell
+  // writes its own folders back into the registry as it works: each is set
+  // just before its command.)
+  const std::string quickLaunch = temp_.File("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\tools.lnk");
+  SetValue(kShellFolders, "AppData", temp_.File("AppData"));
+  Command({"アイコン(&I)", "ツールバー(&T)"});
+  PressButton(WaitMessageBox(editor_.Id(), sjis("確認")).dialog, IDOK);
+  EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(quickLaunch.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  SetValue(kShellFolders, "Desktop", temp_.File("no desktop"));
+  Command({"アイコン(&I)", "デスクトップ(&D)"});
+  PressButton(WaitMessageBox(editor_.Id(), sjis("確認")).dialog, IDOK);
+  const MessageBoxView failed = WaitMessageBox(editor_.Id(), sjis("Ostrevan メニューエディタ"));
+  EXPECT_NE(failed.text.find(temp_.File("no desktop\\tools.lnk") + sjis("」を作成できません。\r\n") +
+                             SystemText(ERROR_PATH_NOT_FOUND)),
+            std::string::npos)
+      << utf8(failed.text);
+  PressButton(failed.dialog, IDOK);
+
+  PostMessageA(main_, WM_CLOSE, 0, 0);
+  const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis("警告"));
+  EXPECT_EQ(utf8(box.text).rfind("設定を保存できませんでした。", 0), 0u) << utf8(box.text);
+  EXPECT_NE(box.text.find(SystemText(ERROR_ACCESS_DENIED)), std::string::npos) << utf8(box.text);
+  PressButton(box.dialog, IDOK);
+  EXPECT_EQ(editor_.ExitCode(), 0u) << "one report, then the end";
+  main_ = nullptr;
 }
 
 }  // namespace

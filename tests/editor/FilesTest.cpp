@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "EditorFixture.h"
@@ -80,7 +81,6 @@ class FilesTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    SHCreateDirectoryExA(nullptr, Path(kQuickLaunch).c_str(), nullptr);
     CreateDirectoryA(Path("Desktop").c_str(), nullptr);
     SetValue(kShellFolders, "AppData", Path("AppData"));
     SetValue(kShellFolders, "Desktop", Path("Desktop"));
@@ -153,50 +153,28 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "none");
 }
 
-TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndNewKeepsTheOpenFilesName) {
+TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndOpenStartsOnTheOpenFile) {
   // No name yet: Save asks for one, and a cancel changes nothing.
   form->pmnuTreeView_SClick(nullptr);
-  Choose({"", Path("named.txt"), Path("other.txt")});
+  Choose({"", Path("named.txt")});
   Command(form->MainMenu_FSS);
   EXPECT_EQ(offered, std::vector<std::string>{"save メニュー情報ファイルを保存 メニュー情報ファイル（*.*）|*.* "});
   EXPECT_EQ(form->SaveDialog->Options, unsigned(ofHideReadOnly | ofEnableSizing)) << "no question before replacing";
   EXPECT_EQ(Commands(), "--") << "no file yet";
-  ToolbarClick(3);  // Save
+  Command(form->MainMenu_FSS);
   EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
   EXPECT_EQ(Commands(), "TD");
-  Command(form->MainMenu_FSA);
-  EXPECT_EQ(ReadUtf8(Path("other.txt")), "\r\n\r\n");
-  EXPECT_EQ(form->Subject->FileName, Path("other.txt"));
-
-  // New, then Save: the empty menu goes to the open file.
-  const std::string file = WriteMenu("menu.txt", "A\r\na.exe\r\nB\r\nb.exe\r\n");
-  Choose({file, file});
-  Command(form->MainMenu_FO);
-  EXPECT_EQ(Shape(), "A, B");
-  EXPECT_EQ(form->Subject->MenuFile, file);
-  Tree().SetSelected(Find("B"));
-  ToolbarClick(0);  // New
-  EXPECT_FALSE(form->editItemName->Enabled()) << "the panel is reset";
-  Command(form->MainMenu_FSS);
-  EXPECT_EQ(ReadUtf8(file), "") << "saved without a dialog";
 
   // An empty file is a new menu, after Open as at start-up.
+  const std::string file = WriteMenu("menu.txt", "");
+  Choose({file, file});
+  Command(form->MainMenu_FO);
   Command(form->MainMenu_FO);
   EXPECT_EQ(offered.back(), "open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + file) << "starts on the open file";
   NewForm();
   Start(file);
   EXPECT_EQ(Commands(), "TD");
   EXPECT_TRUE(boxes.empty()) << "neither the Open nor the start-up failed";
-  form->pmnuTreeView_SClick(nullptr);
-  Command(form->MainMenu_FSS);
-  EXPECT_EQ(ReadUtf8(file), "\r\n\r\n");
-
-  // A file that cannot be read: the error box, and the editor goes on.
-  Choose({Path("gone.txt")});
-  Command(form->MainMenu_FO);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption, sjis("Ostrevan メニューエディタ"));
-  EXPECT_FALSE(app->Terminated());
 }
 
 TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
@@ -326,12 +304,67 @@ TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
   Command(form->MainMenu_ID);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "デスクトップのフォルダが分からないため、ショートカットを作成できません。警告");
+}
 
-  // A shortcut that cannot be written is reported after the question.
-  SetValue(kShellFolders, "Desktop", Path("no such folder"));
-  boxes.clear();
-  Command(form->MainMenu_ID);
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[1].caption, sjis("Ostrevan メニューエディタ"));
-  EXPECT_NE(boxes[1].text.find(Path("no such folder\\my.menu.lnk")), std::string::npos) << utf8(boxes[1].text);
+TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) {
+  form->Panel3->Handle();
+  const std::string menu = "A\r\na.exe\r\n\r\n\r\nS<Ostrevan.exe,4>\r\n\r\n\tchild\r\n\tc.exe\r\n";
+  const auto select = [&](const char* caption) { Tree().SetSelected(Find(caption)); };
+  const auto leave = [](TEdit* field, const char* text) {
+    field->SetText(text);
+    SendMessageA(field->Handle(), WM_KILLFOCUS, 0, 0);
+  };
+  chooser = [](TComponent& dialog) {
+    auto& icons = dynamic_cast<TIconDialog&>(dialog);
+    icons.FileName = "Ostrevan.exe";
+    icons.IconIndex = 6;
+    return true;
+  };
+  WriteMenu("dropped.txt", "");
+  const std::vector<std::pair<const char*, std::function<void()>>> changes{
+      {"a typed target", [&] { form->editExeName->SetText("b.exe"); }},
+      {"an icon number left", [&] { leave(form->editIconIndex, "2"); }},
+      {"a caption edited in place",
+       [&] {
+         Find("A")->EditText();
+         SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0)), "B");
+         Tree().EndEditing();
+       }},
+      {"a special item", [&] { form->M1->Click(); }},
+      {"a deleted entry", [&] { form->pmnuTreeView_DClick(nullptr); }},
+      {"a dropped file",
+       [&] { SendMessageA(form->Handle(), WM_DROPFILES, WPARAM(DropOf({Path("dropped.txt")})), 0); }},
+      {"an icon chosen", [&] { form->sbtnOpenIconFile->Click(); }},
+      {"the icon cleared", [&] {
+         select("S");
+         form->sbtnIconClear->Click();
+       }},
+  };
+  for (const auto& [change, make] : changes) {
+    Nodes().Clear();
+    Load(WriteMenu("menu.txt", menu));
+    // Going through every entry and back, and saving, changes nothing.
+    for (const char* caption : {"A", "━━━━━━━━", "S", "child", "A"}) select(caption);
+    leave(form->editIconFileName, "");
+    form->sbtnIconClear->Click();
+    EXPECT_FALSE(form->Subject->Modified) << change;
+    make();
+    EXPECT_TRUE(form->Subject->Modified) << change;
+    Command(form->MainMenu_FSS);
+    EXPECT_FALSE(form->Subject->Modified) << change;
+  }
+
+  // Yes with no name yet asks for one: cancelled, the editor stays with its
+  // changes. No lets them go.
+  form->Subject->FileName.clear();
+  form->pmnuTreeView_SClick(nullptr);
+  answer = IDYES;
+  Choose({""});
+  form->Close();
+  EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "not closed";
+  EXPECT_TRUE(form->Subject->Modified);
+  answer = IDNO;
+  form->Close();
+  EXPECT_NE(Value(kSettings, "MenuFile"), "-") << "closed";
+  EXPECT_EQ(boxes.back().flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
 }

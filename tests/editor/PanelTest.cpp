@@ -128,10 +128,8 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
 
   // A name typed in the tree is the one the panel stores again later.
   beta->EditText();
-  HWND edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
-  ASSERT_NE(edit, nullptr);
-  SetWindowTextA(edit, "Gamma");
-  SendMessageA(Tree().Handle(), TVM_ENDEDITLABELNOW, FALSE, 0);
+  SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0)), "Gamma");
+  Tree().EndEditing();
   EXPECT_EQ(form->editItemName->Text(), "Gamma");
   Select("Alpha");
   EXPECT_EQ(beta->Text(), "Gamma");

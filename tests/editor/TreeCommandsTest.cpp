@@ -132,8 +132,12 @@ TEST_F(TreeCommandsTest, DropsFollowTheTableOfRowsAndParts) {
         {"S", "S", htOnLabel, last},
         {"T", "t1", htOnLabel, last},
         {"T", "u1", htOnLabel, last}}) {
+    // A move is a change of the document; a refused one is none.
+    form->Subject->Modified = false;
+    const std::string before = Shape();
     Drop(dragged, PointOn(Find(onto), part));
     EXPECT_EQ(Shape(), shape) << dragged << " onto " << onto << " " << part;
+    EXPECT_EQ(form->Subject->Modified, Shape() != before) << dragged << " onto " << onto << " " << part;
   }
 }
 
