@@ -15,12 +15,14 @@
 #include <string>
 
 namespace {
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
 int ShowWindowUntilClosed(HINSTANCE instance, int show) {
   WNDCLASSA wc{};
-  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (msg == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcA(hwnd, msg, wp, lp);
-  };
+  wc.lpfnWndProc = WindowProc;
   wc.hInstance = instance;
   wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
   wc.lpszClassName = "Probe";
