@@ -93,11 +93,6 @@ void WaitUntilReady(HANDLE started) {
   DWORD_PTR answer;
   if (front && pid != GetCurrentProcessId())
     SendMessageTimeoutA(front, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer);
-  // Wine stamps a request for the keyboard focus with a clock that lags the
-  // X server's by up to a tick of some 16 ms, and X ignores a request older
-  // than the last change of focus: one made sooner after the started
-  // program's own would be lost.
-  Sleep(50);
 }
 
 void Warn(const std::string& text) {
@@ -315,8 +310,20 @@ void TformMain::FormCreate(TObject*) {
       CarryOutPick();
       WaitUntilReady(Started.Handle());
       Started.SetHandle(nullptr);
-      if (owner) owner->TakeForeground();
-      picked = pmnuLaunch->Popup(x, y, ownerWindow);
+      // Under Wine the started program's request for the X focus can reach
+      // the X server after ours, however long we waited: Wine then makes the
+      // desktop the foreground window and ends the popup at once. Then it is
+      // shown again, a few times at most.
+      for (int tries = 1;; ++tries) {
+        // Wine stamps a request for the X focus with a clock that lags the X
+        // server's (by some 16 ms, more on a busy machine), and X ignores a
+        // request older than its last change of focus: one made sooner after
+        // the other program's would be lost, and the popup would get no key.
+        Sleep(tries == 1 ? 50 : 250);
+        if (owner) owner->TakeForeground();
+        picked = pmnuLaunch->Popup(x, y, ownerWindow);
+        if (picked || tries == 3 || GetForegroundWindow() != GetDesktopWindow()) break;
+      }
     }
   } catch (const Exception& e) {
     Warn("メニューを表示できません。\n" + e.Message());

@@ -307,15 +307,18 @@ TEST_F(Launcher, AShiftPickBringsThePopupBackInFrontOfWhatItStartedAndAnyCloseWi
     Process late;
     TypeKeysInX({VK_DOWN, VK_RETURN});
     // The pick is carried out first: its window is there, on top of the
-    // other program's, when the popup is back.
-    popup = WaitPopupMenu(p.Id(), popup);
+    // other program's, when the popup is back, in front of it, with the
+    // keyboard. (Under Wine the popup may be shown twice: see unitMain.cpp.)
+    RECT again{};
+    Await([&] {
+      const auto shown = TopWindows(p.Id(), "#32768");
+      again = shown.size() == 1 && shown[0] != popup ? ScreenRect(shown[0]) : RECT{};
+      return again.right > again.left && ProcessOf(GetForegroundWindow()) == p.Id() &&
+             WindowFromPoint(POINT{(again.left + again.right) / 2, (again.top + again.bottom) / 2}) == shown[0];
+    }, "the popup back in front, with the keyboard");
     const HWND started = FindWindowA("Probe", nullptr);
     EXPECT_TRUE(started != otherWindow_ && IsZoomed(started)) << how;
-    const RECT again = ScreenRect(popup);
     EXPECT_EQ(std::make_pair(again.left, again.top), std::make_pair(first.left, first.top)) << "at the same place";
-    EXPECT_EQ(WindowFromPoint(POINT{(again.left + again.right) / 2, (again.top + again.bottom) / 2}), popup)
-        << how << ": in front of the window just started";
-    EXPECT_EQ(ProcessOf(GetForegroundWindow()), p.Id()) << how << ": with the keyboard";
     switch (how) {
       case kPickWithoutShift:
         shift.reset();
