@@ -305,14 +305,39 @@ bool TMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
   return false;
 }
 
+LRESULT TMenu::HandleMenuChar(WPARAM wParam, LPARAM lParam) {
+  const auto menu = reinterpret_cast<HMENU>(lParam);
+  const auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); };
+  const char key = fold(static_cast<unsigned char>(LOWORD(wParam)));
+  std::vector<int> matches;
+  int selected = -1;
+  const int count = GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    MENUITEMINFOA mii{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_DATA;
+    if (!GetMenuItemInfoA(menu, UINT(i), TRUE, &mii)) continue;
+    if (mii.fState & MFS_HILITE) selected = i;
+    const auto* item = reinterpret_cast<const TMenuItem*>(mii.dwItemData);
+    if (!item || (mii.fType & MFT_SEPARATOR) || (mii.fState & MFS_DISABLED)) continue;
+    // A double-byte character is not one key.
+    const std::string& caption = item->Caption();
+    if (!caption.empty() && !IsDBCSLeadByte(BYTE(caption[0])) && fold(BYTE(caption[0])) == key) matches.push_back(i);
+  }
+  if (matches.empty()) return MAKELRESULT(0, MNC_IGNORE);
+  if (matches.size() == 1) return MAKELRESULT(matches[0], MNC_EXECUTE);
+  const auto next = std::upper_bound(matches.begin(), matches.end(), selected);
+  return MAKELRESULT(next == matches.end() ? matches[0] : *next, MNC_SELECT);
+}
+
 // --- TPopupMenu / TMainMenu ----------------------------------------------------------
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 HMENU TPopupMenu::CreateMenuHandle() const { return CreatePopupMenu(); }
 
-void TPopupMenu::Popup(int x, int y) {
-  HWND owner = Application->Handle();
+bool TPopupMenu::Popup(int x, int y, HWND owner) {
+  if (!owner) owner = Application->Handle();
   UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
   if (!Animate) flags |= TPM_NOANIMATION;
   HMENU menu = Handle();
@@ -320,8 +345,71 @@ void TPopupMenu::Popup(int x, int y) {
   // latter leaves an error code.
   SetLastError(ERROR_SUCCESS);
   const UINT command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
-  if (command) PostMessageA(owner, WM_MENU_PICK, command, 0);
+  if (command) PostMessageA(Application->Handle(), WM_MENU_PICK, command, 0);
   else if (GetLastError() != ERROR_SUCCESS) throw EOSError::LastError("TrackPopupMenuEx");
+  return command != 0;
+}
+
+// --- TPopupOwner -------------------------------------------------------------------
+
+namespace {
+LRESULT CALLBACK PopupOwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM: {
+      LRESULT result = 0;
+      if (TMenu::HandleOwnerDraw(msg, wParam, lParam, result)) return result;
+      break;
+    }
+    case WM_MENUCHAR:
+      return TMenu::HandleMenuChar(wParam, lParam);
+    case WM_ACTIVATE:
+      // Another window taking the front closes the popup, as under Windows;
+      // Wine leaves it open unless the X focus moves too.
+      if (LOWORD(wParam) == WA_INACTIVE) EndMenu();
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      ValidateRect(hwnd, nullptr);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+}  // namespace
+
+TPopupOwner::TPopupOwner(POINT at) {
+  static const char kClass[] = "OstrevanPopupOwner";
+  static const bool registered = [] {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = PopupOwnerProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClass;
+    return RegisterClassExA(&wc) != 0;
+  }();
+  (void)registered;
+  window_.SetHandle(CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr));
+  if (window_.Empty()) throw EOSError::LastError("CreateWindowEx");
+  ShowWindow(window_.Handle(), SW_SHOWNOACTIVATE);
+}
+
+void TPopupOwner::TakeForeground() const {
+  // What the X server reported since the window last looked goes first:
+  // Wine turns a stale loss of focus into the end of the next popup. Then
+  // Wine's X driver asks X for the focus with the time of the thread's last
+  // message, and X ignores a request older than its last change of focus:
+  // after a pick that time is the pick's, and a program started since may
+  // have taken the focus later. A message taken now makes it current.
+  const HWND hwnd = window_.Handle();
+  PostMessageA(hwnd, WM_NULL, 0, 0);
+  MSG msg;
+  // Only once the queue is empty does the driver read X's news.
+  while (PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  SetForegroundWindow(hwnd);
 }
 
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}

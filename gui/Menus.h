@@ -23,6 +23,10 @@ struct AcceleratorTraits {
   using Handle = HACCEL;
   static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
 };
+struct WindowTraits {
+  using Handle = HWND;
+  static void Close(HWND h) { DestroyWindow(h); }
+};
 
 // A key with modifiers, e.g. ShortCut('S', scCtrl).
 enum TShiftState : unsigned { scShift = 1, scCtrl = 2, scAlt = 4 };
@@ -107,6 +111,10 @@ class TMenu : public TComponent {
 
   // Draws the items' images; the windows that own menus call this.
   static bool HandleOwnerDraw(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // A key that no item's accelerator mark answers (WM_MENUCHAR) chooses the
+  // item whose caption begins with it, ignoring letter case; of several, the
+  // one after the item selected is selected.
+  static LRESULT HandleMenuChar(WPARAM wParam, LPARAM lParam);
 
  protected:
   virtual HMENU CreateMenuHandle() const = 0;
@@ -127,10 +135,11 @@ class TPopupMenu : public TMenu {
  public:
   explicit TPopupMenu(TComponent* AOwner);
   // Shows the menu with its top-left corner at (x, y) and returns when it has
-  // closed. A pick is not carried out here: it is posted to the application
-  // and runs when the message loop takes it up. Throws when the system could
-  // not show the menu.
-  void Popup(int x, int y);
+  // closed: true when an item was picked. The pick is not carried out here:
+  // it is posted to the application and runs when the message loop takes it
+  // up. `owner` (default: the application window) takes the menu's messages.
+  // Throws when the system could not show the menu.
+  bool Popup(int x, int y, HWND owner = nullptr);
   // Switch the opening animation off for later shows.
   bool Animate = true;
   // Whether the control it belongs to opens it on a right click.
@@ -138,6 +147,25 @@ class TPopupMenu : public TMenu {
 
  protected:
   HMENU CreateMenuHandle() const override;
+};
+
+// A window of one pixel for a program that shows a popup menu with no
+// window of its own on the screen: made the foreground window before the
+// popup, it brings the popup the keyboard, whoever had it before. The window
+// system gives the keyboard focus only to a window on the screen: under
+// Wine a popup owned by the hidden application window gets no key once
+// another program had the focus. It has no taskbar button and draws
+// nothing, and stands at the mouse pointer's tip, which covers it.
+class TPopupOwner {
+ public:
+  // Throws EOSError when the window cannot be made.
+  explicit TPopupOwner(POINT at);
+  HWND Handle() const { return window_.Handle(); }
+  // Makes it the foreground window, so that the next popup takes the keys.
+  void TakeForeground() const;
+
+ private:
+  base::UniqueHandle<WindowTraits> window_;
 };
 
 // A form's menu bar; TForm::SetMenu puts it on the form.

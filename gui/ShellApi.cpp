@@ -1,5 +1,9 @@
 #include "ShellApi.h"
 
+#include <shellapi.h>
+// Its macro would rename ours.
+#undef ShellExecute
+
 #include <algorithm>
 #include <cstring>
 
@@ -14,17 +18,6 @@ FARPROC Shell32Proc(const char* name) {
 }
 
 namespace {
-// The shell's own results (SE_ERR_* of shellapi.h, which stays out: its
-// macros would rename ShellExecute).
-enum : INT_PTR {
-  SE_ERR_SHARE = 26,
-  SE_ERR_ASSOCINCOMPLETE = 27,
-  SE_ERR_DDETIMEOUT = 28,
-  SE_ERR_DDEFAIL = 29,
-  SE_ERR_DDEBUSY = 30,
-  SE_ERR_NOASSOC = 31,
-  SE_ERR_DLLNOTFOUND = 32,
-};
 
 template <class Fn>
 Fn Proc(const char* name) {
@@ -33,12 +26,26 @@ Fn Proc(const char* name) {
 }  // namespace
 
 INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& file,
-                     const std::string& parameters, const std::string& folder, int showCommand) {
-  using Fn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
-  static const Fn shellExecute = Proc<Fn>("ShellExecuteA");
-  if (!shellExecute) return SE_ERR_DLLNOTFOUND;
-  return reinterpret_cast<INT_PTR>(shellExecute(owner, verb.c_str(), file.c_str(),
-                                                parameters.c_str(), folder.c_str(), showCommand));
+                     const std::string& parameters, const std::string& folder, int showCommand,
+                     base::KernelHandle* process) {
+  using Fn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+  static const Fn shellExecuteEx = Proc<Fn>("ShellExecuteExA");
+  if (!shellExecuteEx) return SE_ERR_DLLNOTFOUND;
+  // No error box of the shell's, as ShellExecuteA: callers report failures
+  // themselves. A conversation with a program already running is finished
+  // before the call returns, as the caller may end right after.
+  SHELLEXECUTEINFOA info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
+  info.hwnd = owner;
+  info.lpVerb = verb.c_str();
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.lpDirectory = folder.c_str();
+  info.nShow = showCommand;
+  shellExecuteEx(&info);
+  if (process) process->SetHandle(info.hProcess);
+  return reinterpret_cast<INT_PTR>(info.hInstApp);
 }
 
 std::string ShellExecuteErrorText(INT_PTR result) {

@@ -17,9 +17,12 @@ typedef struct HDROP__* HDROP;
 
 namespace gui {
 
-// ShellExecuteA; a result above 32 means the request was taken.
+// ShellExecuteA; a result above 32 means the request was taken. `process`,
+// if given, then holds the program started (none when the shell handed the
+// request to a program already running).
 INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& file,
-                     const std::string& parameters, const std::string& folder, int showCommand);
+                     const std::string& parameters, const std::string& folder, int showCommand,
+                     base::KernelHandle* process = nullptr);
 // The system's reason for a request ShellExecute did not take, from its result.
 std::string ShellExecuteErrorText(INT_PTR result);
 

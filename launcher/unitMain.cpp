@@ -1,6 +1,7 @@
 #include "unitMain.h"
 
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -71,6 +72,29 @@ class LevelJump : public std::runtime_error {
   LevelJump() : std::runtime_error("an entry is more than one level deeper than the one before it") {}
 };
 
+// The pick the popup has just posted, carried out as the message loop would.
+void CarryOutPick() {
+  MSG msg;
+  while (PeekMessageA(&msg, Application->Handle(), WM_MENU_PICK, WM_MENU_PICK, PM_REMOVE))
+    Application->ProcessMessage(msg);
+}
+
+// Waits, a little, until the program a pick started (if any) is ready for
+// input and the window in front has had its way with the window system, so
+// that the popup brought back after the pick takes the front from it and
+// is not covered by it.
+void WaitUntilReady(HANDLE started) {
+  if (started) WaitForInputIdle(started, 5000);
+  // Once the front window's program has answered a message, what it asked of
+  // the window system has left it.
+  const HWND front = GetForegroundWindow();
+  DWORD pid = 0;
+  GetWindowThreadProcessId(front, &pid);
+  DWORD_PTR answer;
+  if (front && pid != GetCurrentProcessId())
+    SendMessageTimeoutA(front, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer);
+}
+
 void Warn(const std::string& text) {
   Application->MessageBox(text, kWarning, MB_ICONSTOP | MB_OK);
 }
@@ -86,11 +110,12 @@ std::string ShownCaption(const std::string& name) {
   return name.substr(0, end) + "…";
 }
 
-// Asks the shell to open what a pick names. A target it cannot start is
-// reported, by `name` and with the system's reason; the pick itself goes on.
+// Asks the shell to open what a pick names, keeping the program it started
+// in `started`. A target it cannot start is reported, by `name` and with the
+// system's reason; the pick itself goes on.
 void Open(const std::string& file, const std::string& parameters, const std::string& folder,
-          int show, const std::string& name) {
-  const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show);
+          int show, const std::string& name, base::KernelHandle& started) {
+  const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show, &started);
   if (result <= 32) Warn("「" + name + "」を開けません。\n" + ShellExecuteErrorText(result));
 }
 
@@ -240,7 +265,17 @@ void TformMain::FormCreate(TObject*) {
 
   POINT cursor{};
   GetCursorPos(&cursor);
-  SetForegroundWindow(Application->Handle());
+  // The popup's keys come to a window of ours on the screen, whoever had
+  // them before; should none be made, the popup still takes the mouse.
+  std::optional<TPopupOwner> owner;
+  try {
+    owner.emplace(cursor);
+    owner->TakeForeground();
+  } catch (const Exception&) {
+    owner.reset();
+    SetForegroundWindow(Application->Handle());
+  }
+  const HWND ownerWindow = owner ? owner->Handle() : nullptr;
   StartupStep("foreground");
   const int x = cursor.x > 50 ? cursor.x - 50 : 0;
   const int y = cursor.y;
@@ -265,9 +300,31 @@ void TformMain::FormCreate(TObject*) {
   }
 
   try {
-    pmnuLaunch->Popup(x, y);
+    bool picked = pmnuLaunch->Popup(x, y, ownerWindow);
     pmnuLaunch->Animate = false;
-    while (GetKeyState(VK_SHIFT) < 0) pmnuLaunch->Popup(x, y);
+    // Shift held at a pick brings the popup back for the next one, once the
+    // pick is carried out and what it started is ready, in front of that.
+    // A popup closed without a pick (Escape, a click elsewhere, another
+    // window taking the foreground) is the end.
+    while (picked && GetKeyState(VK_SHIFT) < 0) {
+      CarryOutPick();
+      WaitUntilReady(Started.Handle());
+      Started.SetHandle(nullptr);
+      // Under Wine the started program's request for the X focus can reach
+      // the X server after ours, however long we waited: Wine then makes the
+      // desktop the foreground window and ends the popup at once. Then it is
+      // shown again, a few times at most.
+      for (int tries = 1;; ++tries) {
+        // Wine stamps a request for the X focus with a clock that lags the X
+        // server's (by some 16 ms, more on a busy machine), and X ignores a
+        // request older than its last change of focus: one made sooner after
+        // the other program's would be lost, and the popup would get no key.
+        Sleep(tries == 1 ? 50 : 250);
+        if (owner) owner->TakeForeground();
+        picked = pmnuLaunch->Popup(x, y, ownerWindow);
+        if (picked || tries == 3 || GetForegroundWindow() != GetDesktopWindow()) break;
+      }
+    }
   } catch (const Exception& e) {
     Warn("メニューを表示できません。\n" + e.Message());
   }
@@ -385,17 +442,27 @@ void TformMain::LaunchItemClick(TObject* Sender) {
   const int show = ShowStateFor(menufile::ExtractWindowState(nameLine));
   // A target line that names no program (an unclosed quote) is named whole.
   Open(program, parameters, folder, show,
-       program.empty() ? std::string(menufile::Trim(targetLine)) : program);
+       program.empty() ? std::string(menufile::Trim(targetLine)) : program, Started);
 }
 
 void TformMain::EditorItemClick(TObject*) {
   const std::string editor = ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe";
-  Open(Quoted(editor), Quoted(MenuFileName), "", SW_SHOW, editor);
+  Open(Quoted(editor), Quoted(MenuFileName), "", SW_SHOW, editor, Started);
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
 
 void TformMain::bttnOkClick(TObject*) { Close(); }
+
+LRESULT TformMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Escape, as the dialog manager reports it (there is no Cancel button
+  // with the system's number), does what OK does, as in any dialog.
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) {
+    bttnOkClick(bttnOk);
+    return 0;
+  }
+  return TForm::WndProc(msg, wParam, lParam);
+}
 
 void TformMain::bttnCreateShortCutClick(TObject*) {
   ShellExecute(Handle(), "open", "Calvenor.exe", "", "", SW_SHOW);

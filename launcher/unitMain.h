@@ -8,6 +8,7 @@
 
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "Handle.h"
 #include "ImgList.h"
 #include "Menus.h"
 #include "StdCtrls.h"
@@ -48,6 +49,12 @@ class TformMain : public gui::TForm {
   // The lines the popup was made from. A pick takes its entry from here: the
   // file may have been saved since, and the user picked what the popup showed.
   std::vector<std::string> MenuLines;
+  // The program the last pick started, when the shell started one: a popup
+  // brought back after a pick waits, a little, until it is ready for input.
+  base::KernelHandle Started;
+
+ protected:
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
 
 extern TformMain* formMain;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -344,6 +345,21 @@ void TypeKeys(const std::vector<UINT>& keys, UINT modifier) {
   SendInputs(in);
 }
 
+void TypeKeysInX(const std::vector<UINT>& keys) {
+  std::vector<std::string> args{"key"};
+  for (UINT vk : keys) {
+    static const std::pair<UINT, const char*> named[] = {{VK_DOWN, "Down"},     {VK_UP, "Up"},
+                                                         {VK_LEFT, "Left"},     {VK_RIGHT, "Right"},
+                                                         {VK_RETURN, "Return"}, {VK_ESCAPE, "Escape"}};
+    const auto it = std::find_if(std::begin(named), std::end(named), [vk](const auto& n) { return n.first == vk; });
+    if (it != std::end(named)) args.push_back(it->second);
+    // Letters as X names them: the small one, so that no Shift is added.
+    else if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) args.push_back(std::string(1, char(std::tolower(int(vk)))));
+    else Fail("no X name for key " + std::to_string(vk));
+  }
+  if (!XdoTool(args)) Fail("xdotool could not type the keys");
+}
+
 void PostKeys(HWND target, const std::vector<UINT>& keys) {
   for (UINT vk : keys) {
     const LPARAM scan = LPARAM(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16 | LPARAM(Extended(vk)) << 24;
@@ -397,18 +413,16 @@ void MovePointer(POINT p) {
         "the pointer at " + std::to_string(p.x) + "," + std::to_string(p.y), 2s);
 }
 
+void ClickInX(POINT p) {
+  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "1"}))
+    Fail("xdotool could not click at " + std::to_string(p.x) + "," + std::to_string(p.y));
+}
+
 HWND WaitPopupMenu(DWORD pid, HWND previous) {
   std::vector<HWND> shown;
   Await([&] { return (shown = TopWindows(pid, "#32768")).size() == 1 && shown[0] != previous; },
         std::string(previous ? "the popup shown again" : "the popup") + " of process " + std::to_string(pid));
   return shown[0];
-}
-
-void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys) {
-  // The first level, never a submenu a key may close (see README.md).
-  const auto shown = TopWindows(pid, "#32768");
-  if (shown.empty()) Fail("process " + std::to_string(pid) + " shows no popup menu");
-  PostKeys(shown.back(), keys);
 }
 
 std::vector<std::string> PopupTexts(HWND popup) {

@@ -99,6 +99,11 @@ void PressButton(HWND dialog, int id);
 // Typed keys (SendInput) for the foreground thread, `modifier` (if any)
 // held around them.
 void TypeKeys(const std::vector<UINT>& keys, UINT modifier = 0);
+// Keys typed on the X server's keyboard (XTest, as `xdotool key` types
+// them): they reach the window that has X's keyboard focus, as a user's
+// keys do, which Wine's foreground alone does not bring. Arrows, Enter,
+// Escape, letters and digits.
+void TypeKeysInX(const std::vector<UINT>& keys);
 // Keys posted as WM_KEYDOWN/WM_KEYUP to one window: no foreground needed,
 // but the target's GetKeyState sees no change.
 void PostKeys(HWND target, const std::vector<UINT>& keys);
@@ -123,13 +128,13 @@ void ReleaseModifiers();
 void Click(HWND hwnd, POINT client, bool right = false);
 // Moves the pointer (where the launcher's popup opens).
 void MovePointer(POINT screen);
+// A click of the left button through the X server, as the user's, with the
+// pointer moved there (and left there).
+void ClickInX(POINT screen);
 
 // Waits until the process shows its popup, one level and not `previous`
 // (Wine makes a new window for each popup shown again).
 HWND WaitPopupMenu(DWORD pid, HWND previous = nullptr);
-// Keys posted to the popup's first level, the one window that lasts as long
-// as the menu.
-void PostMenuKeys(DWORD pid, const std::vector<UINT>& keys);
 // The captions of a visible popup's items, separators as "-", read inside
 // the target; reading also lets its thread take what was queued before.
 std::vector<std::string> PopupTexts(HWND popup);

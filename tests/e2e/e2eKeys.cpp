@@ -1,10 +1,13 @@
 // Presses keys in the popup menu of whatever program shows one, for pictures
 // of submenus (tools/screenshot --driver). Usage:
-//   e2eKeys KEY...    KEY: down up left right enter esc
-// Waits up to 10 s for a visible popup menu, posts the keys to it one after
-// the other, and ends: 0 when it found a popup, 1 otherwise.
+//   e2eKeys KEY...    KEY: down up left right enter esc, or shift: Shift is
+//                     held for the keys after it
+// Waits up to 10 s for a visible popup menu, types the keys on the X
+// server's keyboard one after the other, as a user would, and ends: 0 when
+// it found a popup, 1 otherwise.
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "Driver.h"
@@ -13,7 +16,8 @@ int main(int argc, char** argv) {
   const std::map<std::string, UINT> vks{{"down", VK_DOWN},   {"up", VK_UP},        {"left", VK_LEFT},
                                         {"right", VK_RIGHT}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}};
   for (int i = 1; i < argc; ++i)
-    if (!vks.count(argv[i])) return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
+    if (!vks.count(argv[i]) && std::string(argv[i]) != "shift")
+      return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
   // Any program's visible popup: a hidden menu window may stand before it.
   const auto shownPopup = [] {
     HWND h = nullptr;
@@ -25,9 +29,11 @@ int main(int argc, char** argv) {
     std::fputs("e2eKeys: no popup menu showed up\n", stderr);
     return 1;
   }
+  std::optional<e2e::HeldKey> shift;
   // One by one, so that each submenu is drawn before the next key.
   for (int i = 1; i < argc; ++i) {
-    e2e::PostMenuKeys(e2e::ProcessOf(popup), {vks.at(argv[i])});
+    if (std::string(argv[i]) == "shift") shift.emplace(VK_SHIFT);
+    else e2e::TypeKeysInX({vks.at(argv[i])});
     Sleep(150);
   }
   return 0;

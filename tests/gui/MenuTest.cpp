@@ -110,3 +110,28 @@ TEST(Menu, ImagesAndShortCutsSetOnABuiltMenuTakeEffect) {
   ASSERT_TRUE(GetMenuItemInfoA(menu.Handle(), 0, TRUE, &mii));
   EXPECT_EQ(mii.hbmpItem, HBMMENU_CALLBACK);
 }
+
+TEST(PopupMenu, AKeyWithoutAMarkChoosesTheItemItsCaptionBeginsWith) {
+  TApplication app;
+  TComponent owner(nullptr);
+  TPopupMenu menu(&owner);
+  for (const char* caption : {"Alpha", "beta", "-", "Bravo", "Charlie", "\x93\xfa\x96\x7b"}) {  // the last: 日本
+    auto* item = new TMenuItem(&owner);
+    item->SetCaption(caption);
+    item->SetEnabled(std::string(caption) != "Charlie");
+    menu.Items()->Add(item);
+  }
+  const HMENU handle = menu.Handle();
+  const auto answer = [&](char key) { return TMenu::HandleMenuChar(MAKEWPARAM(key, MF_POPUP), LPARAM(handle)); };
+  EXPECT_EQ(answer('a'), MAKELRESULT(0, MNC_EXECUTE)) << "one such item: chosen, in any letter case";
+  // Of several, the one after the item selected; then round again.
+  EXPECT_EQ(answer('B'), MAKELRESULT(1, MNC_SELECT));
+  MENUITEMINFOA mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_STATE;
+  mii.fState = MFS_HILITE;
+  SetMenuItemInfoA(handle, 3, TRUE, &mii);
+  EXPECT_EQ(answer('b'), MAKELRESULT(1, MNC_SELECT));
+  // A disabled item, a separator and half a double-byte character are no choice.
+  for (const char key : {'C', '-', '\x93'}) EXPECT_EQ(answer(key), MAKELRESULT(0, MNC_IGNORE)) << key;
+}

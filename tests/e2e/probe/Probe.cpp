@@ -1,6 +1,9 @@
 // The program that end-to-end tests name as the target of menu entries. It
 // writes down how it was started, so a test can check what the launcher
-// asked the shell for, and ends at once without showing anything.
+// asked the shell for, and ends at once without showing anything. With the
+// argument "/window" it is a program the user works in instead: it writes
+// nothing down, shows a window of class and caption "Probe" in the show
+// state it was given, and runs until that is closed.
 //
 // One record per start is appended to the file named by OSTREVAN_PROBE_LOG:
 // one line of fields split by 0x1F (command line, folder, show state,
@@ -11,10 +14,32 @@
 
 #include <string>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+namespace {
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+int ShowWindowUntilClosed(HINSTANCE instance, int show) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+  wc.lpszClassName = "Probe";
+  RegisterClassA(&wc);
+  const HWND window = CreateWindowA("Probe", "Probe", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
+                                    nullptr, nullptr, instance, nullptr);
+  ShowWindow(window, show);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
+// Appends this start's record to the log; false when it could not.
+bool WriteRecord() {
   char log[MAX_PATH], cwd[MAX_PATH] = "", module[MAX_PATH] = "";
   const DWORD n = GetEnvironmentVariableA("OSTREVAN_PROBE_LOG", log, sizeof log);
-  if (n == 0 || n >= sizeof log) return 0;
+  if (n == 0 || n >= sizeof log) return true;  // no log asked for
   STARTUPINFOA si{};
   si.cb = sizeof si;
   GetStartupInfoA(&si);
@@ -38,5 +63,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   if (locked) ReleaseMutex(lock);
   if (lock) CloseHandle(lock);
-  return ok ? 0 : 1;
+  return ok;
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  if (__argc > 1 && std::string(__argv[1]) == "/window") return ShowWindowUntilClosed(instance, show);
+  return WriteRecord() ? 0 : 1;
 }
