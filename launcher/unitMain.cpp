@@ -99,15 +99,47 @@ void Warn(const std::string& text) {
   Application->MessageBox(text, kWarning, MB_ICONSTOP | MB_OK);
 }
 
-std::string ShownCaption(const std::string& name) {
-  if (name.size() <= kMaxCaptionBytes) return name;
+// The text cut short after `maxBytes` bytes (never inside a character).
+std::string Shortened(const std::string& text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
   size_t end = 0;
   for (;;) {
-    const size_t len = base::CharLength(name, end);
-    if (end + len > kMaxCaptionBytes) break;
+    const size_t len = base::CharLength(text, end);
+    if (end + len > maxBytes) break;
     end += len;
   }
-  return name.substr(0, end) + "…";
+  return text.substr(0, end) + "…";
+}
+
+std::string ShownCaption(const std::string& name) { return Shortened(name, kMaxCaptionBytes); }
+
+size_t Characters(const std::string& text) { return AnsiToWide(text).size(); }
+
+// A scheme before a colon ("http:", "mailto:", "shell:"), not a drive letter.
+bool IsUrl(const std::string& target) {
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  auto schemeChar = [&](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; };
+  size_t i = 0;
+  while (i < target.size() && schemeChar(target[i])) ++i;
+  return i >= 2 && letter(target[0]) && i < target.size() && target[i] == ':';
+}
+
+// Why the system cannot start this at all; empty when it can be asked to.
+// Windows refuses a start in a folder that is not there, where the shell
+// under Wine would start the program in the launcher's own folder; and a
+// name longer than the system takes is refused here rather than handed on
+// (the shell under Wine fails inside on one).
+std::string WhyNotStartable(const std::string& file, const std::string& parameters, const std::string& folder) {
+  const size_t limit = IsUrl(file) ? 2083 : MAX_PATH - 1;  // the longest address a browser takes
+  if (Characters(file) > limit || Characters(folder) > MAX_PATH - 1 ||
+      Characters(file) + Characters(parameters) + 3 > 32767)
+    return base::SystemErrorText(ERROR_FILENAME_EXCED_RANGE);
+  if (!folder.empty()) {
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return "作業フォルダ「" + Shortened(folder, 200) + "」がありません。";
+  }
+  return {};
 }
 
 // Asks the shell to open what a pick names, keeping the program it started
@@ -115,8 +147,11 @@ std::string ShownCaption(const std::string& name) {
 // system's reason; the pick itself goes on.
 void Open(const std::string& file, const std::string& parameters, const std::string& folder,
           int show, const std::string& name, base::KernelHandle& started) {
-  const INT_PTR result = ShellExecute(Application->Handle(), "open", file, parameters, folder, show, &started);
-  if (result <= 32) Warn("「" + name + "」を開けません。\n" + ShellExecuteErrorText(result));
+  const std::string cannot = WhyNotStartable(file, parameters, folder);
+  const INT_PTR result =
+      cannot.empty() ? ShellExecute(Application->Handle(), "open", file, parameters, folder, show, &started) : 0;
+  if (result <= 32)
+    Warn("「" + Shortened(name, 200) + "」を開けません。\n" + (cannot.empty() ? ShellExecuteErrorText(result) : cannot));
 }
 
 std::string Quoted(const std::string& text) {

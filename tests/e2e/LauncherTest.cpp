@@ -257,14 +257,36 @@ TEST_F(Launcher, WhatEitherProgramCannotReadAndTheLauncherCannotShowOrStartIsRep
     EXPECT_LE(ScreenRect(popup).right - ScreenRect(popup).left, GetSystemMetrics(SM_CXSCREEN));
   }).ExitCode(), 0u);
 
-  // A target the shell cannot start is named, with the system's reason.
+  // A start the system cannot make is named, with the reason, and nothing
+  // starts: a target the shell cannot find, one longer than the system takes
+  // (the shell under Wine failed inside on it), a working folder that is not
+  // there (the program would have started in the launcher's folder).
   const std::string missing = temp_.File("no such program.exe");
-  Process p = Pick(Menu("Gone<none,0>\r\n\"" + utf8(missing) + "\"\r\n"), {VK_DOWN, VK_RETURN});
-  const MessageBoxView box = WaitMessageBox(p.Id(), sjis("警告"));
-  EXPECT_EQ(box.text.rfind(sjis("「") + missing + sjis("」を開けません。\n"), 0), 0u) << utf8(box.text);
-  EXPECT_GT(box.text.size(), missing.size() + 20) << "and why";
-  PressButton(box.dialog, IDOK);
-  EXPECT_EQ(p.ExitCode(), 0u);
+  const std::string longer = temp_.File(std::string(1000, 'L') + ".exe");
+  const std::string nowhere = temp_.File("no such folder");
+  char tooLong[256] = "";
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILENAME_EXCED_RANGE, 0,
+                 tooLong, sizeof tooLong, nullptr);
+  const struct {
+    std::string entry, named, reason;  // reason: empty when the system's own
+  } starts[] = {
+      {"Gone<none,0>\r\n\"" + utf8(missing) + "\"\r\n", missing, ""},
+      {"Long<none,0>\r\n\"" + utf8(longer) + "\"\r\n", longer.substr(0, 200) + sjis("…"),
+       std::string(tooLong, strcspn(tooLong, "\r\n"))},
+      {"Nowhere<none,0>[" + utf8(nowhere) + "]\r\n\"" + utf8(ProbePath()) + "\"\r\n", ProbePath(),
+       sjis("作業フォルダ「") + nowhere + sjis("」がありません。")},
+  };
+  for (const auto& start : starts) {
+    Process p = Pick(Menu(start.entry), {VK_DOWN, VK_RETURN});
+    const MessageBoxView box = WaitMessageBox(p.Id(), sjis("警告"));
+    const std::string named = sjis("「") + start.named + sjis("」を開けません。\n");
+    EXPECT_EQ(box.text.rfind(named, 0), 0u) << utf8(box.text);
+    const std::string reason = box.text.substr(std::min(named.size(), box.text.size()));
+    EXPECT_EQ(start.reason.empty() ? reason.size() > 4 : reason == start.reason, true) << utf8(reason);
+    PressButton(box.dialog, IDOK);
+    EXPECT_EQ(p.ExitCode(), 0u);
+    EXPECT_EQ(p.Started(), 0u) << utf8(start.named);
+  }
 }
 
 TEST_F(Launcher, TheCacheIsBuiltOnceAndRebuiltAfterTheMenuFileChanges) {
@@ -292,6 +314,14 @@ TEST_F(Launcher, TheCacheIsBuiltOnceAndRebuiltAfterTheMenuFileChanges) {
   WriteBytes(menu, sjis("A<none,0>\r\na.exe\r\nD\r\n\r\n\tC<none,0>\r\nc.exe\r\n"));
   startAndClose({"A", "D", "-", sjis("メニューエディタ")});
   EXPECT_NE(LastWrite(cache), built);
+
+  // A file of the user's under the cache's name is theirs: the menu shows
+  // all the same, without a cache.
+  const std::string users = sjis("Other menu\r\nother.exe\r\n");
+  ASSERT_TRUE(DeleteFileA(cache.c_str()));
+  WriteBytes(cache, users);
+  startAndClose({"A", "D", "-", sjis("メニューエディタ")});
+  EXPECT_EQ(ReadBytes(cache), users);
 }
 
 TEST_F(Launcher, AShiftPickBringsThePopupBackInFrontOfWhatItStartedAndAnyCloseWithoutAPickIsTheEnd) {
