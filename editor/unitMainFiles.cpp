@@ -88,6 +88,11 @@ void TformMain::FormShow(TObject*) {
     UpdateShortcutCommands();
     try {
       Subject->LoadTree(*TreeView);
+    } catch (const EFOpenError& e) {
+      // A file that is not there, or that another program holds, is no
+      // strange menu: the user hears which file, and the system's reason.
+      Application->MessageBox(e.what(), "警告", MB_ICONSTOP | MB_OK);
+      Application->Terminate();
     } catch (...) {
       Application->MessageBox("メニュー情報ファイルがヘンです～。", "警告", MB_ICONSTOP | MB_OK);
       Application->Terminate();

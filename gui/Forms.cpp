@@ -1,5 +1,9 @@
 #include "Forms.h"
 
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
 #include "Dialogs.h"
 #include "Menus.h"
 
@@ -293,7 +297,7 @@ HWND TApplication::Handle() {
     handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!handle_) throw EOSError::LastError("CreateWindowEx");
+    if (!handle_) throw EOSError::LastError("ウィンドウを作成できません。");
   }
   return handle_;
 }
@@ -364,7 +368,13 @@ HWND TApplication::DialogOwner() {
 }
 
 void TApplication::ShowException(const std::exception& e) {
-  MessageBox(e.what(), title_, MB_ICONSTOP | MB_OK);
+  // The programs' own failures carry the user's words; what the standard
+  // library throws on its own speaks English to a programmer.
+  const char* text = e.what();
+  if (dynamic_cast<const std::bad_alloc*>(&e)) text = "メモリが足りません。";
+  else if (!dynamic_cast<const std::runtime_error*>(&e) || dynamic_cast<const std::system_error*>(&e))
+    text = "予期しないエラーが発生しました。";
+  MessageBox(text, title_, MB_ICONSTOP | MB_OK);
 }
 
 void TApplication::HandleException() {

@@ -146,7 +146,8 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   Start(Path("missing.txt"));
   EXPECT_EQ(form->Subject->MenuFile, "C:\\menus\\a.txt");
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(utf8(boxes[0].text), "メニュー情報ファイルがヘンです～。");
+  EXPECT_EQ(boxes[0].text, sjis("「") + Path("missing.txt") + sjis("」を読めません。\n") +
+                               base::SystemErrorText(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(app->Terminated());
   form->cmbbEditorPosition->SetItemIndex(1);
   form->Close();
