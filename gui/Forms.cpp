@@ -184,7 +184,7 @@ TModalResult TForm::ShowModal() {
   SetForegroundWindow(self);
   MSG msg;
   while (ModalResult == mrNone && !Application->Terminated()) {
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       PostQuitMessage(int(msg.wParam));
       break;
     }
@@ -334,12 +334,12 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (TForm* form = FormOf(msg.hwnd)) {
     HWND root = form->Handle();
     if (form->Menu() && form->Menu()->Accelerators() &&
-        TranslateAcceleratorA(root, form->Menu()->Accelerators(), &msg))
+        TranslateAcceleratorW(root, form->Menu()->Accelerators(), &msg))
       return true;
-    if (IsDialogMessageA(root, &msg)) return true;
+    if (IsDialogMessageW(root, &msg)) return true;
   }
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
   return true;
 }
 
@@ -348,8 +348,8 @@ void TApplication::Run() {
   MSG msg;
   for (;;) {
     if (terminated_) {
-      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+    } else if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       break;
     }
     if (!ProcessMessage(msg)) break;
