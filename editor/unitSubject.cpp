@@ -314,12 +314,18 @@ std::wstring ItemListPath(IShellLinkW& link) {
 void TSubject::CreateShortcut(const std::string& description, const std::string& path) {
   const ComLibrary com;
   const std::string target = ExtractFilePath(GetModuleFileNameString()) + kLauncherFile;
+  // The shortcut starts the launcher in a folder of the shell's choosing: a
+  // name relative to the folder the editor was started in would name nothing.
+  const DWORD size = GetFullPathNameA(FileName.c_str(), 0, nullptr, nullptr);
+  std::string menu(size, '\0');
+  menu.resize(size ? GetFullPathNameA(FileName.c_str(), size, menu.data(), nullptr) : 0);
+  if (menu.empty() || menu.size() >= size) menu = FileName;
   const auto made = NewShellLink<IShellLinkA>(IID_IShellLinkA);
   HRESULT result = made.result;
   if (SUCCEEDED(result)) {
     IShellLinkA* link = made.link.Handle();
     for (HRESULT step : {link->SetDescription(description.c_str()), link->SetPath(target.c_str()),
-                         link->SetArguments(("\"" + FileName + "\"").c_str()),
+                         link->SetArguments(("\"" + menu + "\"").c_str()),
                          link->SetIconLocation(target.c_str(), 6)})
       if (FAILED(step)) result = step;
   }

@@ -65,7 +65,8 @@ class TSubject : public gui::TObject {
   void SaveTree(gui::TTreeView& tree);
 
   // Writes the shortcut file `path` that starts the launcher beside the
-  // editor on FileName, with its icon 6. Throws when it cannot be written.
+  // editor on FileName, named by its full path, with its icon 6. Throws when
+  // it cannot be written.
   void CreateShortcut(const std::string& description, const std::string& path);
   // The shortcut file's target (its short form), arguments and folder once
   // the shell has resolved it; all empty when it cannot be read. The file
