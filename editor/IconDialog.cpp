@@ -156,9 +156,16 @@ bool TIconDialog::Execute() {
           AnsiToWide(path).copy(widePath, kPathChars - 1);
           answer = pick(owner, widePath, kPathChars, &index);
           widePath[kPathChars - 1] = L'\0';
-          // In the system code page the chosen name may take up to twice as
-          // many bytes as characters; it is converted whole.
-          file = WideToAnsi(widePath);
+          // Converted whole (in the code page a name may take twice as many
+          // bytes as characters); a name it lacks characters of is taken by
+          // its short form, or refused rather than kept with a "?".
+          file = AnsiPath(widePath);
+          if (answer == 1 && file.empty() && widePath[0]) {
+            MessageDlg(owner, "「" + ShownName(widePath) +
+                                  "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
+                       "警告", MB_ICONSTOP | MB_OK);
+            answer = 0;
+          }
         } else {
           answer = pick(owner, path, kPathChars, &index);
           path[kPathChars - 1] = '\0';

@@ -2,6 +2,7 @@
 // and edited in place. There is no OK button: the record follows the panel
 // as it is typed, and takes the whole panel again when the selection moves.
 #include <algorithm>
+#include <utility>
 
 #include "ShellApi.h"
 #include "SysUtils.h"
@@ -105,6 +106,12 @@ void TformMain::CreatePanel() {
   for (const char* state : {"通常のウィンドウ", "最小化", "最大化"}) cmbbWindowState->AddItem(state);
   cmbbWindowState->OnChange = change;
   cmbbWindowState->SetParent(panlOptional);
+
+  // How a refused character names each field.
+  for (auto [field, name] : {std::pair{editItemName, "項目名"}, {editIconFileName, "アイコンのファイル"},
+                             {editIconIndex, "アイコンの番号"}, {editExeName, "リンク先"}, {editCmdLine, "オプション"},
+                             {editWorkFolder, "作業フォルダ"}})
+    field->FieldName = name;
 
   // Nothing to edit until a node is chosen; the list shows no entry yet.
   SetPanelRows(false, false);

@@ -260,8 +260,9 @@ class ComLibrary {
 };
 
 // A new shell link with its file interface; empty ones when the shell has none.
+template <class Link>
 struct LinkObject {
-  ComRef<IShellLinkA> link;
+  ComRef<Link> link;
   ComRef<IPersistFile> file;
   HRESULT result;
 };
@@ -282,11 +283,12 @@ std::string ResultText(HRESULT result) {
   return message.empty() ? std::string("エラー ") + number : message + " (" + number + ")";
 }
 
-LinkObject NewShellLink() {
-  LinkObject made;
-  IShellLinkA* link = nullptr;
-  made.result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link));
+// The link through IShellLinkA (`iid` IID_IShellLinkA) or IShellLinkW.
+template <class Link>
+LinkObject<Link> NewShellLink(REFIID iid) {
+  LinkObject<Link> made;
+  Link* link = nullptr;
+  made.result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<void**>(&link));
   if (FAILED(made.result)) return made;
   made.link.SetHandle(link);
   IPersistFile* file = nullptr;
@@ -295,17 +297,35 @@ LinkObject NewShellLink() {
   return made;
 }
 
+// The path of the item a link names, from its item list; empty when it names
+// no file.
+std::wstring ItemListPath(IShellLinkW& link) {
+  using Fn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+  static const auto toPath = reinterpret_cast<Fn>(reinterpret_cast<void*>(Shell32Proc("SHGetPathFromIDListW")));
+  PIDLIST_ABSOLUTE items = nullptr;
+  wchar_t path[MAX_PATH] = L"";
+  const bool named = toPath && SUCCEEDED(link.GetIDList(&items)) && items && toPath(items, path);
+  CoTaskMemFree(items);
+  return named ? std::wstring(path, wcsnlen(path, MAX_PATH)) : std::wstring();
+}
+
 }  // namespace
 
 void TSubject::CreateShortcut(const std::string& description, const std::string& path) {
   const ComLibrary com;
   const std::string target = ExtractFilePath(GetModuleFileNameString()) + kLauncherFile;
-  const LinkObject made = NewShellLink();
+  // The shortcut starts the launcher in a folder of the shell's choosing: a
+  // name relative to the folder the editor was started in would name nothing.
+  const DWORD size = GetFullPathNameA(FileName.c_str(), 0, nullptr, nullptr);
+  std::string menu(size, '\0');
+  menu.resize(size ? GetFullPathNameA(FileName.c_str(), size, menu.data(), nullptr) : 0);
+  if (menu.empty() || menu.size() >= size) menu = FileName;
+  const auto made = NewShellLink<IShellLinkA>(IID_IShellLinkA);
   HRESULT result = made.result;
   if (SUCCEEDED(result)) {
     IShellLinkA* link = made.link.Handle();
     for (HRESULT step : {link->SetDescription(description.c_str()), link->SetPath(target.c_str()),
-                         link->SetArguments(("\"" + FileName + "\"").c_str()),
+                         link->SetArguments(("\"" + menu + "\"").c_str()),
                          link->SetIconLocation(target.c_str(), 6)})
       if (FAILED(step)) result = step;
   }
@@ -314,18 +334,27 @@ void TSubject::CreateShortcut(const std::string& description, const std::string&
   if (FAILED(result)) throw Exception("ショートカット「" + path + "」を作成できません。\r\n" + ResultText(result));
 }
 
-TShortcutInfo TSubject::ReadShortcut(const std::string& path) {
+TShortcutInfo TSubject::ReadShortcut(const std::wstring& path) {
   TShortcutInfo found;
   const ComLibrary com;
-  const LinkObject made = NewShellLink();
-  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(AnsiToWide(path).c_str(), STGM_READ))) return found;
-  IShellLinkA* link = made.link.Handle();
+  // Read in UTF-16, so that a field with a character the code page lacks
+  // comes out as it is, for the caller to judge.
+  const auto made = NewShellLink<IShellLinkW>(IID_IShellLinkW);
+  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(path.c_str(), STGM_READ))) return found;
+  IShellLinkW* link = made.link.Handle();
   if (FAILED(link->Resolve(Application->Handle(), SLR_ANY_MATCH))) return found;
-  char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", folder[MAX_PATH] = "";
-  WIN32_FIND_DATAA data{};
+  wchar_t target[MAX_PATH] = L"", arguments[INFOTIPSIZE] = L"", folder[MAX_PATH] = L"";
+  WIN32_FIND_DATAW data{};
   // Each text ends within its buffer, whatever the shell wrote there.
-  const auto text = [](const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); };
+  const auto text = [](const wchar_t* buffer, size_t size) { return std::wstring(buffer, wcsnlen(buffer, size)); };
   if (SUCCEEDED(link->GetPath(target, MAX_PATH, &data, SLGP_SHORTPATH))) found.Target = text(target, MAX_PATH);
+  // Some shells keep the target's path in the file in the code page alone
+  // and hand out a "?" for each character it lacks, which no path holds;
+  // the target's item list, where there is one, keeps its name whole.
+  if (found.Target.find(L'?') != std::wstring::npos) {
+    const std::wstring whole = ItemListPath(*link);
+    if (!whole.empty()) found.Target = whole;
+  }
   if (SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE))) found.Arguments = text(arguments, INFOTIPSIZE);
   if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) found.WorkFolder = text(folder, MAX_PATH);
   return found;

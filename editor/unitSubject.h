@@ -20,12 +20,12 @@ constexpr int kSubmenuIcon = 2;
 constexpr int kNoIcon = 7;
 gui::TIcon LauncherIcon(int number);
 
-// What a shortcut file (.lnk) says: what it starts, with which arguments,
-// in which folder.
+// What a shortcut file (.lnk) says, in UTF-16 as the shell keeps it: what it
+// starts, with which arguments, in which folder.
 struct TShortcutInfo {
-  std::string Target;
-  std::string Arguments;
-  std::string WorkFolder;
+  std::wstring Target;
+  std::wstring Arguments;
+  std::wstring WorkFolder;
 };
 
 // A file as the file system knows it, whatever name leads to it.
@@ -65,11 +65,13 @@ class TSubject : public gui::TObject {
   void SaveTree(gui::TTreeView& tree);
 
   // Writes the shortcut file `path` that starts the launcher beside the
-  // editor on FileName, with its icon 6. Throws when it cannot be written.
+  // editor on FileName, named by its full path, with its icon 6. Throws when
+  // it cannot be written.
   void CreateShortcut(const std::string& description, const std::string& path);
   // The shortcut file's target (its short form), arguments and folder once
-  // the shell has resolved it; all empty when it cannot be read.
-  TShortcutInfo ReadShortcut(const std::string& path);
+  // the shell has resolved it; all empty when it cannot be read. The file
+  // is named in UTF-16: its name may hold characters the code page lacks.
+  TShortcutInfo ReadShortcut(const std::wstring& path);
 };
 
 // The picture a node shows for its record, as a load gives it: the icon its

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "SysUtils.h"
 
 namespace gui {
 
@@ -120,11 +121,15 @@ void TWinControl::CreateHandle() {
   HWND parentWindow = parent_ ? parent_->handle_ : Application->Handle();
   const bool ownClass = params.className == nullptr;
   if (ownClass) RegisterLayerClass();
-  HWND hwnd = CreateWindowExA(params.exStyle, ownClass ? kLayerWindowClass : params.className,
-                              params.caption.c_str(), params.style, left_, top_, width_, height_,
-                              parentWindow, parent_ ? reinterpret_cast<HMENU>(INT_PTR(id_)) : nullptr,
-                              GetModuleHandleA(nullptr), ownClass ? this : nullptr);
-  if (!hwnd) throw EOSError::LastError("CreateWindowEx");
+  const HMENU id = parent_ ? reinterpret_cast<HMENU>(INT_PTR(id_)) : nullptr;
+  HWND hwnd = params.unicode && !ownClass
+                  ? CreateWindowExW(params.exStyle, AnsiToWide(params.className).c_str(),
+                                    AnsiToWide(params.caption).c_str(), params.style, left_, top_, width_, height_,
+                                    parentWindow, id, GetModuleHandleA(nullptr), nullptr)
+                  : CreateWindowExA(params.exStyle, ownClass ? kLayerWindowClass : params.className,
+                                    params.caption.c_str(), params.style, left_, top_, width_, height_,
+                                    parentWindow, id, GetModuleHandleA(nullptr), ownClass ? this : nullptr);
+  if (!hwnd) throw EOSError::LastError("ウィンドウを作成できません。");
   if (!ownClass) {
     handle_ = hwnd;
     SetPropA(hwnd, kControlProp, this);

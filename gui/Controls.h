@@ -24,6 +24,10 @@ struct TCreateParams {
   std::string caption;
   DWORD style = 0;
   DWORD exStyle = 0;
+  // A window of UTF-16 text (a standard class only): it holds what the user
+  // types whole, also characters the code page lacks, for the control to
+  // read with GetWindowTextW and judge.
+  bool unicode = false;
 };
 
 class TWinControl : public TComponent {

@@ -195,7 +195,7 @@ void TTimer::Update() {
   }
   if (enabled_ && interval_ > 0 && OnTimer) {
     id_ = SetTimer(nullptr, 0, interval_, Tick);
-    if (!id_) throw EOSError::LastError("SetTimer");
+    if (!id_) throw EOSError::LastError("タイマーを作成できません。");
     Timers()[id_] = this;
   }
 }

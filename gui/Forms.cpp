@@ -1,5 +1,9 @@
 #include "Forms.h"
 
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
 #include "Dialogs.h"
 #include "Menus.h"
 
@@ -180,7 +184,7 @@ TModalResult TForm::ShowModal() {
   SetForegroundWindow(self);
   MSG msg;
   while (ModalResult == mrNone && !Application->Terminated()) {
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       PostQuitMessage(int(msg.wParam));
       break;
     }
@@ -293,7 +297,7 @@ HWND TApplication::Handle() {
     handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!handle_) throw EOSError::LastError("CreateWindowEx");
+    if (!handle_) throw EOSError::LastError("ウィンドウを作成できません。");
   }
   return handle_;
 }
@@ -330,12 +334,12 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (TForm* form = FormOf(msg.hwnd)) {
     HWND root = form->Handle();
     if (form->Menu() && form->Menu()->Accelerators() &&
-        TranslateAcceleratorA(root, form->Menu()->Accelerators(), &msg))
+        TranslateAcceleratorW(root, form->Menu()->Accelerators(), &msg))
       return true;
-    if (IsDialogMessageA(root, &msg)) return true;
+    if (IsDialogMessageW(root, &msg)) return true;
   }
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
   return true;
 }
 
@@ -344,8 +348,8 @@ void TApplication::Run() {
   MSG msg;
   for (;;) {
     if (terminated_) {
-      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+    } else if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       break;
     }
     if (!ProcessMessage(msg)) break;
@@ -364,7 +368,13 @@ HWND TApplication::DialogOwner() {
 }
 
 void TApplication::ShowException(const std::exception& e) {
-  MessageBox(e.what(), title_, MB_ICONSTOP | MB_OK);
+  // The programs' own failures carry the user's words; what the standard
+  // library throws on its own speaks English to a programmer.
+  const char* text = e.what();
+  if (dynamic_cast<const std::bad_alloc*>(&e)) text = "メモリが足りません。";
+  else if (!dynamic_cast<const std::runtime_error*>(&e) || dynamic_cast<const std::system_error*>(&e))
+    text = "予期しないエラーが発生しました。";
+  MessageBox(text, title_, MB_ICONSTOP | MB_OK);
 }
 
 void TApplication::HandleException() {

@@ -138,6 +138,9 @@ class TApplication : public TComponent {
   void HandleException();
 
   // Handles one message the way the loop would; false when it was WM_QUIT.
+  // The loops take messages as UTF-16 (GetMessageW): a window of UTF-16
+  // text gets a typed character the code page lacks as it is, every other
+  // window gets its characters in the code page as always.
   bool ProcessMessage(MSG& msg);
 
  private:

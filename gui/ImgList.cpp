@@ -224,7 +224,7 @@ void TImageList::Changed() {
 HIMAGELIST TImageList::Handle() const {
   if (handle_) return handle_.Handle();
   TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(Count(), 4), 16));
-  if (!made) throw EOSError::LastError("ImageList_Create");
+  if (!made) throw EOSError::LastError("イメージリストを作成できません。");
   for (int i = 0; i < Count(); ++i) {
     const TIcon icon = MakeIcon(Image(i), width_, height_);
     if (!icon || ImageList_AddIcon(made.Handle(), icon.Handle()) != i)

@@ -207,7 +207,7 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
   base::UniqueHandle<MenuTraits> submenu;
   if (!items_.empty()) {
     submenu.SetHandle(CreatePopupMenu());
-    if (submenu.Empty()) throw EOSError::LastError("CreatePopupMenu");
+    if (submenu.Empty()) throw EOSError::LastError("メニューを作成できません。");
     for (const TMenuItem* child : items_) child->AppendTo(submenu.Handle(), level + 1);
     SetMenuStyle(submenu.Handle(), ShowsImages(items_));
     mii.fMask |= MIIM_SUBMENU;
@@ -256,7 +256,7 @@ HMENU TMenu::Handle() {
   if (handle_.Empty()) {
     // Made whole before it is kept: a refused item leaves no half menu.
     base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
-    if (menu.Empty()) throw EOSError::LastError("CreateMenu");
+    if (menu.Empty()) throw EOSError::LastError("メニューを作成できません。");
     for (const TMenuItem* item : items_->items_) item->AppendTo(menu.Handle(), 1);
     SetMenuStyle(menu.Handle(), ShowsImages(items_->items_));
     handle_ = std::move(menu);
@@ -346,7 +346,7 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
   SetLastError(ERROR_SUCCESS);
   const UINT command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
   if (command) PostMessageA(Application->Handle(), WM_MENU_PICK, command, 0);
-  else if (GetLastError() != ERROR_SUCCESS) throw EOSError::LastError("TrackPopupMenuEx");
+  else if (GetLastError() != ERROR_SUCCESS) throw EOSError::LastError();
   return command != 0;
 }
 
@@ -393,7 +393,7 @@ TPopupOwner::TPopupOwner(POINT at) {
   (void)registered;
   window_.SetHandle(CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr,
                                     GetModuleHandleA(nullptr), nullptr));
-  if (window_.Empty()) throw EOSError::LastError("CreateWindowEx");
+  if (window_.Empty()) throw EOSError::LastError("ウィンドウを作成できません。");
   ShowWindow(window_.Handle(), SW_SHOWNOACTIVATE);
 }
 

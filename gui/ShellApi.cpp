@@ -83,9 +83,9 @@ void DragAcceptFiles(HWND window, bool accept) {
 }
 
 namespace {
-using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
-UINT QueryDrop(HDROP drop, UINT index, char* buffer, UINT size) {
-  static const DragQueryFileFn query = Proc<DragQueryFileFn>("DragQueryFileA");
+using DragQueryFileFn = UINT(WINAPI*)(HDROP, UINT, LPWSTR, UINT);
+UINT QueryDrop(HDROP drop, UINT index, wchar_t* buffer, UINT size) {
+  static const DragQueryFileFn query = Proc<DragQueryFileFn>("DragQueryFileW");
   return query ? query(drop, index, buffer, size) : 0;
 }
 }  // namespace
@@ -98,12 +98,12 @@ void DropTraits::Close(HDROP drop) {
 
 UINT DroppedFileCount(HDROP drop) { return QueryDrop(drop, 0xFFFFFFFF, nullptr, 0); }
 
-std::string DroppedFileName(HDROP drop, UINT index) {
-  // Asked first for its length: a path longer than the usual 260 bytes is
-  // taken whole rather than cut into another path.
+std::wstring DroppedFileName(HDROP drop, UINT index) {
+  // Asked first for its length: a path longer than the usual 260 characters
+  // is taken whole rather than cut into another path.
   const UINT length = QueryDrop(drop, index, nullptr, 0);
   if (length == 0) return {};
-  std::string path(length + 1, '\0');
+  std::wstring path(length + 1, L'\0');
   path.resize(QueryDrop(drop, index, path.data(), length + 1));
   return path;
 }

@@ -54,9 +54,10 @@ struct DropTraits {
 using TDropHandle = base::UniqueHandle<DropTraits>;
 // How many files the drop holds.
 UINT DroppedFileCount(HDROP drop);
-// The path of file `index` of the drop, however long; empty when there is
-// no such file.
-std::string DroppedFileName(HDROP drop, UINT index);
+// The path of file `index` of the drop, however long, in UTF-16 as the shell
+// has it (in the code page it may hold characters it lacks); empty when
+// there is no such file.
+std::wstring DroppedFileName(HDROP drop, UINT index);
 
 // Loads shell32 and returns one of its exports; null when it is missing.
 FARPROC Shell32Proc(const char* name);

@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 
 #include <algorithm>
@@ -358,6 +360,39 @@ void TypeKeysInX(const std::vector<UINT>& keys) {
     else Fail("no X name for key " + std::to_string(vk));
   }
   if (!XdoTool(args)) Fail("xdotool could not type the keys");
+}
+
+void TypeText(const std::wstring& text) {
+  std::vector<INPUT> in;
+  for (wchar_t unit : text)
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT key{};
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = WORD(unit);
+      key.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      in.push_back(key);
+    }
+  SendInputs(in);
+}
+
+void DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+  std::wstring names;
+  for (const auto& path : paths) names.append(path).push_back(L'\0');
+  names.push_back(L'\0');
+  std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+  // Left to the target, which lets go of it as it can: it lives as long as
+  // the program.
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
+  void* remote = process ? VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  if (process) CloseHandle(process);
+  if (!written) Fail("cannot place the dropped names in the memory of window " + Hex(window) + "'s program");
+  Post(window, WM_DROPFILES, WPARAM(remote), 0);
 }
 
 void PostKeys(HWND target, const std::vector<UINT>& keys) {

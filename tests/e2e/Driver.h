@@ -107,6 +107,9 @@ void TypeKeysInX(const std::vector<UINT>& keys);
 // Keys posted as WM_KEYDOWN/WM_KEYUP to one window: no foreground needed,
 // but the target's GetKeyState sees no change.
 void PostKeys(HWND target, const std::vector<UINT>& keys);
+// Text typed (SendInput) by a keyboard that has every character, as an input
+// method types it: the foreground thread gets each UTF-16 unit as it is.
+void TypeText(const std::wstring& text);
 
 // Holds a modifier down, in X and in Wine, while it lives.
 class HeldKey {
@@ -123,6 +126,10 @@ class HeldKey {
 // Lets go of every modifier: a test killed while holding one must not leave
 // it down for the next.
 void ReleaseModifiers();
+
+// Files dropped on a window as the shell drops them: the names in UTF-16 in
+// a DROPFILES block in the target's memory, and WM_DROPFILES.
+void DropFiles(HWND window, const std::vector<std::wstring>& paths);
 
 // Mouse buttons posted at client coordinates.
 void Click(HWND hwnd, POINT client, bool right = false);
