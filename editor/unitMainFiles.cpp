@@ -282,10 +282,10 @@ void TformMain::HandleDroppedFiles(HDROP Drop) {
   } else {
     record->ExeName = path;
   }
-  const TIcon icon = ExtractSmallIcon(record->ExeName, 0);
+  const TNodePicture picture{record->ExeName, 0, kNoIcon};
   // Where Add item puts its entry, but neither selected nor opened for
   // editing: the user goes on where he was.
-  AddEntry(std::move(record), icon);
+  AddEntry(std::move(record), picture);
 }
 
 // --- shortcuts that start the launcher --------------------------------------------

@@ -21,7 +21,24 @@ using menufile::EntryKind;
 // installed side by side.
 const char kLauncherFile[] = "Ostrevan.exe";
 
-TIcon LauncherIcon(int number) { return ExtractSmallIcon(kLauncherFile, number); }
+TNodePicture LauncherPicture(int number) { return TNodePicture{kLauncherFile, number, kNoIcon}; }
+
+TIcon TakePicture(const TNodePicture& picture, int size) {
+  TIcon icon = ExtractIconAt(picture.File, picture.Index, size);
+  if (icon.Empty() && picture.Fallback != kNoIcon) icon = ExtractIconAt(kLauncherFile, picture.Fallback, size);
+  return icon;
+}
+
+TNodePicture RecordPicture(const TRecord& r) {
+  // The default icons stand in only where the entry names a file of its own
+  // that yields nothing.
+  if (r.Kind == EntryKind::Separator || menufile::IsNoIcon(r.IconFileName)) return LauncherPicture(kNoIcon);
+  if (r.Kind == EntryKind::Submenu) {
+    if (r.IconFileName.empty()) return LauncherPicture(kSubmenuIcon);
+    return TNodePicture{r.IconFileName, r.IconIndex, kSubmenuIcon};
+  }
+  return TNodePicture{r.IconFileName.empty() ? r.ExeName : r.IconFileName, r.IconIndex, kItemIcon};
+}
 
 namespace {
 
@@ -29,30 +46,25 @@ namespace {
 // program for many entries); each distinct one is extracted once per load.
 class IconCache {
  public:
+  explicit IconCache(int size) : size_(size) {}
   // Icon `index` of `file`; an empty icon when the file yields none.
   const TIcon& Get(const std::string& file, int index) {
     auto key = std::make_pair(file, index);
     auto it = icons_.find(key);
-    if (it == icons_.end()) it = icons_.emplace(std::move(key), ExtractSmallIcon(file, index)).first;
+    if (it == icons_.end()) it = icons_.emplace(std::move(key), ExtractIconAt(file, index, size_)).first;
     return it->second;
   }
 
  private:
+  int size_;
   std::map<std::pair<std::string, int>, TIcon> icons_;
 };
 
-// The picture a node shows for its entry. The default icons stand in only
-// where the entry names a file of its own that yields nothing.
+// The picture a node shows for its entry.
 const TIcon& EntryIcon(const TRecord& r, IconCache& cache) {
-  if (r.Kind == EntryKind::Separator || menufile::IsNoIcon(r.IconFileName))
-    return cache.Get(kLauncherFile, kNoIcon);
-  if (r.Kind == EntryKind::Submenu) {
-    if (r.IconFileName.empty()) return cache.Get(kLauncherFile, kSubmenuIcon);
-    const TIcon& own = cache.Get(r.IconFileName, r.IconIndex);
-    return own.Empty() ? cache.Get(kLauncherFile, kSubmenuIcon) : own;
-  }
-  const TIcon& own = cache.Get(r.IconFileName.empty() ? r.ExeName : r.IconFileName, r.IconIndex);
-  return own.Empty() ? cache.Get(kLauncherFile, kItemIcon) : own;
+  const TNodePicture picture = RecordPicture(r);
+  const TIcon& own = cache.Get(picture.File, picture.Index);
+  return own.Empty() && picture.Fallback != kNoIcon ? cache.Get(kLauncherFile, picture.Fallback) : own;
 }
 
 // One image per node, as always, but made cheaply: the list grows in large
@@ -130,11 +142,6 @@ std::optional<TFileIdentity> FileIdentity(const std::string& path) {
   return TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-TIcon RecordIcon(const TRecord& record) {
-  IconCache icons;
-  return TIcon(CopyIcon(EntryIcon(record, icons).Handle()));
-}
-
 void TSubject::LoadTree(TTreeView& tree) {
   Modified = false;
   // Until the last entry is in, the tree holds less than the file.
@@ -155,7 +162,7 @@ void TSubject::LoadTree(TTreeView& tree) {
 
   TTreeNodes* nodes = tree.Items();
   UpdateGuard update(nodes);
-  IconCache icons;
+  IconCache icons(tree.Images() ? tree.Images()->Width() : SmallIconSize(SystemDpi()));
   ImageSlots images(tree.Images());
   const menufile::RememberingFileSystem files;
   int previousLevel = 0;

@@ -217,9 +217,14 @@ RECT TWinControl::LayoutRect() const {
   const Units& d = design_;
   int x0 = Scale(d.left), x1 = Scale(d.left + d.width);
   int y0 = Scale(d.top), y1 = Scale(d.top + d.height);
-  // Anchors hold the distances to the parent's edges as designed; before
-  // the parent has been laid out the place as designed is all there is.
-  if (parent_ && parent_->lastClientWidth_ >= 0) {
+  if (parent_ && parent_->PlacesControls()) {
+    x1 += left_ - x0;
+    x0 = left_;
+    y1 += top_ - y0;
+    y0 = top_;
+  } else if (parent_ && parent_->lastClientWidth_ >= 0) {
+    // Anchors hold the distances to the parent's edges as designed; before
+    // the parent has been laid out the place as designed is all there is.
     const SIZE base = parent_->DesignClientSize();
     if (Anchors & akRight) {
       const int width = x1 - x0;

@@ -1,5 +1,6 @@
 #include "Forms.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 #include <system_error>
@@ -225,6 +226,15 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
       if (MinWidth) info->ptMinTrackSize.x = Scale(MinWidth);
       if (MinHeight) info->ptMinTrackSize.y = Scale(MinHeight);
+      const SIZE client = MinClientSize();
+      if (client.cx > 0 || client.cy > 0) {
+        // The frame of this DPI around it, the menu bar included.
+        const RECT r = WindowRectForClient(RECT{0, 0, Scale(client.cx), Scale(client.cy)},
+                                           DWORD(GetWindowLongPtrA(handle_, GWL_STYLE)), menu_ != nullptr,
+                                           DWORD(GetWindowLongPtrA(handle_, GWL_EXSTYLE)), Dpi());
+        if (client.cx > 0) info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, r.right - r.left);
+        if (client.cy > 0) info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, r.bottom - r.top);
+      }
       return 0;
     }
     case WM_WINDOWPOSCHANGED: {

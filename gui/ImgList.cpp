@@ -279,6 +279,22 @@ TIcon ResizedIcon(HICON icon, int width, int height) {
   return MakeIcon(pixels.data(), width, height);
 }
 
+TBitmap ResizedBitmap(HBITMAP bitmap, int width, int height) {
+  BITMAP shape{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof shape, &shape) || shape.bmWidth <= 0 || shape.bmHeight <= 0 ||
+      width <= 0 || height <= 0 || shape.bmWidth > 4096 || shape.bmHeight > 4096 || width > 4096 || height > 4096)
+    return TBitmap();
+  std::vector<uint32_t> own(size_t(shape.bmWidth) * size_t(shape.bmHeight));
+  if (!ReadBits(bitmap, shape.bmWidth, shape.bmHeight, own.data())) return TBitmap();
+  for (uint32_t& p : own) p |= 0xFF000000;
+  const std::vector<uint32_t> scaled = ScalePixels(own.data(), shape.bmWidth, shape.bmHeight, width, height);
+  const BITMAPINFO info = TopDown32(width, height);
+  void* bits = nullptr;
+  TBitmap result(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (result) std::copy(scaled.begin(), scaled.end(), static_cast<uint32_t*>(bits));
+  return result;
+}
+
 int TImageList::AddIcon(const TIcon& icon) {
   if (icon.Empty()) return -1;
   std::vector<Pixel> image(Area());

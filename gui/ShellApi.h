@@ -35,6 +35,9 @@ std::string ShellExecuteErrorText(INT_PTR result);
 TIcon ExtractIconAt(const std::string& file, int index, int size);
 // The same in the system's small size.
 TIcon ExtractSmallIcon(const std::string& file, int index);
+// Icon group `name` of the program's own resources at `size`, its image
+// picked and scaled as ExtractIconAt does.
+TIcon ProgramIconAt(const char* name, int size);
 
 // Every icon of a file at `size`, in the file's order; an icon the file has
 // but that cannot be read is an empty one. None for a file without icons.

@@ -175,6 +175,14 @@ void TComboBox::SetItemIndex(int index) {
   if (HandleAllocated()) SendMessageA(handle_, CB_SETCURSEL, WPARAM(itemIndex_), 0);
 }
 
+int TComboBox::ChoicesWidth() const {
+  int text = 0;
+  for (const std::string& item : items_) text = std::max<int>(text, TextExtent(item, DT_SINGLELINE).cx);
+  // The button, the sunken edges on both sides, and the air the box leaves
+  // around the chosen text's highlight.
+  return text + SystemMetricForDpi(SM_CXVSCROLL, Dpi()) + 2 * SystemMetricForDpi(SM_CXEDGE, Dpi()) + Scale(6);
+}
+
 void TComboBox::CNCommand(WORD code) {
   if (code == CBN_SELCHANGE) {
     itemIndex_ = ItemIndex();

@@ -97,11 +97,18 @@ class TComboBox : public TWinControl {
   int ItemIndex() const;
   void SetItemIndex(int index);
   TNotifyEvent OnChange;
+  // The width (pixels at its DPI) the closed box needs to show the longest
+  // of its choices whole, its button and edges included.
+  int ChoicesWidth() const;
+  // When a choice would not fit, the box grows just wide enough for it.
+  // Off by default.
+  using TWinControl::SetGrowToCaption;
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void CNCommand(WORD code) override;
+  SIZE CaptionExtent(int) override { return SIZE{ChoicesWidth(), 0}; }
 
  private:
   std::vector<std::string> items_;

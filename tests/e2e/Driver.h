@@ -148,6 +148,23 @@ std::vector<std::string> PopupTexts(HWND popup);
 // The command of a menu-bar entry, by the captions on the way to it.
 UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
 
+// A window of another process as that process sees it, read inside it.
+struct ControlView {
+  HWND hwnd = nullptr, parent = nullptr;
+  std::string className, text;
+  bool visible = false;
+  RECT rect{};  // on the screen
+  // The room the control gives its text (a drop-down list: its closed box
+  // beside the button) and what the text takes in the control's own font (a
+  // label that breaks lines: broken at its width; a list: its longest
+  // choice); both 0 for controls without such text.
+  SIZE room{}, needed{};
+  // The side of the images it shows: a tree's or toolbar's list, a picture.
+  int imageSide = 0;
+};
+// Every descendant of the window, depth first.
+std::vector<ControlView> ReadLayout(HWND window);
+
 // The middle of the caption of another process's tree view's first item,
 // in client coordinates; fails when it is not shown.
 POINT FirstTreeItemPoint(HWND tree);
