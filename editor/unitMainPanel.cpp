@@ -318,10 +318,10 @@ void TformMain::EditChange(TObject* Sender) {
   else if (Sender == cmbbWindowState) record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
   CurrentNode->SetText(record->ItemName);
   if (*record == before) return;
-  // An item that names no icon file shows its target's icon: a new target,
-  // a new picture.
-  if (record->ExeName != before.ExeName && record->Kind == EntryKind::Item && record->IconFileName.empty())
-    SetNodeIcon(CurrentNode, RecordPicture(*record));
+  // An item that names no icon file shows its target's icon (or, for
+  // Explorer, its options' shell location's): a new target, a new picture.
+  const TNodePicture picture = RecordPicture(*record);
+  if (!(picture == menufile::IconOf(before, menufile::IconColumn::Editor))) SetNodeIcon(CurrentNode, picture);
   Changed();
 }
 
