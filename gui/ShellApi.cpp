@@ -5,12 +5,14 @@
 #undef ShellExecute
 #include <commctrl.h>
 #include <commoncontrols.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
 #include <cwctype>
 
 #include "ImgList.h"
+#include "SysUtils.h"
 #include "Text.h"
 
 namespace gui {
@@ -395,13 +397,57 @@ bool ClassesKeyExists(const std::wstring& key) {
   RegCloseKey(opened);
   return true;
 }
+
+// COM for the shell's objects (a shortcut), started once on this thread.
+bool ComReady() {
+  using InitFn = HRESULT(WINAPI*)(LPVOID, DWORD);
+  static const bool ready = [] {
+    const HMODULE ole32 = LoadLibraryA("ole32.dll");
+    const auto init = ole32 ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitializeEx")))
+                            : nullptr;
+    return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
+  }();
+  return ready;
+}
+
+std::wstring Expanded(const std::wstring& text) {
+  wchar_t expanded[MAX_PATH];
+  const DWORD n = ExpandEnvironmentStringsW(text.c_str(), expanded, MAX_PATH);
+  return n > 0 && n <= MAX_PATH ? std::wstring(expanded) : text;
+}
+
+// Where a shortcut's picture is: the icon it names (file and number), else
+// `target` says what it points at. Nothing when it cannot be read.
+std::pair<std::wstring, int> ShortcutIcon(const std::wstring& path, std::wstring& target) {
+  using CreateFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+  static const HMODULE ole32 = LoadLibraryA("ole32.dll");
+  static const auto create =
+      ole32 ? reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(ole32, "CoCreateInstance"))) : nullptr;
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  std::pair<std::wstring, int> icon{{}, 0};
+  if (ComReady() && create &&
+      SUCCEEDED(create(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+    wchar_t text[MAX_PATH] = {};
+    if (SUCCEEDED(link->GetIconLocation(text, MAX_PATH, &icon.second)) && text[0]) icon.first = Expanded(text);
+    text[0] = 0;
+    if (icon.first.empty() && SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH)) && text[0])
+      target = Expanded(text);
+  }
+  if (file) file->Release();
+  if (link) link->Release();
+  return icon;
+}
 }  // namespace
 
 void TShellIcons::FollowSize() {
   // A list filled anew at another size holds none of the pictures known.
-  if (list_.Width() == size_ && int(systemImages_.size()) <= list_.Count()) return;
+  if (list_.Width() == size_ && int(systemImages_.size() + fileImages_.size()) <= list_.Count()) return;
   size_ = list_.Width();
   systemImages_.clear();
+  fileImages_.clear();
   typeImages_.clear();
 }
 
@@ -413,6 +459,20 @@ int TShellIcons::FromSystem(int systemIndex) {
       it->second = list_.AddIcon(SystemImage(systemIndex, size_));
     } catch (const Exception&) {
       it->second = -1;  // a picture that cannot be read shows none
+    }
+  }
+  return it->second;
+}
+
+int TShellIcons::FromFile(const std::wstring& file, int index) {
+  std::wstring key = file + L"," + std::to_wstring(index);
+  for (wchar_t& c : key) c = wchar_t(std::towlower(c));
+  auto [it, fresh] = fileImages_.try_emplace(key, -1);
+  if (fresh) {
+    try {
+      it->second = list_.AddIcon(ExtractIconAt(AnsiPath(file), index, size_));
+    } catch (const Exception&) {
+      it->second = -1;
     }
   }
   return it->second;
@@ -431,28 +491,69 @@ int TShellIcons::TypeImage(const std::wstring& name, bool folder) {
   return it->second;
 }
 
-bool TShellIcons::MayHaveOwnImage(const std::wstring& name, bool folder) {
-  // A folder may name a picture of its own (desktop.ini).
-  if (folder) return true;
+TShellIcons::Own TShellIcons::OwnOf(const std::wstring& name) {
   const std::wstring extension = LowerExtension(name);
-  auto [it, fresh] = ownImages_.try_emplace(extension, false);
-  if (fresh) {
-    static const wchar_t* const kOwn[] = {L".exe", L".lnk", L".url", L".ico", L".cur", L".ani", L".scr", L".pif", L".cpl"};
-    bool own = std::any_of(std::begin(kOwn), std::end(kOwn), [&](const wchar_t* e) { return extension == e; });
-    // A type whose picture is "%1" (the file's own) or drawn by a handler.
-    const std::wstring type = extension.empty() ? std::wstring() : ClassesValue(extension);
-    for (const std::wstring& key : {extension, type})
-      if (!key.empty() && (ClassesValue(key + L"\\DefaultIcon").find(L"%1") != std::wstring::npos ||
-                           ClassesKeyExists(key + L"\\shellex\\IconHandler")))
-        own = true;
-    it->second = own;
+  auto [it, fresh] = owns_.try_emplace(extension, Own::None);
+  if (!fresh) return it->second;
+  if (extension == L".lnk") return it->second = Own::Shortcut;
+  if (extension == L".url") return it->second = Own::InternetShortcut;
+  static const wchar_t* const kInFile[] = {L".exe", L".ico", L".cur", L".ani", L".scr", L".cpl"};
+  if (std::any_of(std::begin(kInFile), std::end(kInFile), [&](const wchar_t* e) { return extension == e; }))
+    return it->second = Own::InFile;
+  // A type whose picture is "%1" (each file's own), or drawn by a handler.
+  const std::wstring type = extension.empty() ? std::wstring() : ClassesValue(extension);
+  for (const std::wstring& key : {extension, type}) {
+    if (key.empty()) continue;
+    if (ClassesValue(key + L"\\DefaultIcon").find(L"%1") != std::wstring::npos) return it->second = Own::InFile;
+    if (ClassesKeyExists(key + L"\\shellex\\IconHandler")) it->second = Own::Shell;
   }
   return it->second;
 }
 
+bool TShellIcons::MayHaveOwnImage(const std::wstring& name, bool folder) {
+  // A folder may name a picture of its own (desktop.ini).
+  return folder || OwnOf(name) != Own::None;
+}
+
 int TShellIcons::FileImage(const std::wstring& path) {
   FollowSize();
-  return FromSystem(SystemImageIndex(path, 0, false));
+  return ImageOf(path, true);
+}
+
+// Programs, icon files and shortcuts are read here rather than asked of the
+// shell: Wine's shell answers the same page for every file but a folder
+// (it finds no type for the items of its drives), and the file's own icon
+// is what Explorer shows for them too.
+int TShellIcons::ImageOf(const std::wstring& path, bool followShortcut) {
+  int image = -1;
+  switch (OwnOf(path)) {
+    case Own::InFile:
+      image = FromFile(path, 0);
+      break;
+    case Own::Shortcut:
+      if (followShortcut) {
+        std::wstring target;
+        const auto [file, index] = ShortcutIcon(path, target);
+        if (!file.empty()) {
+          image = FromFile(file, index);
+        } else if (!target.empty()) {
+          const DWORD attributes = GetFileAttributesW(target.c_str());
+          const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+          image = !folder && OwnOf(target) != Own::None ? ImageOf(target, false) : TypeImage(target, folder);
+        }
+      }
+      break;
+    case Own::InternetShortcut: {
+      wchar_t file[MAX_PATH] = {};
+      GetPrivateProfileStringW(L"InternetShortcut", L"IconFile", L"", file, MAX_PATH, path.c_str());
+      if (file[0])
+        image = FromFile(Expanded(file), int(GetPrivateProfileIntW(L"InternetShortcut", L"IconIndex", 0, path.c_str())));
+      break;
+    }
+    default:
+      break;
+  }
+  return image >= 0 ? image : FromSystem(SystemImageIndex(path, 0, false));
 }
 
 TIcon ShellFileIcon(const std::wstring& path, int size) {

@@ -39,32 +39,38 @@ DWORD ShellExecuteWide(HWND owner, const wchar_t* verb, const std::wstring& file
 class TImageList;
 
 // The pictures Explorer shows for files and folders, added to an image list
-// at its size, each distinct picture once (the shell's own image list says
-// which are the same). shell32 is loaded at the first question.
+// at its size, each distinct picture once. shell32 is loaded at the first
+// question.
 class TShellIcons {
  public:
   explicit TShellIcons(TImageList& list) : list_(list) {}
-  // The picture of the name's type (a folder's for a folder) from the name
-  // alone: no file is read, and each type is asked about once. -1 when the
-  // shell has none.
+  // The picture of the name's type (a folder's for a folder), as the shell
+  // has it, from the name alone: no file is read, and each type is asked
+  // about once. -1 when the shell has none.
   int TypeImage(const std::wstring& name, bool folder);
   // Whether such a thing may show a picture of its own rather than its
-  // type's (programs, shortcuts, icons, folders, types whose picture each
-  // file names): only the thing itself tells, through FileImage.
+  // type's: programs and icon files (and types whose picture each file
+  // holds), shortcuts, folders, types that the shell draws per file.
   bool MayHaveOwnImage(const std::wstring& name, bool folder);
-  // The picture of this very file or folder, as Explorer shows it. Slow: the
-  // shell reads the file (a program's icons, a shortcut's target). -1 when
-  // the shell has none (no such file).
+  // The picture of this very file or folder, as Explorer shows it: a
+  // program's or icon file's first icon, the icon a shortcut names or else
+  // its target's, the shell's picture for anything else. Slow: the file is
+  // read. -1 when there is none.
   int FileImage(const std::wstring& path);
 
  private:
+  enum class Own { None, InFile, Shortcut, InternetShortcut, Shell };
+  Own OwnOf(const std::wstring& name);
+  int ImageOf(const std::wstring& path, bool followShortcut);
   int FromSystem(int systemIndex);
+  int FromFile(const std::wstring& file, int index);
   void FollowSize();
   TImageList& list_;
   int size_ = 0;
-  std::unordered_map<int, int> systemImages_;          // the shell's image number: ours
+  std::unordered_map<int, int> systemImages_;          // the shell's picture number: ours
+  std::unordered_map<std::wstring, int> fileImages_;   // lower-case file "," number: ours
   std::unordered_map<std::wstring, int> typeImages_;   // lower-case extension: ours
-  std::unordered_map<std::wstring, bool> ownImages_;   // lower-case extension: may have its own
+  std::unordered_map<std::wstring, Own> owns_;         // lower-case extension: where its own picture is
 };
 
 // The picture Explorer shows for a file, folder or shell location at `size`
