@@ -566,6 +566,7 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
     const HWND outerOwner = trackingOwner;
     HHOOK hook = nullptr;
     Showing(TPopupMenu& p, HWND owner) : popup(p) {
+      pendingRightClick = {};
       tracking = &popup;
       trackingOwner = owner;
       popup.showing_ = true;

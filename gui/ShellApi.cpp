@@ -443,24 +443,30 @@ std::pair<std::wstring, int> ShortcutIcon(const std::wstring& path, std::wstring
 }  // namespace
 
 void TShellIcons::FollowSize() {
-  // A list filled anew at another size holds none of the pictures known.
-  if (list_.Width() == size_ && int(systemImages_.size() + fileImages_.size()) <= list_.Count()) return;
+  // A list emptied, or filled anew at another size, holds none of the
+  // pictures known.
+  if (list_.Width() == size_ && list_.Count() >= known_) return;
   size_ = list_.Width();
+  known_ = 0;
   systemImages_.clear();
   fileImages_.clear();
   typeImages_.clear();
 }
 
+int TShellIcons::Added(const TIcon& icon) {
+  try {
+    const int image = list_.AddIcon(icon);
+    known_ = std::max(known_, image + 1);
+    return image;
+  } catch (const Exception&) {
+    return -1;  // a picture that cannot be read shows none
+  }
+}
+
 int TShellIcons::FromSystem(int systemIndex) {
   if (systemIndex < 0) return -1;
   auto [it, fresh] = systemImages_.try_emplace(systemIndex, -1);
-  if (fresh) {
-    try {
-      it->second = list_.AddIcon(SystemImage(systemIndex, size_));
-    } catch (const Exception&) {
-      it->second = -1;  // a picture that cannot be read shows none
-    }
-  }
+  if (fresh) it->second = Added(SystemImage(systemIndex, size_));
   return it->second;
 }
 
@@ -468,13 +474,7 @@ int TShellIcons::FromFile(const std::wstring& file, int index) {
   std::wstring key = file + L"," + std::to_wstring(index);
   for (wchar_t& c : key) c = wchar_t(std::towlower(c));
   auto [it, fresh] = fileImages_.try_emplace(key, -1);
-  if (fresh) {
-    try {
-      it->second = list_.AddIcon(ExtractIconAt(AnsiPath(file), index, size_));
-    } catch (const Exception&) {
-      it->second = -1;
-    }
-  }
+  if (fresh) it->second = Added(ExtractIconAt(AnsiPath(file), index, size_));
   return it->second;
 }
 

@@ -64,9 +64,11 @@ class TShellIcons {
   int ImageOf(const std::wstring& path, bool followShortcut);
   int FromSystem(int systemIndex);
   int FromFile(const std::wstring& file, int index);
+  int Added(const TIcon& icon);
   void FollowSize();
   TImageList& list_;
   int size_ = 0;
+  int known_ = 0;  // the images added so far end before this number
   std::unordered_map<int, int> systemImages_;          // the shell's picture number: ours
   std::unordered_map<std::wstring, int> fileImages_;   // lower-case file "," number: ours
   std::unordered_map<std::wstring, int> typeImages_;   // lower-case extension: ours
