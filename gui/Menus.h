@@ -99,7 +99,6 @@ class TMenuItem : public TComponent {
 
  private:
   friend class TMenu;
-  friend class TPopupMenu;
   // Something shown in the submenu of `list` (this item's parent for the
   // item itself) changed: the submenu filled on popup that holds it is made
   // again when it next opens, any other change rebuilds the menu.
