@@ -10,7 +10,6 @@
 #include "Forms.h"
 #include "ImgList.h"
 #include "ShellApi.h"
-#include "ShellIcons.h"
 #include "SysUtils.h"
 #include "Text.h"
 #include "unitRecord.h"
@@ -33,7 +32,8 @@ const TIcon& TPictureTaker::ShellIcon(const std::string& name) {
   auto it = shell_.find(name);
   // The shell is asked only about what is there: a menu of missing
   // programs does not load it.
-  if (it == shell_.end()) it = shell_.emplace(name, names_.IsThere(name) ? ExplorerIcon(name, size_) : TIcon()).first;
+  if (it == shell_.end())
+    it = shell_.emplace(name, names_.IsThere(name) ? ShellFileIcon(AnsiToWide(name), size_) : TIcon()).first;
   return it->second;
 }
 

@@ -200,6 +200,8 @@ TModalResult TForm::ShowModal() {
 }
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT notified = 0;
+  if (TMenu::HandleNotify(handle_, msg, wParam, lParam, notified)) return notified;
   switch (msg) {
     case WM_CLOSE:
       Close();
@@ -319,6 +321,8 @@ void TApplication::SetTitle(const std::string& title) {
 
 LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
+    LRESULT notified = 0;
+    if (TMenu::HandleNotify(hwnd, msg, wParam, lParam, notified)) return notified;
     switch (msg) {
       case WM_MENU_PICK:
         if (TMenuItem* item = TMenuItem::FromCommand(UINT(wParam))) item->Click();
