@@ -280,6 +280,11 @@ TIcon ExtractIconAt(const std::string& file, int index, int size) {
   return icons.empty() ? TIcon() : std::move(icons[0]);
 }
 
+TIcon ModuleIconAt(HMODULE module, const char* group, int size) {
+  if (!module || size <= 0 || size > 256) return TIcon();
+  return GroupIcon(module, group, size);
+}
+
 TIcon ExtractSmallIcon(const std::string& file, int index) {
   return ExtractIconAt(file, index, GetSystemMetrics(SM_CXSMICON));
 }

@@ -33,6 +33,10 @@ std::string ShellExecuteErrorText(INT_PTR result);
 // where the file has none larger. Empty when the file yields none. The file
 // is opened once.
 TIcon ExtractIconAt(const std::string& file, int index, int size);
+// Icon group `group` of a module already loaded (a program's own
+// resources: GetModuleHandle(nullptr)), `size` pixels square, its image
+// chosen as ExtractIconAt chooses. Empty when there is no such group.
+TIcon ModuleIconAt(HMODULE module, const char* group, int size);
 // The same in the system's small size.
 TIcon ExtractSmallIcon(const std::string& file, int index);
 
