@@ -27,6 +27,11 @@ class FileError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+// The file was read, but what it holds is no text (a NUL byte inside it).
+class FileContentError : public FileError {
+ public:
+  using FileError::FileError;
+};
 
 // Splits text into lines: CR LF, LF and a lone CR each end a line; a last line
 // without a break counts; a break at the very end adds no line. NUL bytes that
@@ -36,8 +41,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// Reads a whole file into lines; throws FileError when it cannot be read or
-// holds a NUL byte before its end.
+// Reads a whole file into lines; throws FileError when it cannot be read, and
+// FileContentError when it holds a NUL byte before its end.
 std::vector<std::string> LoadLines(const std::string& path);
 
 // Replaces the whole content of the file in one step, or throws FileError

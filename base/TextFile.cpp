@@ -32,7 +32,7 @@ std::vector<std::string> LinesOf(const std::string& path, std::string_view text)
   try {
     return SplitLines(text);
   } catch (const EmbeddedNul& e) {
-    throw FileError(Unreadable(path, e.what()));
+    throw FileContentError(Unreadable(path, e.what()));
   }
 }
 }  // namespace

@@ -44,12 +44,22 @@ class TformPickIcon : public TForm {
 
   void editFileNameChange(TObject* Sender);
   void bttnBrowseClick(TObject* Sender);
+
+ protected:
+  // The icons are taken again at the small-icon size of the new DPI.
+  void DpiChanged() override {
+    const int chosen = lstvIcons->ItemIndex();
+    ilstIcons->SetSize(SmallIconSize(Dpi()), SmallIconSize(Dpi()));
+    editFileNameChange(editFileName);
+    lstvIcons->SetItemIndex(chosen);
+  }
 };
 
 TButton* NewButton(TForm* form, const char* caption, int left, int top, TModalResult result) {
   auto* button = new TButton(form);
   button->SetCaption(caption);
   button->SetBounds(left, top, 76, 22);
+  button->SetGrowToCaption(true);
   button->ModalResult = result;
   button->SetParent(form);
   return button;
@@ -73,7 +83,7 @@ TformPickIcon::TformPickIcon(const std::string& fileName, int index) : TForm(nul
   Font.SetCharset(SHIFTJIS_CHARSET);
   SetClientSize(336, 226);
 
-  ilstIcons = new TImageList(this);
+  ilstIcons = new TImageList(this, SmallIconSize(Dpi()), SmallIconSize(Dpi()));
   OpenDialog = new TOpenDialog(this);
   OpenDialog->Title = "アイコンを含むファイルを選ぶ";
   OpenDialog->Filter = "アイコンを含むファイル（*.ico;*.exe;*.dll）|*.ico;*.exe;*.dll|全てのファイル（*.*）|*.*";
@@ -93,8 +103,7 @@ TformPickIcon::TformPickIcon(const std::string& fileName, int index) : TForm(nul
   lstvIcons->SetImages(ilstIcons);
   // Rows made for small pictures with a number below each, so that a file's
   // few icons fit without a scroll bar.
-  const int icon = GetSystemMetrics(SM_CXSMICON);
-  lstvIcons->SetIconSpacing(3 * icon, icon + 2 * Font.Height() + 4);
+  lstvIcons->SetIconSpacing(3 * 16, 16 + 2 * Font.Height() + 4);
   lstvIcons->OnDblClick = [this](TObject*) { ModalResult = mrOk; };
   lstvIcons->SetParent(this);
   bttnOk = NewButton(this, "OK", 168, 196, mrOk);
@@ -109,7 +118,7 @@ TformPickIcon::TformPickIcon(const std::string& fileName, int index) : TForm(nul
 void TformPickIcon::editFileNameChange(TObject*) {
   lstvIcons->Clear();
   ilstIcons->Clear();
-  const std::vector<TIcon> icons = ExtractSmallIcons(editFileName->Text());
+  const std::vector<TIcon> icons = ExtractIconsAt(editFileName->Text(), ilstIcons->Width());
   for (size_t i = 0; i < icons.size(); ++i) lstvIcons->AddItem(IntToStr(int64_t(i)), ilstIcons->AddIcon(icons[i]));
   lstvIcons->SetItemIndex(0);
 }
@@ -156,9 +165,16 @@ bool TIconDialog::Execute() {
           AnsiToWide(path).copy(widePath, kPathChars - 1);
           answer = pick(owner, widePath, kPathChars, &index);
           widePath[kPathChars - 1] = L'\0';
-          // In the system code page the chosen name may take up to twice as
-          // many bytes as characters; it is converted whole.
-          file = WideToAnsi(widePath);
+          // Converted whole (in the code page a name may take twice as many
+          // bytes as characters); a name it lacks characters of is taken by
+          // its short form, or refused rather than kept with a "?".
+          file = AnsiPath(widePath);
+          if (answer == 1 && file.empty() && widePath[0]) {
+            MessageDlg(owner, "「" + ShownName(widePath) +
+                                  "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
+                       "警告", MB_ICONSTOP | MB_OK);
+            answer = 0;
+          }
         } else {
           answer = pick(owner, path, kPathChars, &index);
           path[kPathChars - 1] = '\0';

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "ShellApi.h"
 #include "unitSplash.h"
 
 using namespace gui;
@@ -9,7 +10,9 @@ using namespace gui;
 TformAbout* formAbout = nullptr;
 
 namespace {
-void UseFont(TWinControl* control, const char* name, int height, unsigned style) {
+void UseFont(TLabel* control, const char* name, int height, unsigned style) {
+  // Wider where the caption would be cut in the font the system has.
+  control->SetGrowToCaption(true);
   control->SetParentFont(false);
   control->Font.SetName(name);
   control->Font.SetHeight(height);
@@ -46,8 +49,7 @@ TformAbout::TformAbout(TComponent* AOwner) : TForm(AOwner) {
 
   Image1 = new TImage(this);
   Image1->SetBounds(12, 12, 32, 32);
-  Image1->SetIcon(TIcon(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
+  ShowIcon();
   Image1->OnClick = [this](TObject* s) { Image1Click(s); };
   Image1->SetParent(this);
 
@@ -57,6 +59,8 @@ TformAbout::TformAbout(TComponent* AOwner) : TForm(AOwner) {
   UseFont(Label3, "Arial", 12, fsBold);
   Label3->SetParent(this);
 }
+
+void TformAbout::ShowIcon() { Image1->SetIcon(ProgramIconAt("MAINICON", Scale(32))); }
 
 void TformAbout::Image1Click(TObject*) {
   // A fresh picture window each time, gone as soon as it is closed.

@@ -15,6 +15,15 @@ class TformAbout : public gui::TForm {
   gui::TLabel* Label3;
 
   void Image1Click(gui::TObject* Sender);
+
+ protected:
+  // The program icon is taken again at the size of the new DPI.
+  void DpiChanged() override { ShowIcon(); }
+
+ private:
+  // The program icon as large as the window shows it, from the image of
+  // that size (48 pixels at 150 %), else the nearest larger one.
+  void ShowIcon();
 };
 
 extern TformAbout* formAbout;

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <tuple>
+#include <vector>
+
 #include "Dialogs.h"
 #include "ShellApi.h"
 #include "unitAbout.h"
@@ -65,9 +68,9 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   OnCloseQuery = [this](TObject* s) { return FormCloseQuery(s); };
   OnClose = [this](TObject* s) { FormClose(s); };
 
-  ilstMainMenu = new TImageList(this);
+  ilstMainMenu = new TImageList(this, IconSize(), IconSize());
   ilstMainMenu->AddMasked("MAINMENUGLYPHS", kGlyphKey);
-  ilstLaunch = new TImageList(this);
+  ilstLaunch = new TImageList(this, IconSize(), IconSize());
 
   // --- main menu
   MainMenu = new TMainMenu(this);
@@ -138,6 +141,8 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   cmbbEditorPosition->AddItem("メニューエディタをランチャの最上行に挿入する");
   cmbbEditorPosition->AddItem("メニューエディタをランチャに挿入しない");
   cmbbEditorPosition->SetItemIndex(0);
+  // Wider where the longest choice would be cut short in the font.
+  cmbbEditorPosition->SetGrowToCaption(true);
   ToolBar1->AddControl(cmbbEditorPosition);
 
   // The file's path in what the mark of unsaved changes leaves.
@@ -175,6 +180,9 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   Splitter1->SetParent(this);
 
   CreatePanel();
+  // The tree may take the window's width only as far as the panel keeps
+  // every field in sight.
+  Splitter1->MinRest = PanelMinWidth();
 
   Timer = new TTimer(this);
   Timer->SetEnabled(false);
@@ -186,6 +194,54 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   OpenDialog->Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing;
   SaveDialog = new TSaveDialog(this);
   IconDialog = new TIconDialog(this);
+}
+
+void TformMain::DpiChanged() {
+  TForm::DpiChanged();
+  ilstMainMenu->SetSize(IconSize(), IconSize());
+  ilstMainMenu->AddMasked("MAINMENUGLYPHS", kGlyphKey);
+  ilstPanelButtons->SetSize(IconSize(), IconSize());
+  ilstPanelButtons->AddMasked("PANELBUTTONS", kGlyphKey);
+  RetakePictures();
+  LayoutPanel();
+  Splitter1->MinRest = PanelMinWidth();
+}
+
+SIZE TformMain::MinClientSize() {
+  // The panel's two groups (189 high) between the toolbar and the status
+  // bar, with the row of air the window is designed with.
+  const int tree = UnscaleFromDpi(TreeView->Width(), Dpi()) + 1;
+  return SIZE{tree + 3 + PanelMinWidth(), 24 + 190 + 19};
+}
+
+void TformMain::RetakePictures() {
+  const int count = ilstLaunch->Count();
+  ilstLaunch->SetSize(IconSize(), IconSize());
+  ilstLaunch->SetCount(count);
+  // Each distinct picture is taken once; further nodes showing it get a copy.
+  std::map<std::tuple<std::string, int, int>, int> taken;
+  std::vector<bool> set(size_t(count), false);
+  TTreeNodes* nodes = TreeView->Items();
+  for (int i = 0; i < nodes->Count(); ++i) {
+    TTreeNode* node = nodes->Item(i);
+    const int image = node->ImageIndex();
+    const TRecord* record = RecordOf(node);
+    if (image < 0 || image >= count || set[size_t(image)] || !record) continue;
+    const auto given = pictures_.find(node);
+    const TNodePicture picture = given != pictures_.end() ? given->second : RecordPicture(*record);
+    const auto key = std::make_tuple(picture.File, picture.Index, picture.Fallback);
+    if (const auto drawn = taken.find(key); drawn != taken.end()) {
+      ilstLaunch->CopyImage(image, drawn->second);
+    } else {
+      ilstLaunch->ReplaceIcon(image, TakePicture(picture, IconSize()));
+      taken.emplace(key, image);
+    }
+    set[size_t(image)] = true;
+  }
+  // Images no node shows any more are blank, as comctl32 may leave them.
+  for (int image = 0; image < count; ++image)
+    if (!set[size_t(image)]) ilstLaunch->ReplaceIcon(image, TIcon());
+  ShowPreview(previewImage_);
 }
 
 // --- commands -----------------------------------------------------------------
@@ -205,10 +261,11 @@ std::unique_ptr<TRecord> NewRecord(const std::string& name, EntryKind kind) {
 }
 }  // namespace
 
-TTreeNode* TformMain::AddEntry(std::unique_ptr<TRecord> record, const TIcon& icon) {
+TTreeNode* TformMain::AddEntry(std::unique_ptr<TRecord> record, const TNodePicture& picture) {
   const std::string caption = record->ItemName;
   TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, std::move(record));
-  const int image = ilstLaunch->AddIcon(icon);
+  pictures_[node] = picture;
+  const int image = ilstLaunch->AddIcon(TakePicture(picture, IconSize()));
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
   Changed();
@@ -216,15 +273,15 @@ TTreeNode* TformMain::AddEntry(std::unique_ptr<TRecord> record, const TIcon& ico
 }
 
 void TformMain::pmnuTreeView_IClick(TObject*) {
-  AddEntry(NewRecord("新しい項目", EntryKind::Item), LauncherIcon(kItemIcon))->EditText();
+  AddEntry(NewRecord("新しい項目", EntryKind::Item), LauncherPicture(kItemIcon))->EditText();
 }
 
 void TformMain::pmnuTreeView_SClick(TObject*) {
-  AddEntry(NewRecord(kSeparatorCaption, EntryKind::Separator), LauncherIcon(kNoIcon));
+  AddEntry(NewRecord(kSeparatorCaption, EntryKind::Separator), LauncherPicture(kNoIcon));
 }
 
 void TformMain::pmnuTreeView_MClick(TObject*) {
-  AddEntry(NewRecord("新しいサブメニュー", EntryKind::Submenu), LauncherIcon(kSubmenuIcon))->EditText();
+  AddEntry(NewRecord("新しいサブメニュー", EntryKind::Submenu), LauncherPicture(kSubmenuIcon))->EditText();
 }
 
 void TformMain::pmnuTreeView_PClick(TObject* Sender) {
@@ -234,7 +291,7 @@ void TformMain::pmnuTreeView_PClick(TObject* Sender) {
   auto record = NewRecord(row.caption, EntryKind::Item);
   record->ExeName = "Explorer.exe";
   record->CmdLine = row.cmdLine;
-  AddEntry(std::move(record), ExtractSmallIcon(row.iconFile, row.iconIndex));
+  AddEntry(std::move(record), TNodePicture{row.iconFile, row.iconIndex, kNoIcon});
 }
 
 void TformMain::pmnuTreeView_DClick(TObject*) {
@@ -248,6 +305,7 @@ void TformMain::TreeViewDeletion(TObject*, TTreeNode* Node) {
   // The tree reports each node of a deleted subtree once, while it still
   // exists; its record goes with it, and nothing may keep pointing at either.
   if (CurrentNode == Node) CurrentNode = nullptr;
+  pictures_.erase(Node);
 }
 
 void TformMain::TreeViewMouseUp(TObject*, TMouseButton Button, unsigned, int X, int Y) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 
 #include "Buttons.h"
@@ -153,6 +154,13 @@ class TformMain : public gui::TForm {
   // The form's dispatch: files dropped from the shell go to
   // HandleDroppedFiles, everything else as usual.
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // On a screen of another DPI: the glyphs and the nodes' pictures are
+  // taken again at the small-icon size there, and the panel's columns are
+  // measured again in the font of that size.
+  void DpiChanged() override;
+  // The tree as wide as it is now beside a panel whose every field still
+  // shows, and the panel's full height.
+  SIZE MinClientSize() override;
 
  private:
   // A change the user made to the document, which the status bar shows
@@ -172,15 +180,33 @@ class TformMain : public gui::TForm {
   bool Save(bool askName);
   // Empties the tree and the panel for a document without entries.
   void ClearDocument();
-  gui::TTreeNode* AddEntry(std::unique_ptr<TRecord> record, const gui::TIcon& icon);
+  gui::TTreeNode* AddEntry(std::unique_ptr<TRecord> record, const TNodePicture& picture);
   void CreatePanel();
+  // Places the panel's fields after the widest of their captions, as the
+  // captions measure in the panel's font.
+  void LayoutPanel();
+  // The panel's narrowest width (96-dpi units) at which every field shows.
+  int PanelMinWidth();
   void SetPanelRows(bool nameAndIcon, bool link);
   void ShowPreview(int image);
   void StoreIconFields(gui::TTreeNode* node);
   // The record the panel shows, while its node is still the selected one.
   TRecord* PanelRecord();
-  void SetNodeIcon(gui::TTreeNode* node, const gui::TIcon& icon);
+  void SetNodeIcon(gui::TTreeNode* node, const TNodePicture& picture);
+  // Every node's picture taken again at the size of ilstLaunch, each in the
+  // image it had.
+  void RetakePictures();
+  // The small-icon size of the window's DPI, which the tree, the menus and
+  // the panel's buttons show.
+  int IconSize() const { return gui::SmallIconSize(Dpi()); }
   bool startedUp_ = false;
+  // Where the picture of each node came from, for nodes given theirs since
+  // the load (a loaded node shows its record's picture).
+  std::map<const gui::TTreeNode*, TNodePicture> pictures_;
+  // The image the panel's preview shows; -1 for none.
+  int previewImage_ = -1;
+  // Where the panel's fields start (96-dpi units), after their captions.
+  int fieldColumn_ = 80;
 };
 
 extern TformMain* formMain;

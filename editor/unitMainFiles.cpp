@@ -88,6 +88,11 @@ void TformMain::FormShow(TObject*) {
     UpdateShortcutCommands();
     try {
       Subject->LoadTree(*TreeView);
+    } catch (const EFOpenError& e) {
+      // A file that is not there, or that another program holds, is no
+      // strange menu: the user hears which file, and the system's reason.
+      Application->MessageBox(e.what(), "警告", MB_ICONSTOP | MB_OK);
+      Application->Terminate();
     } catch (...) {
       Application->MessageBox("メニュー情報ファイルがヘンです～。", "警告", MB_ICONSTOP | MB_OK);
       Application->Terminate();
@@ -230,28 +235,57 @@ LRESULT TformMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return TForm::WndProc(msg, wParam, lParam);
 }
 
+namespace {
+
+// The programs keep names in the code page; a dropped name or shortcut
+// field it cannot hold is refused, never kept with a "?" in its place.
+void RefuseDrop(const std::string& what) {
+  Application->MessageBox(what + "には、この環境の文字（シフト JIS）で表せない文字があるため、取り込めません。", "警告",
+                          MB_ICONSTOP | MB_OK);
+}
+
+bool IsShortcutFile(const std::wstring& path) {
+  return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".lnk") == 0;
+}
+
+}  // namespace
+
 void TformMain::HandleDroppedFiles(HDROP Drop) {
   const TDropHandle drop(Drop);
   if (DroppedFileCount(Drop) != 1)
     Application->MessageBox("同時には、一つのファイルしか取り込めません。", "情報", MB_ICONINFORMATION | MB_OK);
-  const std::string path = DroppedFileName(Drop, 0);
-  if (path.empty()) return;
+  const std::wstring dropped = DroppedFileName(Drop, 0);
+  if (dropped.empty()) return;
+  // A name the code page lacks characters of is taken by its short form,
+  // which also gives the caption.
+  const std::string path = AnsiPath(dropped);
+  const std::string shown = ShownName(dropped.substr(dropped.find_last_of(L"\\:") + 1));
+  if (path.empty()) return RefuseDrop("「" + shown + "」の名前");
 
   auto record = std::make_unique<TRecord>();
   record->ItemName = ChangeFileExt(ExtractFileName(path), "");
   record->Kind = EntryKind::Item;
-  if (LowerCaseAscii(ExtractFileExt(path)) == ".lnk") {
-    const TShortcutInfo link = Subject->ReadShortcut(path);
-    record->ExeName = link.Target;
-    record->CmdLine = link.Arguments;
-    record->WorkFolder = link.WorkFolder;
+  if (IsShortcutFile(dropped)) {
+    const TShortcutInfo link = Subject->ReadShortcut(dropped);
+    // Arguments have no short form; a target or a folder that is there has.
+    // A "?" in a target is a character the shell itself lost: no path has one.
+    const std::string target = AnsiPath(link.Target), folder = AnsiPath(link.WorkFolder);
+    const std::string named = "ショートカット「" + shown + "」の";
+    if ((target.empty() && !link.Target.empty()) || link.Target.find(L'?') != std::wstring::npos)
+      return RefuseDrop(named + "リンク先「" + ShownName(link.Target) + "」");
+    if (!WideToAnsiExact(link.Arguments, record->CmdLine))
+      return RefuseDrop(named + "オプション「" + ShownName(link.Arguments) + "」");
+    if (folder.empty() && !link.WorkFolder.empty())
+      return RefuseDrop(named + "作業フォルダ「" + ShownName(link.WorkFolder) + "」");
+    record->ExeName = target;
+    record->WorkFolder = folder;
   } else {
     record->ExeName = path;
   }
-  const TIcon icon = ExtractSmallIcon(record->ExeName, 0);
+  const TNodePicture picture{record->ExeName, 0, kNoIcon};
   // Where Add item puts its entry, but neither selected nor opened for
   // editing: the user goes on where he was.
-  AddEntry(std::move(record), icon);
+  AddEntry(std::move(record), picture);
 }
 
 // --- shortcuts that start the launcher --------------------------------------------

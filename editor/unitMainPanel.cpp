@@ -2,6 +2,7 @@
 // and edited in place. There is no OK button: the record follows the panel
 // as it is typed, and takes the whole panel again when the selection moves.
 #include <algorithm>
+#include <utility>
 
 #include "ShellApi.h"
 #include "SysUtils.h"
@@ -12,11 +13,27 @@ using menufile::EntryKind;
 
 namespace {
 
+// The design of the panel, in 96-dpi units relative to each group: fields
+// start at kFieldLeft, their captions at kLabelLeft; the groups are as wide
+// as the panel and stretch with it, and so do the fields, while what stands
+// right of a field keeps its distance to the group's right edge.
+constexpr int kGroupWidth = 360;
+constexpr int kLabelLeft = 8;
+constexpr int kFieldLeft = 80;
+// The room a caption leaves before its field, and the narrowest a field
+// that stretches may become.
+constexpr int kLabelGap = 4;
+constexpr int kMinFieldWidth = 40;
+// The icon row: the preview stands before its field, and the icon number
+// and the two buttons after it, within this distance of the group's edge.
+constexpr int kPreviewSide = 16;
+constexpr int kIconFileRight = 83;
+
 TPanel* NewGroup(TComponent* owner, TWinControl* parent, int top, int height) {
   auto* panel = new TPanel(owner);
   panel->BevelInner = bvRaised;
   panel->BevelOuter = bvLowered;
-  panel->SetBounds(4, top, 360, height);
+  panel->SetBounds(4, top, kGroupWidth, height);
   panel->Anchors = akLeft | akTop | akRight;
   panel->SetParent(parent);
   return panel;
@@ -27,28 +44,37 @@ TPanel* NewGroup(TComponent* owner, TWinControl* parent, int top, int height) {
 TLabel* NewLabel(TComponent* owner, TWinControl* group, const char* caption, int row, int width = 72) {
   auto* label = new TLabel(owner);
   label->SetCaption(caption);
-  label->SetBounds(8, row + 4, width, 13);
+  label->SetBounds(kLabelLeft, row + 4, width, 13);
   label->SetParent(group);
   return label;
 }
 
-TEdit* NewEdit(TComponent* owner, TWinControl* group, int left, int row, int width, TNotifyEvent onChange) {
+// A field that stretches with its group; LayoutPanel places it.
+TEdit* NewEdit(TComponent* owner, TWinControl* group, TNotifyEvent onChange) {
   auto* edit = new TEdit(owner);
-  edit->SetBounds(left, row, width, 20);
+  edit->Anchors = akLeft | akTop | akRight;
   edit->OnChange = std::move(onChange);
   edit->SetParent(group);
   return edit;
 }
 
+// Controls right of a field keep their distance to the group's right edge.
+void HoldRight(TWinControl* control) { control->Anchors = akTop | akRight; }
+
 TSpeedButton* NewButton(TComponent* owner, TWinControl* group, int left, int row,
                         TImageList* glyphs, int glyph, TNotifyEvent onClick) {
   auto* button = new TSpeedButton(owner);
   button->SetBounds(left, row - 1, 23, 22);
+  HoldRight(button);
   button->SetGlyph(glyphs, glyph);
   button->OnClick = std::move(onClick);
   button->SetParent(group);
   return button;
 }
+
+// The units a caption takes in its label's font, rounded up.
+int UnitsOf(TWinControl* control, int pixels) { return (pixels * kDesignDpi + control->Dpi() - 1) / control->Dpi(); }
+int CaptionUnits(TLabel* label) { return UnitsOf(label, label->TextExtent(label->Caption(), DT_SINGLELINE).cx); }
 
 // A field that can be used has the window's colour; one that cannot is
 // greyed on the colour of the panel.
@@ -60,7 +86,7 @@ void SetUsable(TWinControl* control, bool usable) {
 }  // namespace
 
 void TformMain::CreatePanel() {
-  ilstPanelButtons = new TImageList(this);
+  ilstPanelButtons = new TImageList(this, IconSize(), IconSize());
   ilstPanelButtons->AddMasked("PANELBUTTONS", kGlyphKey);
   const int kBrowse = 0, kClear = 1;
   auto change = [this](TObject* s) { EditChange(s); };
@@ -73,14 +99,16 @@ void TformMain::CreatePanel() {
 
   panlGeneral = NewGroup(this, Panel3, 0, 65);
   Label1 = NewLabel(this, panlGeneral, "項目名：", 8);
-  editItemName = NewEdit(this, panlGeneral, 80, 8, 272, change);
+  editItemName = NewEdit(this, panlGeneral, change);
   Label2 = NewLabel(this, panlGeneral, "アイコン：", 36, 50);
   imageIcon = new TImage(this);
   imageIcon->SetBounds(60, 38, 16, 16);
   imageIcon->SetParent(panlGeneral);
-  editIconFileName = NewEdit(this, panlGeneral, 80, 36, 197, change);
+  editIconFileName = NewEdit(this, panlGeneral, change);
   editIconFileName->OnExit = exit;
-  editIconIndex = NewEdit(this, panlGeneral, 280, 36, 21, change);
+  editIconIndex = NewEdit(this, panlGeneral, change);
+  editIconIndex->SetBounds(280, 36, 21, 20);
+  HoldRight(editIconIndex);
   editIconIndex->OnExit = exit;
   editIconIndex->SetText("0");
   sbtnOpenIconFile = NewButton(this, panlGeneral, 303, 36, ilstPanelButtons, kBrowse,
@@ -90,25 +118,70 @@ void TformMain::CreatePanel() {
 
   panlOptional = NewGroup(this, Panel3, 68, 121);
   Label3 = NewLabel(this, panlOptional, "リンク先：", 8);
-  editExeName = NewEdit(this, panlOptional, 80, 8, 245, change);
+  editExeName = NewEdit(this, panlOptional, change);
   sbtnOpenExeName = NewButton(this, panlOptional, 328, 8, ilstPanelButtons, kBrowse,
                               [this](TObject* s) { sbtnOpenExeNameClick(s); });
   Label4 = NewLabel(this, panlOptional, "オプション：", 36);
-  editCmdLine = NewEdit(this, panlOptional, 80, 36, 272, change);
+  editCmdLine = NewEdit(this, panlOptional, change);
   Label5 = NewLabel(this, panlOptional, "作業フォルダ：", 64);
-  editWorkFolder = NewEdit(this, panlOptional, 80, 64, 272, change);
+  editWorkFolder = NewEdit(this, panlOptional, change);
   Label6 = NewLabel(this, panlOptional, "実行時の大きさ：", 92);
   Label6->SetWordWrap(true);
-  Label6->SetBounds(8, 89, 72, 27);
+  Label6->SetBounds(kLabelLeft, 89, 72, 27);
+  // As many lines as the caption takes in the font.
+  Label6->SetGrowToCaption(true);
   cmbbWindowState = new TComboBox(this);
-  cmbbWindowState->SetBounds(80, 92, 272, 120);
+  cmbbWindowState->Anchors = akLeft | akTop | akRight;
   for (const char* state : {"通常のウィンドウ", "最小化", "最大化"}) cmbbWindowState->AddItem(state);
   cmbbWindowState->OnChange = change;
   cmbbWindowState->SetParent(panlOptional);
+  LayoutPanel();
+
+  // How a refused character names each field.
+  for (auto [field, name] : {std::pair{editItemName, "項目名"}, {editIconFileName, "アイコンのファイル"},
+                             {editIconIndex, "アイコンの番号"}, {editExeName, "リンク先"}, {editCmdLine, "オプション"},
+                             {editWorkFolder, "作業フォルダ"}})
+    field->FieldName = name;
 
   // Nothing to edit until a node is chosen; the list shows no entry yet.
   SetPanelRows(false, false);
   cmbbWindowState->SetItemIndex(-1);
+}
+
+namespace {
+// Where each field stands: its row, its height, and how far its right edge
+// stays from the group's (96-dpi units).
+struct FieldPlace {
+  TWinControl* control;
+  int top, right, height;
+};
+}  // namespace
+
+void TformMain::LayoutPanel() {
+  // The field column starts where the widest caption ends, with air before
+  // its field; the icon's caption has the preview between it and its field.
+  int column = kFieldLeft;
+  for (TLabel* label : {Label1, Label3, Label4, Label5})
+    column = std::max(column, kLabelLeft + CaptionUnits(label) + kLabelGap);
+  const int preview = kPreviewSide + kLabelGap;
+  column = std::max(column, kLabelLeft + CaptionUnits(Label2) + kLabelGap + preview);
+  for (TLabel* label : {Label1, Label3, Label4, Label5}) label->SetWidth(column - kLabelLeft);
+  imageIcon->SetLeft(column - preview);
+  Label2->SetWidth(column - preview - 2 - kLabelLeft);
+  // The size caption breaks into lines that keep their distance to the list.
+  Label6->SetWidth(std::max(72, column - kLabelLeft - kLabelGap));
+  const FieldPlace fields[] = {{editItemName, 8, 8, 20},  {editIconFileName, 36, kIconFileRight, 20},
+                               {editExeName, 8, 35, 20},  {editCmdLine, 36, 8, 20},
+                               {editWorkFolder, 64, 8, 20}, {cmbbWindowState, 92, 8, 120}};
+  for (const FieldPlace& f : fields) f.control->SetBounds(column, f.top, kGroupWidth - f.right - column, f.height);
+  fieldColumn_ = column;
+}
+
+int TformMain::PanelMinWidth() {
+  // The icon row holds the most beside its field; the size list needs its
+  // longest choice whole.
+  const int list = UnitsOf(cmbbWindowState, cmbbWindowState->ChoicesWidth());
+  return 4 + fieldColumn_ + std::max(kMinFieldWidth + kIconFileRight, list + 8);
 }
 
 void TformMain::SetPanelRows(bool nameAndIcon, bool link) {
@@ -132,9 +205,14 @@ void TformMain::ResetPanel() {
   cmbbWindowState->SetItemIndex(0);
 }
 
-void TformMain::ShowPreview(int image) { imageIcon->SetIcon(ilstLaunch->GetIcon(image)); }
+void TformMain::ShowPreview(int image) {
+  previewImage_ = image;
+  imageIcon->SetIcon(ilstLaunch->GetIcon(image));
+}
 
-void TformMain::SetNodeIcon(TTreeNode* node, const TIcon& icon) {
+void TformMain::SetNodeIcon(TTreeNode* node, const TNodePicture& picture) {
+  pictures_[node] = picture;
+  const TIcon icon = TakePicture(picture, IconSize());
   // In place, so that every other node keeps its image number; a node that
   // had no picture yet gets an image of its own.
   int image = node->ImageIndex();
@@ -159,7 +237,7 @@ void TformMain::StoreIconFields(TTreeNode* node) {
   record->IconIndex = index;
   Changed();
   // No default stands in here: what the settings name is what shows.
-  SetNodeIcon(node, ExtractSmallIcon(file, index));
+  SetNodeIcon(node, TNodePicture{file, index, kNoIcon});
 }
 
 void TformMain::TreeViewChanging(TObject*, TTreeNode*, bool&) {
@@ -214,7 +292,7 @@ void TformMain::EditChange(TObject* Sender) {
   // An item that names no icon file shows its target's icon: a new target,
   // a new picture.
   if (record->ExeName != before.ExeName && record->Kind == EntryKind::Item && record->IconFileName.empty())
-    SetNodeIcon(CurrentNode, RecordIcon(*record));
+    SetNodeIcon(CurrentNode, RecordPicture(*record));
   Changed();
 }
 
@@ -238,7 +316,7 @@ void TformMain::sbtnOpenIconFileClick(TObject*) {
   record->IconIndex = IconDialog->IconIndex;
   editIconFileName->SetText(record->IconFileName);
   editIconIndex->SetText(IntToStr(record->IconIndex));
-  SetNodeIcon(node, ExtractSmallIcon(record->IconFileName, record->IconIndex));
+  SetNodeIcon(node, TNodePicture{record->IconFileName, record->IconIndex, kNoIcon});
 }
 
 void TformMain::sbtnIconClearClick(TObject*) {
@@ -252,9 +330,7 @@ void TformMain::sbtnIconClearClick(TObject*) {
   record->IconIndex = 0;
   editIconFileName->SetText("");
   editIconIndex->SetText("0");
-  TIcon icon = ExtractSmallIcon(record->ExeName, 0);
-  if (icon.Empty()) icon = LauncherIcon(record->Kind == EntryKind::Item ? kItemIcon : kSubmenuIcon);
-  SetNodeIcon(node, icon);
+  SetNodeIcon(node, TNodePicture{record->ExeName, 0, record->Kind == EntryKind::Item ? kItemIcon : kSubmenuIcon});
 }
 
 void TformMain::sbtnOpenExeNameClick(TObject*) {

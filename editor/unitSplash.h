@@ -12,4 +12,13 @@ class TformSplash : public gui::TForm {
   gui::TImage* Image1;
 
   void Image1Click(gui::TObject* Sender);
+
+ protected:
+  // The picture is drawn for the new DPI.
+  void DpiChanged() override { ShowPicture(); }
+
+ private:
+  // The title picture as large as the window shows it: as drawn at 96 dpi,
+  // scaled smoothly at any other.
+  void ShowPicture();
 };

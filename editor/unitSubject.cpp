@@ -21,7 +21,24 @@ using menufile::EntryKind;
 // installed side by side.
 const char kLauncherFile[] = "Ostrevan.exe";
 
-TIcon LauncherIcon(int number) { return ExtractSmallIcon(kLauncherFile, number); }
+TNodePicture LauncherPicture(int number) { return TNodePicture{kLauncherFile, number, kNoIcon}; }
+
+TIcon TakePicture(const TNodePicture& picture, int size) {
+  TIcon icon = ExtractIconAt(picture.File, picture.Index, size);
+  if (icon.Empty() && picture.Fallback != kNoIcon) icon = ExtractIconAt(kLauncherFile, picture.Fallback, size);
+  return icon;
+}
+
+TNodePicture RecordPicture(const TRecord& r) {
+  // The default icons stand in only where the entry names a file of its own
+  // that yields nothing.
+  if (r.Kind == EntryKind::Separator || menufile::IsNoIcon(r.IconFileName)) return LauncherPicture(kNoIcon);
+  if (r.Kind == EntryKind::Submenu) {
+    if (r.IconFileName.empty()) return LauncherPicture(kSubmenuIcon);
+    return TNodePicture{r.IconFileName, r.IconIndex, kSubmenuIcon};
+  }
+  return TNodePicture{r.IconFileName.empty() ? r.ExeName : r.IconFileName, r.IconIndex, kItemIcon};
+}
 
 namespace {
 
@@ -29,30 +46,25 @@ namespace {
 // program for many entries); each distinct one is extracted once per load.
 class IconCache {
  public:
+  explicit IconCache(int size) : size_(size) {}
   // Icon `index` of `file`; an empty icon when the file yields none.
   const TIcon& Get(const std::string& file, int index) {
     auto key = std::make_pair(file, index);
     auto it = icons_.find(key);
-    if (it == icons_.end()) it = icons_.emplace(std::move(key), ExtractSmallIcon(file, index)).first;
+    if (it == icons_.end()) it = icons_.emplace(std::move(key), ExtractIconAt(file, index, size_)).first;
     return it->second;
   }
 
  private:
+  int size_;
   std::map<std::pair<std::string, int>, TIcon> icons_;
 };
 
-// The picture a node shows for its entry. The default icons stand in only
-// where the entry names a file of its own that yields nothing.
+// The picture a node shows for its entry.
 const TIcon& EntryIcon(const TRecord& r, IconCache& cache) {
-  if (r.Kind == EntryKind::Separator || menufile::IsNoIcon(r.IconFileName))
-    return cache.Get(kLauncherFile, kNoIcon);
-  if (r.Kind == EntryKind::Submenu) {
-    if (r.IconFileName.empty()) return cache.Get(kLauncherFile, kSubmenuIcon);
-    const TIcon& own = cache.Get(r.IconFileName, r.IconIndex);
-    return own.Empty() ? cache.Get(kLauncherFile, kSubmenuIcon) : own;
-  }
-  const TIcon& own = cache.Get(r.IconFileName.empty() ? r.ExeName : r.IconFileName, r.IconIndex);
-  return own.Empty() ? cache.Get(kLauncherFile, kItemIcon) : own;
+  const TNodePicture picture = RecordPicture(r);
+  const TIcon& own = cache.Get(picture.File, picture.Index);
+  return own.Empty() && picture.Fallback != kNoIcon ? cache.Get(kLauncherFile, picture.Fallback) : own;
 }
 
 // One image per node, as always, but made cheaply: the list grows in large
@@ -130,11 +142,6 @@ std::optional<TFileIdentity> FileIdentity(const std::string& path) {
   return TFileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-TIcon RecordIcon(const TRecord& record) {
-  IconCache icons;
-  return TIcon(CopyIcon(EntryIcon(record, icons).Handle()));
-}
-
 void TSubject::LoadTree(TTreeView& tree) {
   Modified = false;
   // Until the last entry is in, the tree holds less than the file.
@@ -155,7 +162,7 @@ void TSubject::LoadTree(TTreeView& tree) {
 
   TTreeNodes* nodes = tree.Items();
   UpdateGuard update(nodes);
-  IconCache icons;
+  IconCache icons(tree.Images() ? tree.Images()->Width() : SmallIconSize(SystemDpi()));
   ImageSlots images(tree.Images());
   const menufile::RememberingFileSystem files;
   int previousLevel = 0;
@@ -260,8 +267,9 @@ class ComLibrary {
 };
 
 // A new shell link with its file interface; empty ones when the shell has none.
+template <class Link>
 struct LinkObject {
-  ComRef<IShellLinkA> link;
+  ComRef<Link> link;
   ComRef<IPersistFile> file;
   HRESULT result;
 };
@@ -282,11 +290,12 @@ std::string ResultText(HRESULT result) {
   return message.empty() ? std::string("エラー ") + number : message + " (" + number + ")";
 }
 
-LinkObject NewShellLink() {
-  LinkObject made;
-  IShellLinkA* link = nullptr;
-  made.result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link));
+// The link through IShellLinkA (`iid` IID_IShellLinkA) or IShellLinkW.
+template <class Link>
+LinkObject<Link> NewShellLink(REFIID iid) {
+  LinkObject<Link> made;
+  Link* link = nullptr;
+  made.result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, iid, reinterpret_cast<void**>(&link));
   if (FAILED(made.result)) return made;
   made.link.SetHandle(link);
   IPersistFile* file = nullptr;
@@ -295,17 +304,35 @@ LinkObject NewShellLink() {
   return made;
 }
 
+// The path of the item a link names, from its item list; empty when it names
+// no file.
+std::wstring ItemListPath(IShellLinkW& link) {
+  using Fn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+  static const auto toPath = reinterpret_cast<Fn>(reinterpret_cast<void*>(Shell32Proc("SHGetPathFromIDListW")));
+  PIDLIST_ABSOLUTE items = nullptr;
+  wchar_t path[MAX_PATH] = L"";
+  const bool named = toPath && SUCCEEDED(link.GetIDList(&items)) && items && toPath(items, path);
+  CoTaskMemFree(items);
+  return named ? std::wstring(path, wcsnlen(path, MAX_PATH)) : std::wstring();
+}
+
 }  // namespace
 
 void TSubject::CreateShortcut(const std::string& description, const std::string& path) {
   const ComLibrary com;
   const std::string target = ExtractFilePath(GetModuleFileNameString()) + kLauncherFile;
-  const LinkObject made = NewShellLink();
+  // The shortcut starts the launcher in a folder of the shell's choosing: a
+  // name relative to the folder the editor was started in would name nothing.
+  const DWORD size = GetFullPathNameA(FileName.c_str(), 0, nullptr, nullptr);
+  std::string menu(size, '\0');
+  menu.resize(size ? GetFullPathNameA(FileName.c_str(), size, menu.data(), nullptr) : 0);
+  if (menu.empty() || menu.size() >= size) menu = FileName;
+  const auto made = NewShellLink<IShellLinkA>(IID_IShellLinkA);
   HRESULT result = made.result;
   if (SUCCEEDED(result)) {
     IShellLinkA* link = made.link.Handle();
     for (HRESULT step : {link->SetDescription(description.c_str()), link->SetPath(target.c_str()),
-                         link->SetArguments(("\"" + FileName + "\"").c_str()),
+                         link->SetArguments(("\"" + menu + "\"").c_str()),
                          link->SetIconLocation(target.c_str(), 6)})
       if (FAILED(step)) result = step;
   }
@@ -314,18 +341,27 @@ void TSubject::CreateShortcut(const std::string& description, const std::string&
   if (FAILED(result)) throw Exception("ショートカット「" + path + "」を作成できません。\r\n" + ResultText(result));
 }
 
-TShortcutInfo TSubject::ReadShortcut(const std::string& path) {
+TShortcutInfo TSubject::ReadShortcut(const std::wstring& path) {
   TShortcutInfo found;
   const ComLibrary com;
-  const LinkObject made = NewShellLink();
-  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(AnsiToWide(path).c_str(), STGM_READ))) return found;
-  IShellLinkA* link = made.link.Handle();
+  // Read in UTF-16, so that a field with a character the code page lacks
+  // comes out as it is, for the caller to judge.
+  const auto made = NewShellLink<IShellLinkW>(IID_IShellLinkW);
+  if (FAILED(made.result) || FAILED(made.file.Handle()->Load(path.c_str(), STGM_READ))) return found;
+  IShellLinkW* link = made.link.Handle();
   if (FAILED(link->Resolve(Application->Handle(), SLR_ANY_MATCH))) return found;
-  char target[MAX_PATH] = "", arguments[INFOTIPSIZE] = "", folder[MAX_PATH] = "";
-  WIN32_FIND_DATAA data{};
+  wchar_t target[MAX_PATH] = L"", arguments[INFOTIPSIZE] = L"", folder[MAX_PATH] = L"";
+  WIN32_FIND_DATAW data{};
   // Each text ends within its buffer, whatever the shell wrote there.
-  const auto text = [](const char* buffer, size_t size) { return std::string(buffer, strnlen(buffer, size)); };
+  const auto text = [](const wchar_t* buffer, size_t size) { return std::wstring(buffer, wcsnlen(buffer, size)); };
   if (SUCCEEDED(link->GetPath(target, MAX_PATH, &data, SLGP_SHORTPATH))) found.Target = text(target, MAX_PATH);
+  // Some shells keep the target's path in the file in the code page alone
+  // and hand out a "?" for each character it lacks, which no path holds;
+  // the target's item list, where there is one, keeps its name whole.
+  if (found.Target.find(L'?') != std::wstring::npos) {
+    const std::wstring whole = ItemListPath(*link);
+    if (!whole.empty()) found.Target = whole;
+  }
   if (SUCCEEDED(link->GetArguments(arguments, INFOTIPSIZE))) found.Arguments = text(arguments, INFOTIPSIZE);
   if (SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH))) found.WorkFolder = text(folder, MAX_PATH);
   return found;

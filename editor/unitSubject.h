@@ -18,14 +18,26 @@ extern const char kLauncherFile[];
 constexpr int kItemIcon = 1;
 constexpr int kSubmenuIcon = 2;
 constexpr int kNoIcon = 7;
-gui::TIcon LauncherIcon(int number);
 
-// What a shortcut file (.lnk) says: what it starts, with which arguments,
-// in which folder.
+// Where a node's picture comes from, kept so that it can be taken again at
+// another size: icon `Index` of `File`, else, when that yields none, the
+// launcher's icon `Fallback` (kNoIcon: none).
+struct TNodePicture {
+  std::string File;
+  int Index = 0;
+  int Fallback = kNoIcon;
+};
+// The launcher's own icon `number`.
+TNodePicture LauncherPicture(int number);
+// The picture `size` pixels square; empty when neither icon is there.
+gui::TIcon TakePicture(const TNodePicture& picture, int size);
+
+// What a shortcut file (.lnk) says, in UTF-16 as the shell keeps it: what it
+// starts, with which arguments, in which folder.
 struct TShortcutInfo {
-  std::string Target;
-  std::string Arguments;
-  std::string WorkFolder;
+  std::wstring Target;
+  std::wstring Arguments;
+  std::wstring WorkFolder;
 };
 
 // A file as the file system knows it, whatever name leads to it.
@@ -51,7 +63,8 @@ class TSubject : public gui::TObject {
   std::optional<TFileIdentity> UnreadFile;
 
   // Adds the entries of FileName to the tree (which the caller has emptied)
-  // with their icons appended to the tree's Images; every node gets its own
+  // with their icons appended to the tree's Images, at the list's size;
+  // every node gets its own
   // record. An empty file adds nothing; one with an odd number of lines is
   // reported, asks the application to end and adds nothing. A file
   // that cannot be read or holds a malformed name line throws; the entries
@@ -65,13 +78,15 @@ class TSubject : public gui::TObject {
   void SaveTree(gui::TTreeView& tree);
 
   // Writes the shortcut file `path` that starts the launcher beside the
-  // editor on FileName, with its icon 6. Throws when it cannot be written.
+  // editor on FileName, named by its full path, with its icon 6. Throws when
+  // it cannot be written.
   void CreateShortcut(const std::string& description, const std::string& path);
   // The shortcut file's target (its short form), arguments and folder once
-  // the shell has resolved it; all empty when it cannot be read.
-  TShortcutInfo ReadShortcut(const std::string& path);
+  // the shell has resolved it; all empty when it cannot be read. The file
+  // is named in UTF-16: its name may hold characters the code page lacks.
+  TShortcutInfo ReadShortcut(const std::wstring& path);
 };
 
 // The picture a node shows for its record, as a load gives it: the icon its
 // settings name, else the default of its kind.
-gui::TIcon RecordIcon(const TRecord& record);
+TNodePicture RecordPicture(const TRecord& record);

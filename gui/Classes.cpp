@@ -10,7 +10,7 @@ namespace gui {
 
 EOSError EOSError::LastError(const std::string& context) {
   const std::string msg = base::SystemErrorText(GetLastError());
-  return EOSError(context.empty() ? msg : context + ": " + msg);
+  return EOSError(context.empty() ? msg : context + "\r\n" + msg);
 }
 
 TComponent::TComponent(TComponent* AOwner) : owner_(AOwner) {
@@ -46,8 +46,10 @@ const std::string& TStringList::Strings(int index) const {
 void TStringList::LoadFromFile(const std::string& fileName) {
   try {
     lines_ = base::LoadLines(fileName);
-  } catch (const base::FileError& e) {
+  } catch (const base::FileContentError& e) {
     throw Exception(e.what());
+  } catch (const base::FileError& e) {
+    throw EFOpenError(e.what());
   }
 }
 

@@ -35,10 +35,17 @@ class EMenuError : public Exception {
  public:
   using Exception::Exception;
 };
+// A file that could not be opened or read (not there, held by another
+// program, not allowed); the message names it and the system's reason.
+class EFOpenError : public Exception {
+ public:
+  using Exception::Exception;
+};
 class EOSError : public Exception {
  public:
   using Exception::Exception;
-  // The system's text for the calling thread's last error.
+  // What failed, in the user's words ("ウィンドウを作成できません。"), and on
+  // the next line the system's text for the calling thread's last error.
   static EOSError LastError(const std::string& context = {});
 };
 
@@ -70,6 +77,8 @@ class TStringList : public TObject {
   const std::string& Strings(int index) const;
   void Add(std::string line) { lines_.push_back(std::move(line)); }
   void Clear() { lines_.clear(); }
+  // Throws EFOpenError when the file cannot be read, Exception when what it
+  // holds is no text.
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName) const;
   const std::vector<std::string>& Lines() const { return lines_; }

@@ -67,6 +67,7 @@ class TToolBar : public TSubclassedControl {
   // The controls in line stand where the buttons leave room for them: they
   // are placed whenever the buttons are laid out, not by units.
   void AlignControls() override {}
+  bool PlacesControls() const override { return true; }
   void DpiChanged() override { Rebuild(); }
 
  private:

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Forms.h"
+#include "SysUtils.h"
 
 namespace gui {
 
@@ -120,11 +121,15 @@ void TWinControl::CreateHandle() {
   HWND parentWindow = parent_ ? parent_->handle_ : Application->Handle();
   const bool ownClass = params.className == nullptr;
   if (ownClass) RegisterLayerClass();
-  HWND hwnd = CreateWindowExA(params.exStyle, ownClass ? kLayerWindowClass : params.className,
-                              params.caption.c_str(), params.style, left_, top_, width_, height_,
-                              parentWindow, parent_ ? reinterpret_cast<HMENU>(INT_PTR(id_)) : nullptr,
-                              GetModuleHandleA(nullptr), ownClass ? this : nullptr);
-  if (!hwnd) throw EOSError::LastError("CreateWindowEx");
+  const HMENU id = parent_ ? reinterpret_cast<HMENU>(INT_PTR(id_)) : nullptr;
+  HWND hwnd = params.unicode && !ownClass
+                  ? CreateWindowExW(params.exStyle, AnsiToWide(params.className).c_str(),
+                                    AnsiToWide(params.caption).c_str(), params.style, left_, top_, width_, height_,
+                                    parentWindow, id, GetModuleHandleA(nullptr), nullptr)
+                  : CreateWindowExA(params.exStyle, ownClass ? kLayerWindowClass : params.className,
+                                    params.caption.c_str(), params.style, left_, top_, width_, height_,
+                                    parentWindow, id, GetModuleHandleA(nullptr), ownClass ? this : nullptr);
+  if (!hwnd) throw EOSError::LastError("ウィンドウを作成できません。");
   if (!ownClass) {
     handle_ = hwnd;
     SetPropA(hwnd, kControlProp, this);
@@ -212,9 +217,14 @@ RECT TWinControl::LayoutRect() const {
   const Units& d = design_;
   int x0 = Scale(d.left), x1 = Scale(d.left + d.width);
   int y0 = Scale(d.top), y1 = Scale(d.top + d.height);
-  // Anchors hold the distances to the parent's edges as designed; before
-  // the parent has been laid out the place as designed is all there is.
-  if (parent_ && parent_->lastClientWidth_ >= 0) {
+  if (parent_ && parent_->PlacesControls()) {
+    x1 += left_ - x0;
+    x0 = left_;
+    y1 += top_ - y0;
+    y0 = top_;
+  } else if (parent_ && parent_->lastClientWidth_ >= 0) {
+    // Anchors hold the distances to the parent's edges as designed; before
+    // the parent has been laid out the place as designed is all there is.
     const SIZE base = parent_->DesignClientSize();
     if (Anchors & akRight) {
       const int width = x1 - x0;

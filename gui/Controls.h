@@ -24,6 +24,10 @@ struct TCreateParams {
   std::string caption;
   DWORD style = 0;
   DWORD exStyle = 0;
+  // A window of UTF-16 text (a standard class only): it holds what the user
+  // types whole, also characters the code page lacks, for the control to
+  // read with GetWindowTextW and judge.
+  bool unicode = false;
 };
 
 class TWinControl : public TComponent {
@@ -144,6 +148,10 @@ class TWinControl : public TComponent {
   virtual void DpiChanged() {}
   // Whether SetBounds takes pixels (a form on the screen) rather than units.
   virtual bool BoundsInPixels() const { return false; }
+  // Whether this control places its children itself, in pixels (a toolbar
+  // among its buttons): they then keep their place through every layout,
+  // and only their size follows their units.
+  virtual bool PlacesControls() const { return false; }
   // The window was moved or sized by someone else (the user, the system):
   // the control takes the rectangle as its own.
   void BoundsChanged(const RECT& r);

@@ -135,7 +135,7 @@ LRESULT TSplitter::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       const int others = room - (horizontal ? Width() : Height());
       const int minSize = Scale(MinSize);
       int size = std::max(minSize, startSize_ + delta);
-      int limit = others - minSize;
+      int limit = others - Scale(MinRest);
       for (int i = 0; i < Parent()->ControlCount(); ++i) {
         TWinControl* c = Parent()->Controls(i);
         if (c == n || c == this || !c->Visible()) continue;
@@ -195,7 +195,7 @@ void TTimer::Update() {
   }
   if (enabled_ && interval_ > 0 && OnTimer) {
     id_ = SetTimer(nullptr, 0, interval_, Tick);
-    if (!id_) throw EOSError::LastError("SetTimer");
+    if (!id_) throw EOSError::LastError("タイマーを作成できません。");
     Timers()[id_] = this;
   }
 }

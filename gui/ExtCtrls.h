@@ -46,9 +46,10 @@ class TImage : public TWinControl {
 class TSplitter : public TWinControl {
  public:
   explicit TSplitter(TComponent* AOwner);
-  // The resized control keeps at least this size (96-dpi units), and so
-  // does the room left to the controls beyond the bar.
+  // The resized control keeps at least this size (96-dpi units), and the
+  // room left to the controls beyond the bar at least MinRest.
   int MinSize = 30;
+  int MinRest = 30;
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

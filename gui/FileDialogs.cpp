@@ -1,8 +1,12 @@
 #include "FileDialogs.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
+#include <dlgs.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "Dialogs.h"
@@ -22,6 +26,45 @@ std::wstring FilterList(const std::string& filter) {
     if (list[i] == '|') list[i] = '\0';
   list.append(2, '\0');
   return AnsiToWide(list);
+}
+
+// The dialog of some systems (Wine's, the UTF-16 one as well) copies the
+// name typed into its field, with the folder it shows, into a buffer of
+// MAX_PATH characters before it looks at it: a longer path overruns the
+// buffer and takes the program down with the user's unsaved work. No program
+// here could open such a path anyway, so the dialog never gets to take it:
+// the user hears why and may type another.
+bool RefusedAsTooLong(HWND dialog) {
+  HWND field = GetDlgItem(dialog, cmb13);
+  if (!field) field = GetDlgItem(dialog, edt1);
+  if (!field) return false;
+  std::wstring name(size_t(GetWindowTextLengthW(field)) + 1, L'\0');
+  name.resize(size_t(std::max(GetWindowTextW(field, name.data(), int(name.size())), 0)));
+  std::wstring path = name;
+  const bool absolute = (name.size() >= 2 && name[1] == L':') || (!name.empty() && name[0] == L'\\');
+  if (!absolute) {
+    std::vector<wchar_t> folder(32768, L'\0');
+    SendMessageW(dialog, CDM_GETFOLDERPATH, WPARAM(folder.size() - 1), LPARAM(folder.data()));
+    path = std::wstring(folder.data()) + L"\\" + name;
+  }
+  if (path.size() < MAX_PATH) return false;
+  MessageDlg(dialog, "「" + ShownName(path) + "」は長すぎるため、使えません。\r\nフォルダとファイルの名前は、合わせて " +
+                         std::to_string(MAX_PATH - 1) + " 文字までです。",
+             "警告", MB_ICONSTOP | MB_OK);
+  return true;
+}
+
+LRESULT CALLBACK GuardedDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  if (msg == WM_COMMAND && LOWORD(wParam) == IDOK && RefusedAsTooLong(dialog)) return 0;
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(dialog, GuardedDialog, id);
+  return DefSubclassProc(dialog, msg, wParam, lParam);
+}
+
+// The hook's own (empty) page inside the dialog: it puts the guard on the
+// dialog and leaves everything else to it.
+UINT_PTR CALLBACK DialogHook(HWND page, UINT msg, WPARAM, LPARAM) {
+  if (msg == WM_INITDIALOG) SetWindowSubclass(GetParent(page), GuardedDialog, 1, 0);
+  return 0;
 }
 
 }  // namespace
@@ -47,7 +90,8 @@ bool TOpenDialog::Run(bool save) {
     ofn.lpstrTitle = Title.empty() ? nullptr : title.c_str();
     // The editor's current folder stays where it was: choosing a file is no
     // reason to change it.
-    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+    ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_ENABLEHOOK;
+    ofn.lpfnHook = DialogHook;
     if (Options & ofHideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
     if (Options & ofPathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
     if (Options & ofFileMustExist) ofn.Flags |= OFN_FILEMUSTEXIST;

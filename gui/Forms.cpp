@@ -1,5 +1,10 @@
 #include "Forms.h"
 
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
 #include "Dialogs.h"
 #include "Menus.h"
 
@@ -180,7 +185,7 @@ TModalResult TForm::ShowModal() {
   SetForegroundWindow(self);
   MSG msg;
   while (ModalResult == mrNone && !Application->Terminated()) {
-    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       PostQuitMessage(int(msg.wParam));
       break;
     }
@@ -195,6 +200,8 @@ TModalResult TForm::ShowModal() {
 }
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT notified = 0;
+  if (TMenu::HandleNotify(handle_, msg, wParam, lParam, notified)) return notified;
   switch (msg) {
     case WM_CLOSE:
       Close();
@@ -221,6 +228,15 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
       if (MinWidth) info->ptMinTrackSize.x = Scale(MinWidth);
       if (MinHeight) info->ptMinTrackSize.y = Scale(MinHeight);
+      const SIZE client = MinClientSize();
+      if (client.cx > 0 || client.cy > 0) {
+        // The frame of this DPI around it, the menu bar included.
+        const RECT r = WindowRectForClient(RECT{0, 0, Scale(client.cx), Scale(client.cy)},
+                                           DWORD(GetWindowLongPtrA(handle_, GWL_STYLE)), menu_ != nullptr,
+                                           DWORD(GetWindowLongPtrA(handle_, GWL_EXSTYLE)), Dpi());
+        if (client.cx > 0) info->ptMinTrackSize.x = std::max<LONG>(info->ptMinTrackSize.x, r.right - r.left);
+        if (client.cy > 0) info->ptMinTrackSize.y = std::max<LONG>(info->ptMinTrackSize.y, r.bottom - r.top);
+      }
       return 0;
     }
     case WM_WINDOWPOSCHANGED: {
@@ -293,7 +309,7 @@ HWND TApplication::Handle() {
     handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
                               WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!handle_) throw EOSError::LastError("CreateWindowEx");
+    if (!handle_) throw EOSError::LastError("ウィンドウを作成できません。");
   }
   return handle_;
 }
@@ -305,6 +321,8 @@ void TApplication::SetTitle(const std::string& title) {
 
 LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   try {
+    LRESULT notified = 0;
+    if (TMenu::HandleNotify(hwnd, msg, wParam, lParam, notified)) return notified;
     switch (msg) {
       case WM_MENU_PICK:
         if (TMenuItem* item = TMenuItem::FromCommand(UINT(wParam))) item->Click();
@@ -330,12 +348,12 @@ bool TApplication::ProcessMessage(MSG& msg) {
   if (TForm* form = FormOf(msg.hwnd)) {
     HWND root = form->Handle();
     if (form->Menu() && form->Menu()->Accelerators() &&
-        TranslateAcceleratorA(root, form->Menu()->Accelerators(), &msg))
+        TranslateAcceleratorW(root, form->Menu()->Accelerators(), &msg))
       return true;
-    if (IsDialogMessageA(root, &msg)) return true;
+    if (IsDialogMessageW(root, &msg)) return true;
   }
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
   return true;
 }
 
@@ -344,8 +362,8 @@ void TApplication::Run() {
   MSG msg;
   for (;;) {
     if (terminated_) {
-      if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) break;
+    } else if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
       break;
     }
     if (!ProcessMessage(msg)) break;
@@ -364,7 +382,13 @@ HWND TApplication::DialogOwner() {
 }
 
 void TApplication::ShowException(const std::exception& e) {
-  MessageBox(e.what(), title_, MB_ICONSTOP | MB_OK);
+  // The programs' own failures carry the user's words; what the standard
+  // library throws on its own speaks English to a programmer.
+  const char* text = e.what();
+  if (dynamic_cast<const std::bad_alloc*>(&e)) text = "メモリが足りません。";
+  else if (!dynamic_cast<const std::runtime_error*>(&e) || dynamic_cast<const std::system_error*>(&e))
+    text = "予期しないエラーが発生しました。";
+  MessageBox(text, title_, MB_ICONSTOP | MB_OK);
 }
 
 void TApplication::HandleException() {

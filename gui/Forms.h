@@ -34,7 +34,8 @@ class TForm : public TWinControl {
   void SetShowInTaskbar(bool show);
   // Where the form appears when it is first shown.
   TPosition Position = poDesigned;
-  // The smallest size the user can drag the frame to, in 96-dpi units.
+  // The smallest size the user can drag the frame to, in 96-dpi units; the
+  // frame also keeps the client area MinClientSize asks for.
   int MinWidth = 0, MinHeight = 0;
 
   // The client area the form is designed for, in 96-dpi units: the window
@@ -77,6 +78,10 @@ class TForm : public TWinControl {
   void DestroyWnd() override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   bool BoundsInPixels() const override { return true; }
+  // The smallest client area (96-dpi units) in which nothing the form
+  // shows is cut off, asked whenever the user sizes the frame; none (0, 0)
+  // by default.
+  virtual SIZE MinClientSize() { return SIZE{0, 0}; }
 
  private:
   void Centre();
@@ -138,6 +143,9 @@ class TApplication : public TComponent {
   void HandleException();
 
   // Handles one message the way the loop would; false when it was WM_QUIT.
+  // The loops take messages as UTF-16 (GetMessageW): a window of UTF-16
+  // text gets a typed character the code page lacks as it is, every other
+  // window gets its characters in the code page as always.
   bool ProcessMessage(MSG& msg);
 
  private:

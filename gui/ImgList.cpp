@@ -224,7 +224,7 @@ void TImageList::Changed() {
 HIMAGELIST TImageList::Handle() const {
   if (handle_) return handle_.Handle();
   TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(Count(), 4), 16));
-  if (!made) throw EOSError::LastError("ImageList_Create");
+  if (!made) throw EOSError::LastError("イメージリストを作成できません。");
   for (int i = 0; i < Count(); ++i) {
     const TIcon icon = MakeIcon(Image(i), width_, height_);
     if (!icon || ImageList_AddIcon(made.Handle(), icon.Handle()) != i)
@@ -277,6 +277,22 @@ TIcon ResizedIcon(HICON icon, int width, int height) {
   std::vector<uint32_t> pixels(size_t(width) * size_t(height));
   if (!ReadIcon(icon, width, height, pixels.data())) return TIcon();
   return MakeIcon(pixels.data(), width, height);
+}
+
+TBitmap ResizedBitmap(HBITMAP bitmap, int width, int height) {
+  BITMAP shape{};
+  if (!bitmap || !GetObjectA(bitmap, sizeof shape, &shape) || shape.bmWidth <= 0 || shape.bmHeight <= 0 ||
+      width <= 0 || height <= 0 || shape.bmWidth > 4096 || shape.bmHeight > 4096 || width > 4096 || height > 4096)
+    return TBitmap();
+  std::vector<uint32_t> own(size_t(shape.bmWidth) * size_t(shape.bmHeight));
+  if (!ReadBits(bitmap, shape.bmWidth, shape.bmHeight, own.data())) return TBitmap();
+  for (uint32_t& p : own) p |= 0xFF000000;
+  const std::vector<uint32_t> scaled = ScalePixels(own.data(), shape.bmWidth, shape.bmHeight, width, height);
+  const BITMAPINFO info = TopDown32(width, height);
+  void* bits = nullptr;
+  TBitmap result(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (result) std::copy(scaled.begin(), scaled.end(), static_cast<uint32_t*>(bits));
+  return result;
 }
 
 int TImageList::AddIcon(const TIcon& icon) {

@@ -126,5 +126,8 @@ class TImageList : public TComponent {
 // A copy of the icon at another size, its picture scaled smoothly; empty
 // when the icon cannot be read.
 TIcon ResizedIcon(HICON icon, int width, int height);
+// A copy of an opaque picture at another size, scaled smoothly; empty when
+// the bitmap cannot be read.
+TBitmap ResizedBitmap(HBITMAP bitmap, int width, int height);
 
 }  // namespace gui

@@ -19,7 +19,7 @@ void TListView::SetIconSpacing(int width, int height) {
   spacingX_ = width;
   spacingY_ = height;
   if (HandleAllocated() && width > 0 && height > 0)
-    SendMessageA(handle_, LVM_SETICONSPACING, 0, MAKELPARAM(width, height));
+    SendMessageA(handle_, LVM_SETICONSPACING, 0, MAKELPARAM(Scale(width), Scale(height)));
 }
 
 void TListView::CreateWnd() {

@@ -16,8 +16,8 @@ class TListView : public TWinControl {
   // The pictures the items show by number; not owned, and let go of when
   // the list goes.
   void SetImages(TImageList* images);
-  // The room each item takes in its row, picture and caption; the system's
-  // default is made for large icons.
+  // The room each item takes in its row, picture and caption (96-dpi
+  // units); the system's default is made for large icons.
   void SetIconSpacing(int width, int height);
   void Clear();
   void AddItem(const std::string& caption, int imageIndex);
@@ -33,6 +33,7 @@ class TListView : public TWinControl {
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void ColorChanged() override;
+  void DpiChanged() override { SetIconSpacing(spacingX_, spacingY_); }
   LRESULT CNNotify(NMHDR* header) override;
 
  private:

@@ -1,10 +1,13 @@
 #include "Menus.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
+#include <utility>
 
 #include "Forms.h"
 #include "ImgList.h"
+#include "SysUtils.h"
 
 namespace gui {
 
@@ -79,6 +82,82 @@ bool ShowsImages(const std::vector<TMenuItem*>& items) {
   });
 }
 
+// A submenu of this layer's carries this mark with the command number of
+// its item in the low word (command numbers fit in 16 bits): a menu message
+// names the submenu, and a foreign menu (the shell's) carries none of it.
+constexpr ULONG_PTR kSubmenuMark = 0x4F530000;
+
+void MarkSubmenu(HMENU menu, UINT command) {
+  MENUINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIM_MENUDATA;
+  info.dwMenuData = kSubmenuMark | command;
+  SetMenuInfo(menu, &info);
+}
+
+// The item whose submenu (or the menu whose top level) this is; null for a
+// menu that is not this layer's.
+TMenuItem* ItemOfSubmenu(HMENU menu) {
+  MENUINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIM_MENUDATA;
+  if (!menu || !GetMenuInfo(menu, &info) || (info.dwMenuData & ~ULONG_PTR(0xFFFF)) != kSubmenuMark) return nullptr;
+  return TMenuItem::FromCommand(UINT(info.dwMenuData & 0xFFFF));
+}
+
+// A right click on a popup item waits here for the popup's owner to take it
+// up (see TPopupMenu::Popup): the message that brings it there is posted.
+constexpr UINT kRightClickMessage = WM_APP + 0x101;
+TPopupMenu* tracking = nullptr;
+HWND trackingOwner = nullptr;
+struct PendingRightClick {
+  UINT command = 0;
+  POINT at{};
+} pendingRightClick;
+
+TForeignMenuMessages* foreignMenu = nullptr;
+
+// Wide letters compared as the menu compares keys: ignoring case.
+wchar_t FoldWide(wchar_t c) {
+  CharUpperBuffW(&c, 1);
+  return c;
+}
+
+// The item of the tracked popup under a point of the screen, if any.
+TMenuItem* PopupItemAt(POINT at) {
+  const HWND window = WindowFromPoint(at);
+  wchar_t className[16] = {};
+  if (!window || !GetClassNameW(window, className, 16) || lstrcmpW(className, L"#32768") != 0) return nullptr;
+  const auto menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+  const int index = menu ? MenuItemFromPoint(nullptr, menu, at) : -1;
+  MENUITEMINFOW mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_ID | MIIM_FTYPE;
+  if (index < 0 || !GetMenuItemInfoW(menu, UINT(index), TRUE, &mii) || (mii.fType & MFT_SEPARATOR)) return nullptr;
+  TMenuItem* item = TMenuItem::FromCommand(mii.wID);
+  return item && tracking && item->Menu() == tracking ? item : nullptr;
+}
+
+// Sees every message of a popup's loop before the loop does (WH_MSGFILTER):
+// the right button over an item is kept from the menu, which would pick the
+// item, and its release is reported to the popup's owner. Windows reports it
+// itself (WM_MENURBUTTONUP) only when the right button does not pick items,
+// and Wine never does.
+LRESULT CALLBACK RightButtonFilter(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == MSGF_MENU && tracking &&
+      (msg->message == WM_RBUTTONDOWN || msg->message == WM_RBUTTONDBLCLK || msg->message == WM_RBUTTONUP)) {
+    if (TMenuItem* item = PopupItemAt(msg->pt)) {
+      if (msg->message == WM_RBUTTONUP) {
+        pendingRightClick = {item->Command(), msg->pt};
+        PostMessageW(trackingOwner, kRightClickMessage, item->Command(), 0);
+      }
+      return TRUE;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 [[noreturn]] void ThrowIndexError(int index) {
   throw EMenuError("メニューのインデックスが範囲を超えています (" + std::to_string(index) + ")");
 }
@@ -119,12 +198,40 @@ TMenu* TMenuItem::Menu() const {
   return top->rootOf_;
 }
 
-void TMenuItem::Changed() {
-  if (TMenu* menu = Menu()) menu->Changed();
+void TMenuItem::Changed(const TMenuItem* list) {
+  for (const TMenuItem* at = list; at; at = at->parent_)
+    if (at->fillOnPopup_) {
+      at->stale_ = true;
+      return;
+    }
+  if (list)
+    if (TMenu* menu = list->Menu()) menu->Changed();
+}
+
+int TMenuItem::Level() const {
+  int level = 0;
+  for (const TMenuItem* at = this; at->parent_; at = at->parent_) ++level;
+  return level;
 }
 
 void TMenuItem::SetCaption(const std::string& caption) {
   caption_ = caption;
+  wide_ = false;
+  wideCaption_.clear();
+  Changed();
+}
+
+void TMenuItem::SetCaptionW(const std::wstring& caption) {
+  wideCaption_ = caption;
+  wide_ = true;
+  // For whoever reads the caption in the code page; never written to a file.
+  caption_ = ShownName(caption);
+  Changed();
+}
+
+void TMenuItem::SetFillOnPopup(bool fill) {
+  if (fillOnPopup_ == fill) return;
+  fillOnPopup_ = fill;
   Changed();
 }
 
@@ -154,7 +261,7 @@ void TMenuItem::Insert(int index, TMenuItem* item) {
   if (item->parent_) throw EMenuError("メニュー項目はすでに使われています。");
   items_.insert(items_.begin() + index, item);
   item->parent_ = this;
-  Changed();
+  Changed(this);
 }
 
 void TMenuItem::Remove(TMenuItem* item) {
@@ -162,7 +269,7 @@ void TMenuItem::Remove(TMenuItem* item) {
   if (it == items_.end()) return;
   items_.erase(it);
   item->parent_ = nullptr;
-  Changed();
+  Changed(this);
 }
 
 TMenuItem* TMenuItem::Items(int index) const {
@@ -194,6 +301,7 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
   mii.dwItemData = reinterpret_cast<ULONG_PTR>(this);
   mii.fState = enabled_ ? MFS_ENABLED : MFS_GRAYED;
   std::string text;
+  std::wstring wideText;
   if (IsLine()) {
     mii.fType = MFT_SEPARATOR;
   } else {
@@ -201,25 +309,47 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
     text = caption_;
     if (!shortCut_.Empty()) text.append("\t").append(shortCut_.Text());
     mii.dwTypeData = text.data();
+    if (wide_) {
+      wideText = wideCaption_;
+      if (!shortCut_.Empty()) wideText.append(L"\t").append(AnsiToWide(shortCut_.Text()));
+    }
     const TMenu* owner = Menu();
     if (imageIndex_ >= 0 && owner && owner->Images()) mii.hbmpItem = HBMMENU_CALLBACK;
   }
   base::UniqueHandle<MenuTraits> submenu;
-  if (!items_.empty()) {
+  if (!items_.empty() || fillOnPopup_) {
     submenu.SetHandle(CreatePopupMenu());
-    if (submenu.Empty()) throw EOSError::LastError("CreatePopupMenu");
-    for (const TMenuItem* child : items_) child->AppendTo(submenu.Handle(), level + 1);
-    SetMenuStyle(submenu.Handle(), ShowsImages(items_));
+    if (submenu.Empty()) throw EOSError::LastError("メニューを作成できません。");
+    MarkSubmenu(submenu.Handle(), command_);
+    FillSubmenu(submenu.Handle(), level + 1);
     mii.fMask |= MIIM_SUBMENU;
     mii.hSubMenu = submenu.Handle();
   }
   // The system refuses submenus nested deeper than it takes, without an
   // error code; a menu silently missing them would open as an empty box.
-  if (!InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii))
+  bool inserted;
+  if (wide_) {
+    // The same fields: only the text differs in type.
+    MENUITEMINFOW wii;
+    static_assert(sizeof wii == sizeof mii);
+    memcpy(&wii, &mii, sizeof wii);
+    wii.dwTypeData = wideText.data();
+    inserted = InsertMenuItemW(menu, UINT(GetMenuItemCount(menu)), TRUE, &wii);
+  } else {
+    inserted = InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii);
+  }
+  if (!inserted)
     throw EMenuError("「" + caption_ + "」（" + std::to_string(level) +
                      " 階層目）をメニューに入れられません。\nサブメニューの階層が深すぎるか、"
                      "システムの資源が足りません。");
   submenu.Release();  // the menu holds it now
+}
+
+void TMenuItem::FillSubmenu(HMENU menu, int level) const {
+  while (GetMenuItemCount(menu) > 0) DeleteMenu(menu, 0, MF_BYPOSITION);
+  stale_ = false;
+  for (const TMenuItem* child : items_) child->AppendTo(menu, level);
+  SetMenuStyle(menu, ShowsImages(items_));
 }
 
 // --- TMenu -----------------------------------------------------------------------
@@ -243,6 +373,10 @@ void TMenu::Changed() {
   accel_.SetHandle(nullptr);
   accelBuilt_ = false;
   if (handle_.Empty()) return;
+  if (showing_) {
+    changedWhileShowing_ = true;
+    return;
+  }
   // A menu bar is replaced in its window at once, and the old one goes only
   // after the window let go of it; a popup is rebuilt when next shown.
   const auto old = std::move(handle_);
@@ -256,9 +390,9 @@ HMENU TMenu::Handle() {
   if (handle_.Empty()) {
     // Made whole before it is kept: a refused item leaves no half menu.
     base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
-    if (menu.Empty()) throw EOSError::LastError("CreateMenu");
-    for (const TMenuItem* item : items_->items_) item->AppendTo(menu.Handle(), 1);
-    SetMenuStyle(menu.Handle(), ShowsImages(items_->items_));
+    if (menu.Empty()) throw EOSError::LastError("メニューを作成できません。");
+    MarkSubmenu(menu.Handle(), items_->command_);
+    items_->FillSubmenu(menu.Handle(), 1);
     handle_ = std::move(menu);
   }
   return handle_.Handle();
@@ -309,6 +443,12 @@ LRESULT TMenu::HandleMenuChar(WPARAM wParam, LPARAM lParam) {
   const auto menu = reinterpret_cast<HMENU>(lParam);
   const auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); };
   const char key = fold(static_cast<unsigned char>(LOWORD(wParam)));
+  // The key as a wide character, for wide captions: the window that asks is
+  // an ANSI one, and a byte of the code page is one character of it.
+  wchar_t wideKey = 0;
+  const char keyByte = char(LOWORD(wParam));
+  if (!IsDBCSLeadByte(BYTE(keyByte)) && MultiByteToWideChar(CP_ACP, 0, &keyByte, 1, &wideKey, 1) == 1)
+    wideKey = FoldWide(wideKey);
   std::vector<int> matches;
   int selected = -1;
   const int count = GetMenuItemCount(menu);
@@ -322,13 +462,92 @@ LRESULT TMenu::HandleMenuChar(WPARAM wParam, LPARAM lParam) {
     if (!item || (mii.fType & MFT_SEPARATOR) || (mii.fState & MFS_DISABLED)) continue;
     // A double-byte character is not one key.
     const std::string& caption = item->Caption();
-    if (!caption.empty() && !IsDBCSLeadByte(BYTE(caption[0])) && fold(BYTE(caption[0])) == key) matches.push_back(i);
+    if (item->HasWideCaption()) {
+      const std::wstring& wide = item->CaptionW();
+      if (!wide.empty() && wideKey && FoldWide(wide[0]) == wideKey) matches.push_back(i);
+    } else if (!caption.empty() && !IsDBCSLeadByte(BYTE(caption[0])) && fold(BYTE(caption[0])) == key) {
+      matches.push_back(i);
+    }
   }
   if (matches.empty()) return MAKELRESULT(0, MNC_IGNORE);
   if (matches.size() == 1) return MAKELRESULT(matches[0], MNC_EXECUTE);
   const auto next = std::upper_bound(matches.begin(), matches.end(), selected);
   return MAKELRESULT(next == matches.end() ? matches[0] : *next, MNC_SELECT);
 }
+
+bool TMenu::HandleNotify(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  const auto foreign = [&] { return foreignMenu && foreignMenu->handler_(msg, wParam, lParam, result); };
+  try {
+    switch (msg) {
+      case WM_INITMENUPOPUP: {
+        TMenuItem* item = ItemOfSubmenu(reinterpret_cast<HMENU>(wParam));
+        if (!item || !item->Menu()) return foreign();
+        if (item->OnPopup) item->OnPopup(item);
+        // What was added meanwhile goes into the menu the system is about to
+        // show: the menu keeps its handle while it shows.
+        if (item->stale_) item->FillSubmenu(reinterpret_cast<HMENU>(wParam), item->Level() + 1);
+        result = 0;
+        return true;
+      }
+      case WM_MEASUREITEM:
+      case WM_DRAWITEM: {
+        const bool measure = msg == WM_MEASUREITEM;
+        const auto* mis = reinterpret_cast<const MEASUREITEMSTRUCT*>(lParam);
+        const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if ((measure ? mis->CtlType : dis->CtlType) != ODT_MENU) return false;
+        TMenuItem* item = TMenuItem::FromCommand(measure ? mis->itemID : dis->itemID);
+        if (!item || !item->Menu()) return foreign();
+        if (!measure && item->OnFindImage) {
+          const auto find = std::move(item->OnFindImage);
+          item->OnFindImage = nullptr;
+          // The menu on the screen draws the image it is told, and already
+          // keeps the room for one: no new menu is needed.
+          const int image = find(item);
+          if (image >= 0) item->imageIndex_ = image;
+        }
+        return false;  // drawn by HandleOwnerDraw
+      }
+      case WM_MENUCHAR: {
+        TMenuItem* item = ItemOfSubmenu(reinterpret_cast<HMENU>(lParam));
+        return item && item->Menu() ? false : foreign();
+      }
+      case kRightClickMessage: {
+        TPopupMenu* popup = tracking;
+        TMenuItem* item = TMenuItem::FromCommand(UINT(wParam));
+        result = 0;
+        if (!popup || !item || item->Menu() != popup || pendingRightClick.command != UINT(wParam) ||
+            !popup->OnItemRightClick)
+          return true;
+        pendingRightClick.command = 0;
+        const bool done = popup->OnItemRightClick(item, pendingRightClick.at);
+        // A menu shown over the popup may have ended the popup's loop too
+        // (Wine's loop ends at its next message once a menu over it ended).
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        const bool stillTracking = GetGUIThreadInfo(0, &gui) && (gui.flags & GUI_INMENUMODE);
+        if (done) {
+          EndMenu();
+        } else if (!stillTracking) {
+          popup->reopen_ = true;
+        }
+        if (!stillTracking) PostMessageW(window, WM_NULL, 0, 0);
+        return true;
+      }
+      default:
+        return false;
+    }
+  } catch (...) {
+    EndMenu();
+    result = 0;
+    if (Application) Application->HandleException();
+    return true;
+  }
+}
+
+TForeignMenuMessages::TForeignMenuMessages(Handler handler)
+    : handler_(std::move(handler)), previous_(std::exchange(foreignMenu, this)) {}
+
+TForeignMenuMessages::~TForeignMenuMessages() { foreignMenu = previous_; }
 
 // --- TPopupMenu / TMainMenu ----------------------------------------------------------
 
@@ -341,12 +560,39 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
   UINT flags = TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD;
   if (!Animate) flags |= TPM_NOANIMATION;
   HMENU menu = Handle();
-  // No command is either no pick or a popup that never showed; only the
-  // latter leaves an error code.
-  SetLastError(ERROR_SUCCESS);
-  const UINT command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
+  // While it shows, the right button goes to OnItemRightClick and its menu
+  // keeps its handle; both hold for one popup at a time, the latest.
+  struct Showing {
+    TPopupMenu& popup;
+    TPopupMenu* const outer = tracking;
+    const HWND outerOwner = trackingOwner;
+    HHOOK hook = nullptr;
+    Showing(TPopupMenu& p, HWND owner) : popup(p) {
+      pendingRightClick = {};
+      tracking = &popup;
+      trackingOwner = owner;
+      popup.showing_ = true;
+      if (popup.OnItemRightClick)
+        hook = SetWindowsHookExW(WH_MSGFILTER, RightButtonFilter, nullptr, GetCurrentThreadId());
+    }
+    ~Showing() {
+      if (hook) UnhookWindowsHookEx(hook);
+      tracking = outer;
+      trackingOwner = outerOwner;
+      popup.showing_ = false;
+      if (std::exchange(popup.changedWhileShowing_, false)) popup.Changed();
+    }
+  } showing(*this, owner);
+  UINT command;
+  do {
+    reopen_ = false;
+    // No command is either no pick or a popup that never showed; only the
+    // latter leaves an error code.
+    SetLastError(ERROR_SUCCESS);
+    command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
+    if (!command && GetLastError() != ERROR_SUCCESS) throw EOSError::LastError();
+  } while (!command && reopen_);
   if (command) PostMessageA(Application->Handle(), WM_MENU_PICK, command, 0);
-  else if (GetLastError() != ERROR_SUCCESS) throw EOSError::LastError("TrackPopupMenuEx");
   return command != 0;
 }
 
@@ -354,6 +600,8 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
 
 namespace {
 LRESULT CALLBACK PopupOwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LRESULT notified = 0;
+  if (TMenu::HandleNotify(hwnd, msg, wParam, lParam, notified)) return notified;
   switch (msg) {
     case WM_MEASUREITEM:
     case WM_DRAWITEM: {
@@ -393,7 +641,7 @@ TPopupOwner::TPopupOwner(POINT at) {
   (void)registered;
   window_.SetHandle(CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr,
                                     GetModuleHandleA(nullptr), nullptr));
-  if (window_.Empty()) throw EOSError::LastError("CreateWindowEx");
+  if (window_.Empty()) throw EOSError::LastError("ウィンドウを作成できません。");
   ShowWindow(window_.Handle(), SW_SHOWNOACTIVATE);
 }
 

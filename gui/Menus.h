@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,12 @@ class TMenuItem : public TComponent {
 
   const std::string& Caption() const { return caption_; }
   void SetCaption(const std::string& caption);
+  // A caption in UTF-16, for text the code page may lack (names from the
+  // file system); Caption() then holds it in the code page, each character
+  // it lacks as "?". Never a separator line.
+  void SetCaptionW(const std::wstring& caption);
+  const std::wstring& CaptionW() const { return wideCaption_; }
+  bool HasWideCaption() const { return wide_; }
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
   bool Enabled() const { return enabled_; }
@@ -56,6 +63,21 @@ class TMenuItem : public TComponent {
   TShortCut ShortCut() const { return shortCut_; }
   void SetShortCut(TShortCut shortCut);
   TNotifyEvent OnClick;
+
+  // Runs each time the item's submenu is about to open, before it shows.
+  TNotifyEvent OnPopup;
+  // The item shows a submenu even while it has no items, to be filled by
+  // OnPopup: what is added below it then, also into a menu on the screen,
+  // shows in its submenu when it opens (the rest of the menu stays as the
+  // system has it). Items added to it keep their command numbers for as
+  // long as they live.
+  void SetFillOnPopup(bool fill);
+  bool FillOnPopup() const { return fillOnPopup_; }
+  // Asked once for the image, when the item is first drawn: a picture that
+  // is slow to find is found only for the items the user gets to see. Until
+  // then the item shows ImageIndex(), which must be an image (>= 0) for the
+  // item to keep the room for one.
+  std::function<int(TMenuItem* Sender)> OnFindImage;
 
   void Add(TMenuItem* item);
   // Throws EMenuError for a position outside 0 .. Count.
@@ -66,7 +88,7 @@ class TMenuItem : public TComponent {
   TMenuItem* Items(int index) const;
   TMenuItem* Parent() const { return parent_; }
   int MenuIndex() const;
-  bool IsLine() const { return caption_ == "-"; }
+  bool IsLine() const { return !wide_ && caption_ == "-"; }
 
   void Click();
   UINT Command() const { return command_; }
@@ -77,7 +99,14 @@ class TMenuItem : public TComponent {
 
  private:
   friend class TMenu;
-  void Changed();
+  // Something shown in the submenu of `list` (this item's parent for the
+  // item itself) changed: the submenu filled on popup that holds it is made
+  // again when it next opens, any other change rebuilds the menu.
+  void Changed(const TMenuItem* list);
+  void Changed() { Changed(parent_); }
+  // Makes the system submenu `menu` hold this item's items anew, at `level`.
+  void FillSubmenu(HMENU menu, int level) const;
+  int Level() const;
   // Adds this item (and its submenu) to the system menu; `level` counts from
   // 1 at the top. Throws when the system refuses it.
   void AppendTo(HMENU menu, int level) const;
@@ -86,6 +115,10 @@ class TMenuItem : public TComponent {
   int imageIndex_ = -1;
   bool enabled_ = true;
   TShortCut shortCut_;
+  std::wstring wideCaption_;
+  bool wide_ = false;
+  bool fillOnPopup_ = false;
+  mutable bool stale_ = false;  // filled on popup, and changed since its submenu was made
   TMenuItem* parent_ = nullptr;
   TMenu* rootOf_ = nullptr;  // set on a menu's invisible root item
   std::vector<TMenuItem*> items_;
@@ -115,6 +148,11 @@ class TMenu : public TComponent {
   // item whose caption begins with it, ignoring letter case; of several, the
   // one after the item selected is selected.
   static LRESULT HandleMenuChar(WPARAM wParam, LPARAM lParam);
+  // The menu messages a window that shows this layer's menus passes here
+  // before anything else: submenus filled as they open, right clicks on
+  // popup items, and a foreign menu shown over a popup (see
+  // TForeignMenuMessages). True when the message was taken, with its result.
+  static bool HandleNotify(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
  protected:
   virtual HMENU CreateMenuHandle() const = 0;
@@ -123,8 +161,13 @@ class TMenu : public TComponent {
 
  private:
   friend class TMenuItem;
+  friend class TPopupMenu;
   void Changed();
   TMenuItem* items_;
+  // While the system shows the menu its handle stays; a change that needs a
+  // new one makes it after the menu has closed.
+  bool showing_ = false;
+  bool changedWhileShowing_ = false;
   TChangeLink images_{[this] { Changed(); }};
   base::UniqueHandle<MenuTraits> handle_;
   base::UniqueHandle<AcceleratorTraits> accel_;
@@ -144,9 +187,39 @@ class TPopupMenu : public TMenu {
   bool Animate = true;
   // Whether the control it belongs to opens it on a right click.
   bool AutoPopup = true;
+  // A right click on an item while the menu shows, at `at` on the screen
+  // (without it a right click picks the item, as a left click does). True
+  // when it carried something out: the menu then closes, with no pick.
+  // False returns to the menu: on a system that closed it meanwhile (Wine
+  // ends a popup when a menu shown over it ends), Popup shows it again.
+  std::function<bool(TMenuItem* Item, POINT at)> OnItemRightClick;
 
  protected:
   HMENU CreateMenuHandle() const override;
+
+ private:
+  friend class TMenu;
+  bool reopen_ = false;
+};
+
+// While one lives, the menu messages that reach the windows showing this
+// layer's menus (WM_INITMENUPOPUP, WM_MEASUREITEM, WM_DRAWITEM, WM_MENUCHAR)
+// and are not for this layer's items go to `handler` first: a menu of
+// someone else's (the shell's) shown over a popup and owned by its window,
+// as the system wants a menu over a menu. The handler says whether it took
+// the message, and its result.
+class TForeignMenuMessages {
+ public:
+  using Handler = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+  explicit TForeignMenuMessages(Handler handler);
+  ~TForeignMenuMessages();
+  TForeignMenuMessages(const TForeignMenuMessages&) = delete;
+  TForeignMenuMessages& operator=(const TForeignMenuMessages&) = delete;
+
+ private:
+  friend class TMenu;
+  Handler handler_;
+  TForeignMenuMessages* previous_;
 };
 
 // A window of one pixel for a program that shows a popup menu with no

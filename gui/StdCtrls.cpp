@@ -1,5 +1,9 @@
 #include "StdCtrls.h"
 
+#include <algorithm>
+
+#include "SysUtils.h"
+
 namespace gui {
 
 TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {}
@@ -76,7 +80,10 @@ void TEdit::CreateParams(TCreateParams& params) {
   params.className = "EDIT";
   params.style |= WS_TABSTOP | ES_AUTOHSCROLL | (readOnly_ ? ES_READONLY : 0);
   params.exStyle |= WS_EX_CLIENTEDGE;
+  params.unicode = true;
 }
+
+void TEdit::CreateWnd() { accepted_ = Caption(); }
 
 void TEdit::SetReadOnly(bool readOnly) {
   readOnly_ = readOnly;
@@ -84,8 +91,42 @@ void TEdit::SetReadOnly(bool readOnly) {
   if (HandleAllocated()) SendMessageA(handle_, EM_SETREADONLY, readOnly, 0);
 }
 
+std::wstring TEdit::WideText() const {
+  std::wstring text(size_t(GetWindowTextLengthW(handle_)) + 1, L'\0');
+  text.resize(size_t(std::max(GetWindowTextW(handle_, text.data(), int(text.size())), 0)));
+  return text;
+}
+
+std::string TEdit::Text() {
+  if (!HandleAllocated()) return Caption();
+  std::string text;
+  // A field never keeps a text the code page lacks; should one be there for
+  // a moment, the text it had before stands.
+  return WideToAnsiExact(WideText(), text) ? text : accepted_;
+}
+
+void TEdit::Refuse(const std::wstring& typed) {
+  const std::wstring kept = AnsiToWide(accepted_);
+  // The caret goes back where the refused characters came in.
+  size_t at = 0;
+  while (at < kept.size() && at < typed.size() && kept[at] == typed[at]) ++at;
+  restoring_ = true;
+  SetWindowTextW(handle_, kept.c_str());
+  restoring_ = false;
+  SendMessageW(handle_, EM_SETSEL, at, at);
+  Application->MessageBox((FieldName.empty() ? std::string("この欄") : "「" + FieldName + "」") +
+                              "には、この環境の文字（シフト JIS）で表せない文字は入力できません。",
+                          "警告", MB_ICONSTOP | MB_OK);
+}
+
 void TEdit::CNCommand(WORD code) {
-  if (code == EN_CHANGE && OnChange) OnChange(this);
+  if (code == EN_CHANGE && !restoring_) {
+    const std::wstring typed = WideText();
+    std::string text;
+    if (!WideToAnsiExact(typed, text)) return Refuse(typed);
+    accepted_ = std::move(text);
+    if (OnChange) OnChange(this);
+  }
   if (code == EN_KILLFOCUS && OnExit) OnExit(this);
 }
 
@@ -132,6 +173,14 @@ int TComboBox::ItemIndex() const {
 void TComboBox::SetItemIndex(int index) {
   itemIndex_ = (index >= 0 && index < ItemCount()) ? index : -1;
   if (HandleAllocated()) SendMessageA(handle_, CB_SETCURSEL, WPARAM(itemIndex_), 0);
+}
+
+int TComboBox::ChoicesWidth() const {
+  int text = 0;
+  for (const std::string& item : items_) text = std::max<int>(text, TextExtent(item, DT_SINGLELINE).cx);
+  // The button, the sunken edges on both sides, and the air the box leaves
+  // around the chosen text's highlight.
+  return text + SystemMetricForDpi(SM_CXVSCROLL, Dpi()) + 2 * SystemMetricForDpi(SM_CXEDGE, Dpi()) + Scale(6);
 }
 
 void TComboBox::CNCommand(WORD code) {

@@ -52,22 +52,36 @@ class TLabel : public TWinControl {
 };
 
 // A one-line text field. OnChange follows every change of its text, typed or
-// set; OnExit runs when the focus leaves it.
+// set; OnExit runs when the focus leaves it. The field holds UTF-16 text, so
+// that a typed or pasted character the code page lacks arrives as it is
+// instead of as a "?": such a change is taken back at once and refused with
+// a message naming the field, and OnChange never hears of it. Text is
+// therefore always the user's own text in the code page.
 class TEdit : public TWinControl {
  public:
   explicit TEdit(TComponent* AOwner);
-  std::string Text() { return GetText(); }
+  std::string Text();
   void SetText(const std::string& text) { SetCaption(text); }
   void SetReadOnly(bool readOnly);
+  // How the refusal names the field ("オプション"); without a name it says
+  // "この欄".
+  std::string FieldName;
   TNotifyEvent OnChange;
   TNotifyEvent OnExit;
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWnd() override;
   void CNCommand(WORD code) override;
 
  private:
+  std::wstring WideText() const;
+  void Refuse(const std::wstring& typed);
   bool readOnly_ = false;
+  // The last text of the field that the code page holds, and whether the
+  // field is being given it back.
+  std::string accepted_;
+  bool restoring_ = false;
 };
 
 // A fixed drop-down list: the user picks one of Items. Its Height is that of
@@ -83,11 +97,18 @@ class TComboBox : public TWinControl {
   int ItemIndex() const;
   void SetItemIndex(int index);
   TNotifyEvent OnChange;
+  // The width (pixels at its DPI) the closed box needs to show the longest
+  // of its choices whole, its button and edges included.
+  int ChoicesWidth() const;
+  // When a choice would not fit, the box grows just wide enough for it.
+  // Off by default.
+  using TWinControl::SetGrowToCaption;
 
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWnd() override;
   void CNCommand(WORD code) override;
+  SIZE CaptionExtent(int) override { return SIZE{ChoicesWidth(), 0}; }
 
  private:
   std::vector<std::string> items_;

@@ -60,15 +60,6 @@ std::wstring AnsiToWide(const std::string& text) {
   return wide;
 }
 
-std::string WideToAnsi(const wchar_t* text) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(size_t(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
-  out.resize(size_t(n - 1));
-  return out;
-}
-
 bool WideToAnsiExact(const std::wstring& text, std::string& ansi) {
   ansi.clear();
   if (text.empty()) return true;

@@ -25,12 +25,10 @@ int32_t StrToIntDef(const std::string& text, int32_t defaultValue);
 // ASCII letters only, which is how file extensions and keywords compare.
 std::string LowerCaseAscii(std::string text);
 
-// Text in the system code page as UTF-16 and back, for the interfaces that
-// take nothing else.
+// Text in the system code page as UTF-16, for the interfaces that take
+// nothing else; and back, only when every character survives the code page:
+// false where the system would have put a "?" or a look-alike in place of one.
 std::wstring AnsiToWide(const std::string& text);
-std::string WideToAnsi(const wchar_t* text);
-// The same, only when every character survives the code page: false where
-// the system would have put a "?" or a look-alike in place of one.
 bool WideToAnsiExact(const std::wstring& text, std::string& ansi);
 // A path in the code page: as it is when it survives, else the short (8.3)
 // name the file system keeps for it; empty when neither can stand for it.

@@ -6,10 +6,14 @@
 
 #include "Forms.h"
 #include "Menus.h"
+#include "SysUtils.h"
 
 namespace gui {
 
 namespace {
+
+// Posted to the control itself: a new name was refused (refusedCaption_).
+constexpr UINT kRefusedName = WM_APP + 0x110;
 
 [[noreturn]] void ThrowNodeIndex(int index) {
   throw EListError("リスト インデックスが範囲を超えています (" + std::to_string(index) + ")");
@@ -769,6 +773,17 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
       // A null text means the edit was cancelled.
       if (!node || !nm->item.pszText) return 0;
       std::string text = nm->item.pszText;
+      // The notice carries the text in the code page, with a "?" for each
+      // character it lacks; the field, still there, has the text as typed.
+      if (HWND field = reinterpret_cast<HWND>(SendMessageA(handle_, TVM_GETEDITCONTROL, 0, 0))) {
+        std::wstring typed(size_t(GetWindowTextLengthW(field)) + 1, L'\0');
+        typed.resize(size_t(std::max(GetWindowTextW(field, typed.data(), int(typed.size())), 0)));
+        if (!WideToAnsiExact(typed, text)) {
+          if (!refusedCaption_) PostMessageA(handle_, kRefusedName, 0, 0);
+          refusedCaption_ = node->Text();
+          return 0;
+        }
+      }
       if (OnEdited) OnEdited(this, node, text);
       node->SetText(text);
       return 0;
@@ -810,6 +825,12 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
 
 LRESULT TTreeView::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
+    case kRefusedName: {
+      const std::string caption = std::exchange(refusedCaption_, std::nullopt).value_or("");
+      Application->MessageBox("「" + caption + "」の新しい名前には、この環境の文字（シフト JIS）で表せない文字は使えません。",
+                              "警告", MB_ICONSTOP | MB_OK);
+      return 0;
+    }
     case WM_PAINT: {
       // The colour is read when painting, as every control reads it.
       const COLORREF color = ColorToRGB(EffectiveColor());

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -296,6 +297,10 @@ class TTreeView : public TSubclassedControl {
   int dragX_ = 0, dragY_ = 0;
   POINT rightClick_{};         // where the right button last went down
   bool contextShown_ = false;  // the menu already opened for that click
+  // The caption of a node whose new name was refused, told once the
+  // control has ended the editing (a message box meanwhile would end it
+  // again from within).
+  std::optional<std::string> refusedCaption_;
   // Set while the layer itself moves the selection (a node's move), so the
   // events report only what the user or the program asked for.
   int quietSelection_ = 0;

@@ -182,7 +182,7 @@ TIcon LauncherIcon(int n, int size) {
   if (n < 0 || n >= int(std::size(kGroups))) return TIcon();
   // The program's own icon groups, the same ones the shell numbers 0 to 6 in
   // its program file, without loading the shell to get them.
-  return ModuleIconAt(GetModuleHandleA(nullptr), kGroups[n], size);
+  return ProgramIconAt(kGroups[n], size);
 }
 
 TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {

@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
 
 #include <algorithm>
@@ -72,10 +74,11 @@ void SendInputs(std::vector<INPUT> in) {
   if (SendInput(UINT(in.size()), in.data(), sizeof(INPUT)) != in.size()) Fail("SendInput took not every key");
 }
 
-// The menu lines of e2eHook.dll (see HookProtocol.h), read inside the target.
-// `window` is any window of the target's thread that outlives the request;
-// its thread takes everything queued before the request on the way.
-std::vector<std::vector<std::string>> ReadMenu(HWND window, WPARAM menu, LPARAM bar) {
+// The answer of e2eHook.dll (see HookProtocol.h) to a request, read inside
+// the target. `window` is any window of the target's thread that outlives
+// the request; its thread takes everything queued before the request on
+// the way.
+std::string AskHook(HWND window, const char* request, WPARAM wp, LPARAM lp) {
   static const HMODULE dll = LoadLibraryA(BesideTest(hook::kDllName).c_str());
   const auto proc = dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, hook::kProcName)))
                         : nullptr;
@@ -87,18 +90,41 @@ std::vector<std::vector<std::string>> ReadMenu(HWND window, WPARAM menu, LPARAM 
   char* view = mapping ? static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
   const HHOOK hook = view && done ? SetWindowsHookExA(WH_GETMESSAGE, proc, dll, GetWindowThreadProcessId(window, nullptr))
                                   : nullptr;
-  const bool answered = hook && PostMessageA(window, RegisterWindowMessageA(hook::kMessageName), menu, bar) &&
+  const bool answered = hook && PostMessageA(window, RegisterWindowMessageA(request), wp, lp) &&
                         WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
-  std::istringstream text(answered ? std::string(view, strnlen(view, hook::kMappingSize)) : "");
+  std::string text = answered ? std::string(view, strnlen(view, hook::kMappingSize)) : "";
   if (hook) UnhookWindowsHookEx(hook);
   if (view) UnmapViewOfFile(view);
   if (done) CloseHandle(done);
   if (mapping) CloseHandle(mapping);
-  if (!answered) Fail("the thread of window " + Hex(window) + " did not answer the menu request");
-  std::vector<std::vector<std::string>> items;  // depth, id, caption
+  if (!answered) Fail("the thread of window " + Hex(window) + " did not answer the request " + request);
+  return text;
+}
+
+// The fields of each line of a hook's answer.
+std::vector<std::vector<std::string>> Lines(const std::string& answer) {
+  std::vector<std::vector<std::string>> lines;
+  std::istringstream text(answer);
   for (std::string line; std::getline(text, line);) {
-    const size_t a = line.find('\t'), b = line.find('\t', a + 1);
-    items.push_back({line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)});
+    std::vector<std::string> fields;
+    for (size_t from = 0;;) {
+      const size_t tab = line.find('\t', from);
+      fields.push_back(line.substr(from, tab - from));
+      if (tab == std::string::npos) break;
+      from = tab + 1;
+    }
+    lines.push_back(fields);
+  }
+  return lines;
+}
+
+// The menu lines of e2eHook.dll: depth, id, caption.
+std::vector<std::vector<std::string>> ReadMenu(HWND window, WPARAM menu, LPARAM bar) {
+  auto items = Lines(AskHook(window, hook::kMessageName, menu, bar));
+  // A caption keeps its own tabs (before a shortcut).
+  for (auto& item : items) {
+    for (size_t i = 3; i < item.size(); ++i) item[2] += '\t' + item[i];
+    item.resize(3);
   }
   return items;
 }
@@ -360,6 +386,39 @@ void TypeKeysInX(const std::vector<UINT>& keys) {
   if (!XdoTool(args)) Fail("xdotool could not type the keys");
 }
 
+void TypeText(const std::wstring& text) {
+  std::vector<INPUT> in;
+  for (wchar_t unit : text)
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT key{};
+      key.type = INPUT_KEYBOARD;
+      key.ki.wScan = WORD(unit);
+      key.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      in.push_back(key);
+    }
+  SendInputs(in);
+}
+
+void DropFiles(HWND window, const std::vector<std::wstring>& paths) {
+  std::wstring names;
+  for (const auto& path : paths) names.append(path).push_back(L'\0');
+  names.push_back(L'\0');
+  std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
+  DROPFILES header{};
+  header.pFiles = sizeof header;
+  header.fWide = TRUE;
+  std::memcpy(block.data(), &header, sizeof header);
+  std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+  // Left to the target, which lets go of it as it can: it lives as long as
+  // the program.
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
+  void* remote = process ? VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+  if (process) CloseHandle(process);
+  if (!written) Fail("cannot place the dropped names in the memory of window " + Hex(window) + "'s program");
+  Post(window, WM_DROPFILES, WPARAM(remote), 0);
+}
+
 void PostKeys(HWND target, const std::vector<UINT>& keys) {
   for (UINT vk : keys) {
     const LPARAM scan = LPARAM(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16 | LPARAM(Extended(vk)) << 24;
@@ -443,6 +502,25 @@ UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
     if (at == depth && caption == path[depth] && ++depth == path.size()) return UINT(std::stoul(item[1]));
   }
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
+}
+
+std::vector<ControlView> ReadLayout(HWND window) {
+  std::vector<ControlView> views;
+  for (const auto& f : Lines(AskHook(window, hook::kLayoutMessageName, 0, LPARAM(window)))) {
+    ControlView v;
+    std::istringstream numbers(f.size() == 9 ? f[4] + ' ' + f[5] + ' ' + f[6] : std::string());
+    numbers >> v.rect.left >> v.rect.top >> v.rect.right >> v.rect.bottom >> v.room.cx >> v.room.cy >> v.needed.cx >>
+        v.needed.cy;
+    if (!numbers) Fail("the layout request answered an odd line");
+    v.hwnd = reinterpret_cast<HWND>(LONG_PTR(std::stoll(f[0])));
+    v.parent = reinterpret_cast<HWND>(LONG_PTR(std::stoll(f[1])));
+    v.className = f[2];
+    v.visible = f[3] == "1";
+    v.imageSide = std::stoi(f[7]);
+    v.text = f[8];
+    views.push_back(v);
+  }
+  return views;
 }
 
 POINT FirstTreeItemPoint(HWND tree) {

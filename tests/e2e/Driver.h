@@ -107,6 +107,9 @@ void TypeKeysInX(const std::vector<UINT>& keys);
 // Keys posted as WM_KEYDOWN/WM_KEYUP to one window: no foreground needed,
 // but the target's GetKeyState sees no change.
 void PostKeys(HWND target, const std::vector<UINT>& keys);
+// Text typed (SendInput) by a keyboard that has every character, as an input
+// method types it: the foreground thread gets each UTF-16 unit as it is.
+void TypeText(const std::wstring& text);
 
 // Holds a modifier down, in X and in Wine, while it lives.
 class HeldKey {
@@ -124,6 +127,10 @@ class HeldKey {
 // it down for the next.
 void ReleaseModifiers();
 
+// Files dropped on a window as the shell drops them: the names in UTF-16 in
+// a DROPFILES block in the target's memory, and WM_DROPFILES.
+void DropFiles(HWND window, const std::vector<std::wstring>& paths);
+
 // Mouse buttons posted at client coordinates.
 void Click(HWND hwnd, POINT client, bool right = false);
 // Moves the pointer (where the launcher's popup opens).
@@ -140,6 +147,23 @@ HWND WaitPopupMenu(DWORD pid, HWND previous = nullptr);
 std::vector<std::string> PopupTexts(HWND popup);
 // The command of a menu-bar entry, by the captions on the way to it.
 UINT MenuBarCommand(HWND window, const std::vector<std::string>& path);
+
+// A window of another process as that process sees it, read inside it.
+struct ControlView {
+  HWND hwnd = nullptr, parent = nullptr;
+  std::string className, text;
+  bool visible = false;
+  RECT rect{};  // on the screen
+  // The room the control gives its text (a drop-down list: its closed box
+  // beside the button) and what the text takes in the control's own font (a
+  // label that breaks lines: broken at its width; a list: its longest
+  // choice); both 0 for controls without such text.
+  SIZE room{}, needed{};
+  // The side of the images it shows: a tree's or toolbar's list, a picture.
+  int imageSide = 0;
+};
+// Every descendant of the window, depth first.
+std::vector<ControlView> ReadLayout(HWND window);
 
 // The middle of the caption of another process's tree view's first item,
 // in client coordinates; fails when it is not shown.

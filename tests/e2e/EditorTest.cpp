@@ -7,8 +7,9 @@
 #include <optional>
 
 #include "E2eTest.h"
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <sddl.h>
+#include <shlobj.h>
 
 using namespace e2e;
 using Strings = std::vector<std::string>;
@@ -19,9 +20,10 @@ const char kLayerClass[] = "OstrevanWindow";
 
 class Editing : public E2eTest {
  protected:
-  // Starts the editor (on the file, if any) and waits for its main window and tree.
-  void StartEditor(const std::string& file) {
-    editor_ = Process(file.empty() ? Strings{Program("Calvenor")} : Strings{Program("Calvenor"), file});
+  // Starts the editor (on the file, if any, in the folder, if any) and waits
+  // for its main window and tree.
+  void StartEditor(const std::string& file, const std::string& folder = {}) {
+    editor_ = Process(file.empty() ? Strings{Program("Calvenor")} : Strings{Program("Calvenor"), file}, folder);
     main_ = WaitWindow(editor_.Id(), kLayerClass, sjis("Morvath Ostrevan - メニューエディタ"));
     tree_ = WaitChild(main_, "SysTreeView32");
   }
@@ -293,7 +295,6 @@ TEST_F(Editing, TheVersionWindowAndItsPictureOpenFromTheHelpMenu) {
   }
 }
 
-
 TEST_F(Editing, NothingTypedIsLostNorAChangeGivenUpUnasked) {
   const std::string file = Menu("A\r\na.exe\r\n"), other = temp_.File("other.txt");
   StartEditor(file);
@@ -419,7 +420,55 @@ struct Finally {
   ~Finally() { run(); }
 };
 
-TEST_F(Editing, ShortcutsGoWhereTheShellPutsThemAndSettingsOnlyReadableAreRead) {
+// A file's path in the code page, or its short form where the code page
+// lacks a character of it; as the test sees it.
+std::string Ansi(const std::wstring& path) {
+  wchar_t shortPath[MAX_PATH] = L"";
+  const std::wstring named = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH) ? shortPath : path;
+  char ansi[MAX_PATH * 2] = "";
+  WideCharToMultiByte(CP_ACP, 0, named.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+  return ansi;
+}
+std::wstring Wide(const std::string& ansi) {
+  wchar_t wide[MAX_PATH * 2] = L"";
+  MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide, MAX_PATH * 2);
+  return wide;
+}
+
+// A shortcut file as the shell writes one, its fields in UTF-16; and what a
+// shortcut's arguments say.
+struct Shortcut {
+  Shortcut() {
+    CoInitialize(nullptr);
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, reinterpret_cast<void**>(&link));
+    if (link) link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  }
+  ~Shortcut() {
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+  }
+  static void Write(const std::wstring& path, const std::wstring& target, const std::wstring& arguments,
+                    const std::wstring& folder = {}) {
+    Shortcut s;
+    ASSERT_TRUE(s.file);
+    s.link->SetPath(target.c_str());
+    s.link->SetArguments(arguments.c_str());
+    s.link->SetWorkingDirectory(folder.c_str());
+    ASSERT_HRESULT_SUCCEEDED(s.file->Save(path.c_str(), TRUE));
+  }
+  static std::wstring Arguments(const std::wstring& path) {
+    Shortcut s;
+    wchar_t arguments[1024] = L"";
+    if (!s.file || FAILED(s.file->Load(path.c_str(), STGM_READ))) return L"(no shortcut)";
+    s.link->GetArguments(arguments, 1024);
+    return arguments;
+  }
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+};
+
+TEST_F(Editing, ShortcutsGoWhereTheShellPutsThemNamingTheMenuInFullAndSettingsOnlyReadableAreRead) {
   const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
   const char kLauncher[] = "Software\\MORVATH\\Ostrevan";
   const auto appData = Value(kShellFolders, "AppData"), desktop = Value(kShellFolders, "Desktop"),
@@ -446,7 +495,10 @@ TEST_F(Editing, ShortcutsGoWhereTheShellPutsThemAndSettingsOnlyReadableAreRead) 
   ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1, &readOnly, nullptr);
   ASSERT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
   LocalFree(readOnly);
-  StartEditor(Menu("A\r\na.exe\r\n", "tools.txt"));
+  // Started on a name relative to its folder, as "Calvenor.exe tools.txt"
+  // typed there.
+  const std::string menu = Menu("A\r\na.exe\r\n", "tools.txt");
+  StartEditor("tools.txt", temp_.Path());
   EXPECT_EQ(utf8(Text(FindPanel().positions)), "メニューエディタをランチャの最上行に挿入する");
 
   // A quick-launch folder the shell has not made yet is made; a desktop
@@ -458,6 +510,9 @@ TEST_F(Editing, ShortcutsGoWhereTheShellPutsThemAndSettingsOnlyReadableAreRead) 
   Command({"アイコン(&I)", "ツールバー(&T)"});
   PressButton(WaitMessageBox(editor_.Id(), sjis("確認")).dialog, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesA(quickLaunch.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  // The shortcut starts the launcher wherever the shell likes: the menu is
+  // named by its full path.
+  EXPECT_EQ(Shortcut::Arguments(Wide(quickLaunch)), L"\"" + Wide(menu) + L"\"");
   SetValue(kShellFolders, "Desktop", temp_.File("no desktop"));
   Command({"アイコン(&I)", "デスクトップ(&D)"});
   PressButton(WaitMessageBox(editor_.Id(), sjis("確認")).dialog, IDOK);
@@ -475,6 +530,128 @@ TEST_F(Editing, ShortcutsGoWhereTheShellPutsThemAndSettingsOnlyReadableAreRead) 
   PressButton(box.dialog, IDOK);
   EXPECT_EQ(editor_.ExitCode(), 0u) << "one report, then the end";
   main_ = nullptr;
+}
+
+TEST_F(Editing, DroppedFilesBecomeEntriesAndNoNameTheCodePageLacksIsSavedWithQuestionMarks) {
+  const std::wstring folder = Wide(temp_.Path()) + L"\\", korean = L"\xD55C\xAE00";
+  const std::wstring program = folder + korean + L".exe", document = folder + L"\xD83D\xDE42.txt";
+  ASSERT_TRUE(CopyFileW(Wide(Program("Ostrevan")).c_str(), program.c_str(), FALSE));
+  HANDLE made = CreateFileW(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(made, INVALID_HANDLE_VALUE);
+  CloseHandle(made);
+  WriteBytes(temp_.File("Report.Final.doc"), "report");
+  Shortcut::Write(folder + L"TOOL.LNK", program, L"-x \"a b.txt\"", Wide(temp_.Path()));
+  Shortcut::Write(folder + korean + L".lnk", Wide(ProbePath()), L"");
+  Shortcut::Write(folder + L"args.lnk", Wide(ProbePath()), L"-x " + korean);
+  Shortcut::Write(folder + L"gone.lnk", folder + korean + L"\\a.exe", L"");
+  const auto name = [](const std::string& path) {
+    const std::string file = path.substr(path.rfind('\\') + 1);
+    return file.substr(0, file.rfind('.'));
+  };
+  const std::string refused = "には、この環境の文字（シフト JIS）で表せない文字があるため、取り込めません。";
+
+  const std::string file = Menu("A\r\na.exe\r\n");
+  StartEditor(file);
+  const Panel panel = FindPanel();
+  enum Way { kDropped, kTypedOption, kTypedCaption };
+  const struct {
+    Way way;
+    std::vector<std::wstring> input;  // the files dropped, or the text typed
+    std::string message;              // UTF-8; none: the entry is taken
+    std::string lines;                // what the entry adds to the file
+  } cases[] = {
+      {kDropped, {program, document}, "同時には、一つのファイルしか取り込めません。",
+       name(Ansi(program)) + "\r\n" + Ansi(program) + "\r\n"},
+      {kDropped, {document}, "", name(Ansi(document)) + "\r\n" + Ansi(document) + "\r\n"},
+      // Only the last extension goes.
+      {kDropped, {folder + L"Report.Final.doc"}, "", "Report.Final\r\n" + temp_.File("Report.Final.doc") + "\r\n"},
+      {kDropped, {folder + L"TOOL.LNK"}, "", "TOOL[" + temp_.Path() + "]\r\n" + Ansi(program) + " -x \"a b.txt\"\r\n"},
+      // A good target keeps its shortcut whatever the shortcut's own name.
+      {kDropped, {folder + korean + L".lnk"}, "", name(Ansi(folder + korean + L".lnk")) + "\r\n" + ProbePath() + "\r\n"},
+      {kDropped, {folder + L"args.lnk"}, "ショートカット「args.lnk」のオプション「-x ？？」" + refused, ""},
+      {kDropped, {folder + L"gone.lnk"}, "ショートカット「gone.lnk」のリンク先「" + utf8(temp_.Path()) + "\\？？\\a.exe」" + refused, ""},
+      // What the code page holds stays; nothing stands in for the rest.
+      {kTypedOption, {L"a" + korean}, "「オプション」には、この環境の文字（シフト JIS）で表せない文字は入力できません。", ""},
+      {kTypedCaption, {L"b" + korean}, "「A」の新しい名前には、この環境の文字（シフト JIS）で表せない文字は使えません。", ""},
+  };
+  std::string first = "A\r\na.exe\r\n", added;
+  for (const auto& c : cases) {
+    const std::string& row = c.message.empty() ? c.lines : c.message;
+    if (c.way == kDropped) {
+      DropFiles(main_, c.input);
+    } else if (c.way == kTypedOption) {
+      Click(tree_, FirstTreeItemPoint(tree_));
+      Focus(panel.fields[4]);
+      TypeKeys({VK_END});
+      TypeText(c.input[0]);
+    } else {
+      // A click on the caption of the selected entry opens it for editing.
+      Focus(tree_, FirstTreeItemPoint(tree_));
+      Await([&] { return Focused() && GetParent(Focused()) == tree_; }, "the caption open");
+      TypeText(c.input[0]);
+      TypeKeys({VK_RETURN});
+    }
+    if (!c.message.empty()) {
+      const MessageBoxView box = WaitMessageBox(editor_.Id(), sjis(c.input.size() > 1 ? "情報" : "警告"));
+      EXPECT_EQ(utf8(box.text), c.message);
+      PressButton(box.dialog, IDOK);
+      WaitGone(box.dialog);
+    }
+    added += c.lines;
+    if (c.way == kTypedOption) {
+      EXPECT_TRUE(WaitUntil([&] { return Text(panel.fields[4]) == "a"; })) << Text(panel.fields[4]);
+      first = "A\r\na.exe a\r\n";
+    }
+    Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
+    EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == first + added; })) << row << ":\n" << ReadBytes(file);
+  }
+  EXPECT_EQ(ReadBytes(file).find('?'), std::string::npos);
+}
+
+TEST_F(Editing, AFileItCannotReadOrAPathTooLongIsReportedWithTheReasonAndADeepFolderTakesItsFile) {
+  const std::string file = Menu("A\r\na.exe\r\n");
+  {
+    // Another program holds the file.
+    const HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Process editor({Program("Calvenor"), file});
+    const MessageBoxView box = WaitMessageBox(editor.Id(), sjis("警告"));
+    EXPECT_EQ(box.text, sjis("「") + file + sjis("」を読めません。\n") + SystemText(ERROR_SHARING_VIOLATION));
+    PressButton(box.dialog, IDOK);
+    EXPECT_EQ(editor.ExitCode(), 0u);
+    CloseHandle(held);
+  }
+
+  StartEditor(file);
+  Command({"編集(&E)", "メニュー追加(&M)", "セパレータ(&S)"});
+  // The path typed into Save As, and Enter.
+  const auto saveAs = [&](const std::string& path) {
+    Command({"ファイル(&F)", "保存(&S)", "別名で保存(&A)"});
+    const HWND dialog = WaitWindow(editor_.Id(), "#32770", sjis("メニュー情報ファイルを保存"));
+    ForegroundWindow(dialog);
+    TypeText(Wide(path));
+    TypeKeys({VK_RETURN});
+    return dialog;
+  };
+  // Longer than any program here can open: refused in the dialog, which
+  // stays for another name.
+  const std::string tooLong = temp_.File(std::string(150, 'd') + "\\" + std::string(150, 'e') + "\\m.txt");
+  const HWND dialog = saveAs(tooLong);
+  const MessageBoxView refused = WaitMessageBox(editor_.Id(), sjis("警告"));
+  EXPECT_EQ(refused.text, sjis("「") + tooLong + sjis("」は長すぎるため、使えません。\r\nフォルダとファイルの名前は、合わせて 259 文字までです。"));
+  PressButton(refused.dialog, IDOK);
+  WaitGone(refused.dialog);
+  EXPECT_TRUE(IsWindowVisible(dialog));
+  PressButton(dialog, IDCANCEL);
+  WaitGone(dialog);
+  EXPECT_TRUE(WaitUntil([&] { return Status(1) == "変更あり"; })) << "the editor goes on with its changes";
+
+  const std::string deep = temp_.File(std::string(248 - temp_.Path().size(), 'f'));
+  ASSERT_EQ(deep.size(), 249u);
+  ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr));
+  WaitGone(saveAs(deep + "\\m.txt"));
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(deep + "\\m.txt") == "A\r\na.exe\r\n\r\n\r\n" && Status(1).empty(); }))
+      << Status(1);
 }
 
 }  // namespace

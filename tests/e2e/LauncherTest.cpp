@@ -272,7 +272,8 @@ TEST_F(Launcher, WhatEitherProgramCannotReadAndTheLauncherCannotShowOrStartIsRep
     std::string message;  // ending in a line break: the system's reason follows
     std::string editor = {};  // the editor's message, for files it refuses too
   } cases[] = {
-      {"", "指定されたメニュー情報ファイルが見つかりません～。", strange},
+      // (The editor names a file it cannot open, with the reason: its own tests.)
+      {"", "指定されたメニュー情報ファイルが見つかりません～。"},
       {"A\r\na.exe\r\nB\r\n", "メニューファイルの行数がおかしいです。", "メニューファイルの行数がおかしいです。"},
       {"A\r\na.exe\r\nB<x.ico,0\r\nb.exe\r\n", strange, strange},
       {"A\r\n\r\n\t\tB\r\nb.exe\r\n", strange},

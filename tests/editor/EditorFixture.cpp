@@ -104,15 +104,15 @@ POINT EditorTest::PointOn(TTreeNode* node, THitTest part) {
 }
 
 std::vector<uint32_t> NodePicture(TformMain& form, TTreeNode* node) {
-  return ImagePixels(form.ilstLaunch->Handle(), node->ImageIndex());
+  return ImagePixels(form.ilstLaunch->Handle(), node->ImageIndex(), form.ilstLaunch->Width());
 }
 
-std::vector<uint32_t> FilePicture(const std::string& file, int index) {
+std::vector<uint32_t> FilePicture(const std::string& file, int index, int size) {
   // Through an image list of the same kind, so that both pictures are drawn
   // the same way.
-  TIcon icon = ExtractSmallIcon(file, index);
+  TIcon icon = ExtractIconAt(file, index, size);
   if (icon.Empty()) return {};
-  TImageList list(nullptr);
+  TImageList list(nullptr, size, size);
   list.AddIcon(icon);
-  return ImagePixels(list.Handle(), 0);
+  return ImagePixels(list.Handle(), 0, size);
 }

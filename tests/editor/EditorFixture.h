@@ -82,4 +82,4 @@ class EditorTest : public testing::Test {
 // The pixels of a node's image in the editor's list, and of an icon of the
 // launcher's file (or any other), for telling pictures apart.
 std::vector<uint32_t> NodePicture(TformMain& form, gui::TTreeNode* node);
-std::vector<uint32_t> FilePicture(const std::string& file, int index);
+std::vector<uint32_t> FilePicture(const std::string& file, int index, int size = 16);

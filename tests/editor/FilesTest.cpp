@@ -146,7 +146,8 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   Start(Path("missing.txt"));
   EXPECT_EQ(form->Subject->MenuFile, "C:\\menus\\a.txt");
   ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(utf8(boxes[0].text), "メニュー情報ファイルがヘンです～。");
+  EXPECT_EQ(boxes[0].text, sjis("「") + Path("missing.txt") + sjis("」を読めません。\n") +
+                               base::SystemErrorText(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(app->Terminated());
   form->cmbbEditorPosition->SetItemIndex(1);
   form->Close();
@@ -225,47 +226,6 @@ TEST_F(FilesTest, ALauncherReadingDuringSavesSeesTheOldOrTheNewMenuWhole) {
   launcher.join();
   EXPECT_GT(reads, 0);
   EXPECT_EQ(torn, 0);
-}
-
-TEST_F(FilesTest, DroppedFilesAndShortcutsBecomeItemsWhereAddItemPutsThem) {
-  EXPECT_TRUE(GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
-  Load(WriteMenu("menu.txt", "A\r\na.exe\r\nB\r\nb.exe\r\n"));
-  Tree().SetSelected(Find("B"));
-  const std::string program = Path("Long Folder\\Program Name.exe");
-  CreateDirectoryA(Path("Long Folder").c_str(), nullptr);
-  CopyFileA((ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe").c_str(), program.c_str(), FALSE);
-  {
-    Link shortcut;
-    shortcut.link->SetPath(program.c_str());
-    shortcut.link->SetArguments("-x \"a b.txt\"");
-    shortcut.link->SetWorkingDirectory("C:\\Work");
-    ASSERT_HRESULT_SUCCEEDED(shortcut.file->Save(AnsiToWide(Path("Notepad.lnk")).c_str(), TRUE));
-  }
-  CopyFileA(Path("Notepad.lnk").c_str(), Path("TOOL.LNK").c_str(), FALSE);
-  WriteMenu("Report.Final.doc", "report");
-  for (const std::vector<std::string>& files :
-       {std::vector{Path("Notepad.lnk")}, {Path("Report.Final.doc"), Path("Notepad.lnk")}, {Path("TOOL.LNK")}}) {
-    HDROP drop = DropOf(files);
-    SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-    EXPECT_EQ(GlobalSize(drop), 0u) << "the drop is let go";
-  }
-  EXPECT_EQ(Shape(), "A, Notepad, Report.Final, TOOL, B");
-  EXPECT_EQ(Tree().Selected(), Find("B")) << "not selected";
-  EXPECT_FALSE(Tree().IsEditing());
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "同時には、一つのファイルしか取り込めません。情報");
-  EXPECT_EQ(boxes[0].flags, UINT(MB_ICONINFORMATION | MB_OK));
-
-  // The shell hands out the target's short form (Wine the long one): the
-  // picture, drawn from the target alone, shows it names the program.
-  for (const char* name : {"Notepad", "TOOL"}) {
-    const TRecord* link = RecordFor(name);
-    EXPECT_EQ(link->CmdLine + "|" + link->WorkFolder, "-x \"a b.txt\"|C:\\Work") << name;
-    EXPECT_EQ(NodePicture(*form, Find(name)), FilePicture(program, 0)) << name;
-  }
-  const TRecord* document = RecordFor("Report.Final");
-  EXPECT_EQ(document->ExeName + document->CmdLine + document->WorkFolder, Path("Report.Final.doc"));
-  EXPECT_EQ(Find("Report.Final")->ImageIndex(), -1) << "a document without icons shows none";
 }
 
 TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {

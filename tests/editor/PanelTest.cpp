@@ -136,6 +136,46 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
   EXPECT_EQ(record->ItemName, "Gamma");
 }
 
+TEST_F(PanelTest, OnAScreenOfAnotherDpiEveryPictureIsTakenAgainAtItsSizeInItsOwnImage) {
+  // Pictures that are not their records' (an icon chosen in the panel, a
+  // special item), and the image of a deleted node among the others.
+  Select("Beta");
+  SetAndLeave(form->editIconFileName, "Ostrevan.exe");
+  SetAndLeave(form->editIconIndex, "6");
+  Select("child");
+  form->pmnuTreeView_DClick(nullptr);
+  Tree().SetSelected(nullptr);
+  form->M1->Click();
+  Select("Alpha");
+  struct Picture {
+    TTreeNode* node;
+    const char* file;
+    int index;
+    int image;
+  };
+  std::vector<Picture> pictures{{Find("Alpha"), "Ostrevan.exe", 3, 0}, {Find("Sub"), "Ostrevan.exe", 4, 0},
+                                {Find("Beta"), "Ostrevan.exe", 6, 0}, {Find("マイ ネットワーク"), "shell32.dll", 17, 0}};
+  for (Picture& p : pictures) p.image = p.node->ImageIndex();
+
+  for (int dpi : {144, 120, 192, 96}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested{0, 0, ScaleToDpi(640, dpi), ScaleToDpi(300, dpi)};
+    SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const int side = SmallIconSize(dpi);
+    for (TImageList* list : {form->ilstLaunch, form->ilstMainMenu, form->ilstPanelButtons}) EXPECT_EQ(list->Width(), side);
+    EXPECT_EQ(form->ilstMainMenu->Count(), 6);
+    EXPECT_EQ(form->ilstPanelButtons->Count(), 2);
+    for (const Picture& p : pictures) {
+      EXPECT_EQ(p.node->ImageIndex(), p.image) << p.file << " " << p.index;
+      EXPECT_EQ(NodePicture(*form, p.node), FilePicture(p.file, p.index, side)) << p.file << " " << p.index;
+    }
+    // The preview shows the selected node's picture at the new size.
+    const auto preview = reinterpret_cast<HICON>(SendMessageA(form->imageIcon->Handle(), STM_GETICON, 0, 0));
+    EXPECT_EQ(IconPixels(preview, side), FilePicture("Ostrevan.exe", 3, side));
+    EXPECT_EQ(form->imageIcon->Width(), side);
+  }
+}
+
 TEST_F(PanelTest, IconBrowseStartsOnTheTargetWithinItsPathBufferAndClearAsksFirst) {
   Select("Beta");
   TTreeNode* beta = Find("Beta");
