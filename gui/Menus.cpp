@@ -660,6 +660,10 @@ void TPopupOwner::TakeForeground() const {
   SetForegroundWindow(hwnd);
 }
 
+void TPopupOwner::MoveTo(POINT at) const {
+  SetWindowPos(window_.Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
 TMainMenu::~TMainMenu() {

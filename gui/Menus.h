@@ -236,6 +236,8 @@ class TPopupOwner {
   HWND Handle() const { return window_.Handle(); }
   // Makes it the foreground window, so that the next popup takes the keys.
   void TakeForeground() const;
+  // Stands at another point (the pointer moved on).
+  void MoveTo(POINT at) const;
 
  private:
   base::UniqueHandle<WindowTraits> window_;

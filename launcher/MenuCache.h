@@ -27,8 +27,9 @@ std::string MenuCachePath(const std::string& menuFileName);
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now);
 
 // Fills the list and the image numbers of the entries from the cache when
-// the cache exists, is intact, and is current for the menu file as `stamp`
-// describes it. False (and both untouched) otherwise.
+// the cache exists, is intact, is current for the menu file as `stamp`
+// describes it, and holds images of the list's size (a cache made on a
+// screen of another DPI is made anew). False (and both untouched) otherwise.
 bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
                    gui::TImageList& list, std::vector<int32_t>& imageOfEntry);
 

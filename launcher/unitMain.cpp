@@ -33,10 +33,11 @@ constexpr int kSubmenuIcon = 2;
 constexpr int kBlankIcon = 5;
 constexpr int kEditorIcon = 6;
 
-// Gives each entry the image of its icon in the menu's image list. Each
-// distinct picture is extracted, converted and added once, and every entry
-// that shows it shares that image: a menu of a hundred programs from one
-// folder opens each program file once and holds a handful of images.
+// Gives each entry the image of its icon in the menu's image list, taken
+// from its file at the list's size. Each distinct picture is extracted,
+// converted and added once, and every entry that shows it shares that
+// image: a menu of a hundred programs from one folder opens each program
+// file once and holds a handful of images.
 class IconPlacer {
  public:
   explicit IconPlacer(TImageList& list) : list_(list) {}
@@ -45,7 +46,7 @@ class IconPlacer {
   int FromFile(const std::string& file, int index, int fallback) {
     auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
     if (fresh) {
-      const TIcon icon = ExtractSmallIcon(file, index);
+      const TIcon icon = ExtractIconAt(file, index, list_.Width());
       if (!icon.Empty()) it->second = list_.AddIcon(icon);
     }
     return it->second >= 0 ? it->second : Launcher(fallback);
@@ -54,7 +55,7 @@ class IconPlacer {
   int Launcher(int n) {
     auto it = launcher_.find(n);
     if (it != launcher_.end()) return it->second;
-    const TIcon icon = LauncherIcon(n);
+    const TIcon icon = LauncherIcon(n, list_.Width());
     if (icon.Empty()) throw Exception("ランチャのアイコンを取り出せません。");
     return launcher_[n] = list_.AddIcon(icon);
   }
@@ -176,13 +177,12 @@ int ShowStateFor(int32_t windowState) {
 
 }  // namespace
 
-TIcon LauncherIcon(int n) {
+TIcon LauncherIcon(int n, int size) {
   static const char* const kGroups[] = {"MAINICON", "Z00", "Z01", "Z02", "Z10", "Z20", "ZZZ"};
   if (n < 0 || n >= int(std::size(kGroups))) return TIcon();
   // The program's own icon groups, the same ones the shell numbers 0 to 6 in
   // its program file, without loading the shell to get them.
-  return TIcon(static_cast<HICON>(
-      LoadImageA(GetModuleHandleA(nullptr), kGroups[n], IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+  return ProgramIconAt(kGroups[n], size);
 }
 
 TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
@@ -246,6 +246,8 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   bttnCreateShortCut->SetBounds(412, 28, 93, 21);
   bttnCreateShortCut->SetCaption(kEditorCaption);
   bttnCreateShortCut->Anchors = akTop | akRight;
+  // Fonts differ from system to system: the caption is shown whole.
+  bttnCreateShortCut->SetGrowToCaption(true);
   bttnCreateShortCut->OnClick = [this](TObject* s) { bttnCreateShortCutClick(s); };
 
   pmnuLaunch = new TPopupMenu(this);
@@ -267,8 +269,8 @@ void TformMain::FormCreate(TObject*) {
   if (MenuFileName.empty()) {
     // The picture is loaded only for the version window: the popup, the
     // usual case, never shows it.
-    Image1->SetIcon(TIcon(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), "MAINICON", IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR))));
+    versionWindow_ = true;
+    ShowProgramIcon();
     SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
     Show();
     return;
@@ -281,6 +283,22 @@ void TformMain::FormCreate(TObject*) {
     Application->Terminate();
     return;
   }
+
+  // The popup's keys come to a window of ours on the screen, whoever had
+  // them before; should none be made, the popup still takes the mouse. It
+  // stands where the popup opens, so its DPI is that screen's: the icons
+  // are drawn for it, and a cache made for another size is made anew.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  std::optional<TPopupOwner> owner;
+  try {
+    owner.emplace(cursor);
+  } catch (const Exception&) {
+  }
+  const int iconSize = SmallIconSize(owner ? WindowDpi(owner->Handle()) : SystemDpi());
+  ilstLaunch->SetSize(iconSize, iconSize);
+  StartupStep("popup owner");
+
   const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
   StartupStep(fromCache ? "cache read" : "no current cache");
 
@@ -298,16 +316,13 @@ void TformMain::FormCreate(TObject*) {
     return;
   }
 
-  POINT cursor{};
+  // Where the pointer is once the menu is made.
+  const POINT atStart = cursor;
   GetCursorPos(&cursor);
-  // The popup's keys come to a window of ours on the screen, whoever had
-  // them before; should none be made, the popup still takes the mouse.
-  std::optional<TPopupOwner> owner;
-  try {
-    owner.emplace(cursor);
+  if (owner) {
+    if (cursor.x != atStart.x || cursor.y != atStart.y) owner->MoveTo(cursor);
     owner->TakeForeground();
-  } catch (const Exception&) {
-    owner.reset();
+  } else {
     SetForegroundWindow(Application->Handle());
   }
   const HWND ownerWindow = owner ? owner->Handle() : nullptr;
@@ -486,6 +501,13 @@ void TformMain::EditorItemClick(TObject*) {
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
+
+void TformMain::ShowProgramIcon() { Image1->SetIcon(LauncherIcon(0, Image1->Width())); }
+
+void TformMain::DpiChanged() {
+  TForm::DpiChanged();
+  if (versionWindow_) ShowProgramIcon();
+}
 
 void TformMain::bttnOkClick(TObject*) { Close(); }
 

@@ -55,9 +55,17 @@ class TformMain : public gui::TForm {
 
  protected:
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void DpiChanged() override;
+
+ private:
+  // The version window's picture, drawn for the size its place has now.
+  void ShowProgramIcon();
+  bool versionWindow_ = false;
 };
 
 extern TformMain* formMain;
 
-// Icon n of the launcher's own icon set (0 to 6); empty for any other number.
-gui::TIcon LauncherIcon(int n);
+// Icon n of the launcher's own icon set (0 to 6), `size` pixels square:
+// the picture drawn for that size, else the next larger one scaled down.
+// Empty for any other number.
+gui::TIcon LauncherIcon(int n, int size);

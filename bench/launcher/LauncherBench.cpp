@@ -1,5 +1,6 @@
 // Start-to-popup time of the launcher against the floor program, for menus of
-// 10, 100 and 1,000 entries, in cache and in build mode. Everything is
+// 10, 100 and 1,000 entries, in cache and in build mode, at 96 and 144 dpi
+// (the floor at the same DPI as the launcher it is held against). Everything is
 // measured in the same run, so the ratios hold on a noisy machine; then the
 // same starts once more with the start-up trace on, for where the time goes.
 //
@@ -117,12 +118,14 @@ std::vector<std::pair<std::string, double>> ReadTrace(const std::string& path) {
 }
 
 const char* const kPrograms[] = {"floor", "cache", "build"};
+// 100 % and 150 %: the launcher's icons, and so its cache, grow with the DPI.
+const int kDpis[] = {96, 144};
 
 // One program's traced starts: the times of each step, by name.
 using Traced = std::map<std::string, std::vector<double>>;
 const char kShown[] = "popup on screen";
 
-void PrintBreakdown(int entries, const Traced (&traced)[3]) {
+void PrintBreakdown(int dpi, int entries, const Traced (&traced)[3]) {
   // Steps in the order they happen: those of the launcher with its cache,
   // then any other program's step right after the step it follows there.
   std::vector<std::string> order;
@@ -137,9 +140,9 @@ void PrintBreakdown(int entries, const Traced (&traced)[3]) {
     }
   }
 
-  std::printf("\nwhere the time goes, %d entries: median ms since process creation, and (+ms)\n"
-              "since the step before\n",
-              entries);
+  std::printf("\nwhere the time goes, %d entries at %d dpi: median ms since process creation, and\n"
+              "(+ms) since the step before\n",
+              entries, dpi);
   std::printf("%-26s", "step");
   for (const char* p : kPrograms) std::printf(" %17s", p);
   std::printf("\n");
@@ -180,74 +183,104 @@ int main(int argc, char** argv) {
   GetTempPathA(MAX_PATH, temp);
   const std::string tracePath = std::string(temp) + "ostrevan-bench-trace.txt";
 
+  // Wine reads the DPI as a program starts: each start takes the value set
+  // before it. The test bed's own value comes back at the end.
+  const char kDesktop[] = "Control Panel\\Desktop";
+  DWORD ownDpi = 0, ownSize = sizeof ownDpi;
+  const bool hadDpi = RegGetValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &ownDpi,
+                                   &ownSize) == ERROR_SUCCESS;
+  const auto setDpi = [&](DWORD dpi) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  };
+
   std::printf(
       "start to popup on screen, median of %d runs in ms; the launcher against the floor\n"
-      "(FloorPopup.exe: a bare Win32 popup of as many plain items) started in the same round,\n"
-      "as a ratio and as the median difference; cache: icon cache current, build: no cache\n\n",
+      "(FloorPopup.exe: a bare Win32 popup of as many plain items) started in the same round\n"
+      "at the same DPI, as a ratio and as the median difference; cache: icon cache current,\n"
+      "build: no cache. Each round starts all three at every DPI, one DPI after the other.\n\n",
       runs);
-  std::printf("%-8s %9s %9s %9s %10s %10s %10s %10s\n", "entries", "floor", "cache", "build",
+  std::printf("%-8s %5s %9s %9s %9s %10s %10s %10s %10s\n", "entries", "dpi", "floor", "cache", "build",
               "cache/flr", "build/flr", "cache-flr", "build-flr");
   int status = 0;
-  std::map<int, Traced[3]> traces;
+  std::map<std::pair<int, int>, Traced[3]> traces;  // by DPI and entries
   for (int entries : {10, 100, 1000}) {
-    const std::string menu = std::string(temp) + "ostrevan-bench-" + std::to_string(entries) + ".txt";
-    const std::string cache = menu.substr(0, menu.size() - 4) + ".tmp";
-    WriteMenu(menu, entries);
-    const std::string launcher = "\"" + bin + "\\Ostrevan.exe\" \"" + menu + "\"";
+    // A menu file of its own for each DPI, so that each keeps its cache.
+    struct Screen {
+      int dpi;
+      std::string menu, cache, launcher;
+      std::vector<double> times[3], cacheDiff, buildDiff;
+    };
+    std::vector<Screen> screens;
+    for (int dpi : kDpis) {
+      Screen& screen = screens.emplace_back();
+      screen.dpi = dpi;
+      screen.menu = std::string(temp) + "ostrevan-bench-" + std::to_string(entries) + "-" + std::to_string(dpi) + ".txt";
+      screen.cache = screen.menu.substr(0, screen.menu.size() - 4) + ".tmp";
+      screen.launcher = "\"" + bin + "\\Ostrevan.exe\" \"" + screen.menu + "\"";
+      WriteMenu(screen.menu, entries);
+    }
     const std::string floor = "\"" + bin + "\\FloorPopup.exe\" " + std::to_string(entries);
 
-    // One round: the floor, the launcher with its cache, and without (it
-    // leaves the cache for the next round).
-    auto start = [&](int program, double* sinceCreation = nullptr) {
-      if (program == 2) DeleteFileA(cache.c_str());
-      return TimeToPopup(program == 0 ? floor : launcher, sinceCreation);
+    // One start at the screen's DPI: the floor, the launcher with its cache,
+    // or without (it leaves the cache for the next round).
+    auto start = [&](const Screen& screen, int program, double* sinceCreation = nullptr) {
+      setDpi(DWORD(screen.dpi));
+      if (program == 2) DeleteFileA(screen.cache.c_str());
+      return TimeToPopup(program == 0 ? floor : screen.launcher, sinceCreation);
     };
 
-    std::vector<double> times[3], cacheDiff, buildDiff;
-    TimeToPopup(launcher);  // warm the disk and write the cache once
-    for (int r = 0; r < runs; ++r) {
-      double ms[3];
-      for (int p = 0; p < 3; ++p) times[p].push_back(ms[p] = start(p));
-      cacheDiff.push_back(ms[1] - ms[0]);
-      buildDiff.push_back(ms[2] - ms[0]);
+    for (Screen& screen : screens) start(screen, 1);  // warm the disk and write the cache once
+    for (int r = 0; r < runs; ++r)
+      for (Screen& screen : screens) {
+        double ms[3];
+        for (int p = 0; p < 3; ++p) screen.times[p].push_back(ms[p] = start(screen, p));
+        screen.cacheDiff.push_back(ms[1] - ms[0]);
+        screen.buildDiff.push_back(ms[2] - ms[0]);
+      }
+    for (const Screen& screen : screens) {
+      const auto& times = screen.times;
+      const double f = Median(times[0]), c = Median(times[1]), b = Median(times[2]);
+      // A start that never showed its popup counts as no figure at all: a
+      // ratio of nothing to nothing would read as a result.
+      const auto missed = [](const std::vector<double>& v) {
+        return std::any_of(v.begin(), v.end(), [](double ms) { return ms <= 0; });
+      };
+      if (missed(times[0]) || missed(times[1]) || missed(times[2])) {
+        status = 1;
+        std::printf("%-8d %5d FAILED: a start showed no popup within 20 s (floor %s, cache %s, build %s)\n", entries,
+                    screen.dpi, missed(times[0]) ? "missed" : "ok", missed(times[1]) ? "missed" : "ok",
+                    missed(times[2]) ? "missed" : "ok");
+        continue;
+      }
+      std::printf("%-8d %5d %9.1f %9.1f %9.1f %10.2f %10.2f %10.1f %10.1f\n", entries, screen.dpi, f, c, b, c / f,
+                  b / f, Median(screen.cacheDiff), Median(screen.buildDiff));
     }
-    const double f = Median(times[0]), c = Median(times[1]), b = Median(times[2]);
-    // A start that never showed its popup counts as no figure at all: a
-    // ratio of nothing to nothing would read as a result.
-    const auto missed = [](const std::vector<double>& v) {
-      return std::any_of(v.begin(), v.end(), [](double ms) { return ms <= 0; });
-    };
-    if (missed(times[0]) || missed(times[1]) || missed(times[2])) {
-      status = 1;
-      std::printf("%-8d FAILED: a start showed no popup within 20 s (floor %s, cache %s, build %s)\n", entries,
-                  missed(times[0]) ? "missed" : "ok", missed(times[1]) ? "missed" : "ok",
-                  missed(times[2]) ? "missed" : "ok");
-      std::fflush(stdout);
-      continue;
-    }
-    std::printf("%-8d %9.1f %9.1f %9.1f %10.2f %10.2f %10.1f %10.1f\n", entries, f, c, b, c / f, b / f,
-                Median(cacheDiff), Median(buildDiff));
     std::fflush(stdout);
 
     // The same rounds with the trace on: its writes cost a little, so these
     // are kept apart from the figures above.
     SetEnvironmentVariableA("OSTREVAN_STARTUP_TRACE", tracePath.c_str());
-    Traced (&traced)[3] = traces[entries];
-    for (int r = 0; r < runs; ++r) {
-      for (int p = 0; p < 3; ++p) {
-        DeleteFileA(tracePath.c_str());
-        double shown = -1;
-        start(p, &shown);
-        if (shown >= 0) traced[p][kShown].push_back(shown);  // no popup: no figure
-        for (const auto& [name, ms] : ReadTrace(tracePath)) traced[p][name].push_back(ms);
+    for (int r = 0; r < runs; ++r)
+      for (const Screen& screen : screens) {
+        Traced(&traced)[3] = traces[{screen.dpi, entries}];
+        for (int p = 0; p < 3; ++p) {
+          DeleteFileA(tracePath.c_str());
+          double shown = -1;
+          start(screen, p, &shown);
+          if (shown >= 0) traced[p][kShown].push_back(shown);  // no popup: no figure
+          for (const auto& [name, ms] : ReadTrace(tracePath)) traced[p][name].push_back(ms);
+        }
       }
-    }
     SetEnvironmentVariableA("OSTREVAN_STARTUP_TRACE", nullptr);
     DeleteFileA(tracePath.c_str());
-    DeleteFileA(menu.c_str());
-    DeleteFileA(cache.c_str());
+    for (const Screen& screen : screens) {
+      DeleteFileA(screen.menu.c_str());
+      DeleteFileA(screen.cache.c_str());
+    }
   }
-  for (const auto& [entries, traced] : traces) PrintBreakdown(entries, traced);
+  if (hadDpi) setDpi(ownDpi);
+  else RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+  for (const auto& [at, traced] : traces) PrintBreakdown(at.first, at.second, traced);
   if (status) std::fprintf(stderr, "launcher_bench: FAILED: some starts measured nothing\n");
   return status;
 }

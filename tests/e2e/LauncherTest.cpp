@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "E2eTest.h"
+#include "Pixels.h"
 
 using namespace e2e;
 using namespace std::string_literals;
@@ -30,6 +32,57 @@ uint64_t LastWrite(const std::string& path) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
+
+// The DPI of the programs started from now on (Wine reads it as a program
+// starts); 96 again at the end.
+struct LogPixels {
+  ~LogPixels() { Set(96); }
+  static void Set(DWORD dpi) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  }
+};
+
+// An icon file holding, for each size, a 32-bit picture filled with one colour.
+std::string SolidIcons(const std::vector<std::pair<int, uint32_t>>& pictures) {
+  const auto bytes = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); };
+  std::string directory = bytes(uint16_t(0)) + bytes(uint16_t(1)) + bytes(uint16_t(pictures.size()));
+  std::string images;
+  for (const auto& [size, colour] : pictures) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = size;
+    header.biHeight = 2 * size;  // the colours, then the mask
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    std::string image = bytes(header);
+    for (int i = 0; i < size * size; ++i) image += bytes(uint32_t(0xFF000000 | colour));
+    image.append(size_t((size + 31) / 32 * 4 * size), '\0');
+    directory += bytes(uint8_t(size)) + bytes(uint8_t(size)) + bytes(uint16_t(0)) + bytes(uint16_t(1)) +
+                 bytes(uint16_t(32)) + bytes(uint32_t(image.size())) +
+                 bytes(uint32_t(6 + 16 * pictures.size() + images.size()));
+    images += image;
+  }
+  return directory + images;
+}
+
+// Whether the picture (of `size` pixels square) is somewhere in the pixels
+// of an area `width` wide.
+bool Shows(const std::vector<COLORREF>& area, int width, const std::vector<uint32_t>& picture, int size) {
+  const int height = width > 0 ? int(area.size()) / width : 0;
+  const auto alike = [](uint32_t a, uint32_t b) {
+    for (int shift : {0, 8, 16})
+      if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 8) return false;
+    return true;
+  };
+  for (int y = 0; y + size <= height; ++y)
+    for (int x = 0; x + size <= width; ++x) {
+      bool all = true;
+      for (int i = 0; all && i < size * size; ++i)
+        all = alike(area[size_t((y + i / size) * width + x + i % size)], picture[size_t(i)]);
+      if (all) return true;
+    }
+  return false;
+}
 
 class Launcher : public E2eTest {
  protected:
@@ -290,11 +343,19 @@ TEST_F(Launcher, WhatEitherProgramCannotReadAndTheLauncherCannotShowOrStartIsRep
   }
 }
 
-TEST_F(Launcher, TheCacheIsBuiltOnceAndRebuiltAfterTheMenuFileChanges) {
-  const std::string menu = Menu("A<none,0>\r\na.exe\r\nB\r\n\r\n\tC<none,0>\r\nc.exe\r\n");
+TEST_F(Launcher, TheIconsAreDrawnForTheScreensDpiAndCachedOncePerSizeUntilTheMenuFileChanges) {
+  // An icon file with a picture of one colour of its own for each size.
+  const std::string icons = temp_.File("sizes.ico");
+  const uint32_t red = 0xFF0000, green = 0x00C000, blue = 0x0000FF, magenta = 0xFF00FF;
+  WriteBytes(icons, SolidIcons({{16, red}, {24, green}, {32, blue}, {48, magenta}}));
+  const std::string first = "A<" + utf8(icons) + ",0>\r\na.exe\r\n", rest = "\r\n\r\n\tC<none,0>\r\nc.exe\r\n";
+  const std::string menu = Menu(first + "B" + rest);
   const std::string cache = temp_.File("menu file.tmp");
-  auto startAndClose = [&](const Strings& expected) {
-    EXPECT_EQ(Pick(menu, {VK_ESCAPE}, [&](HWND popup) { EXPECT_EQ(PopupTexts(popup), expected); }).ExitCode(), 0u);
+  auto startAndClose = [&](const Strings& expected, const std::function<void(HWND)>& look = {}) {
+    EXPECT_EQ(Pick(menu, {VK_ESCAPE}, [&](HWND popup) {
+      EXPECT_EQ(PopupTexts(popup), expected);
+      if (look) look(popup);
+    }).ExitCode(), 0u);
   };
   const Strings abc{"A", "B", "-", sjis("メニューエディタ")};
 
@@ -302,17 +363,49 @@ TEST_F(Launcher, TheCacheIsBuiltOnceAndRebuiltAfterTheMenuFileChanges) {
   // launcher may change.
   const DWORD own = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
   ASSERT_TRUE(SetFileAttributesA(menu.c_str(), own | FILE_ATTRIBUTE_ARCHIVE));
-  startAndClose(abc);
-  ASSERT_NE(GetFileAttributesA(cache.c_str()), INVALID_FILE_ATTRIBUTES) << "the first start writes it";
-  EXPECT_EQ(GetFileAttributesA(menu.c_str()) & own, own);
-  const uint64_t built = LastWrite(cache);
-  Sleep(50);
-  startAndClose(abc);
-  EXPECT_EQ(LastWrite(cache), built) << "an unchanged menu file is shown from the cache";
+  // Each DPI's small icons, from the picture drawn for that size or the
+  // next larger one; the first start at a DPI builds the cache for that
+  // size, the next shows it unchanged.
+  const struct {
+    int dpi, size;
+    uint32_t colour;
+  } rows[] = {{96, 16, red}, {120, 20, green}, {144, 24, green}, {192, 32, blue}};
+  const LogPixels dpi;
+  for (const auto& row : rows) {
+    LogPixels::Set(DWORD(row.dpi));
+    // The editor entry's icon as the file has it for the size, on the
+    // popup's white.
+    HICON icon = nullptr;
+    PrivateExtractIconsA(Program("Ostrevan").c_str(), 6, row.size, row.size, &icon, nullptr, 1, 0);
+    const auto editorIcon = IconPixels(icon, row.size);
+    DestroyIcon(icon);
+    for (const bool cached : {false, true}) {
+      SCOPED_TRACE(std::to_string(row.dpi) + (cached ? " dpi, from the cache" : " dpi, built"));
+      const uint64_t before = LastWrite(cache);
+      Sleep(50);
+      startAndClose(abc, [&](HWND popup) {
+        RECT client{};
+        GetClientRect(popup, &client);
+        std::vector<COLORREF> shown;
+        const auto found = [&] {
+          shown = ScreenPixels(popup, client);
+          return Shows(shown, client.right, editorIcon, row.size);
+        };
+        EXPECT_TRUE(WaitUntil(found, 3s)) << "the editor's icon of " << row.size << " pixels";
+        const auto square = [&](int side) {
+          return Shows(shown, client.right, std::vector<uint32_t>(size_t(side * side), row.colour), side);
+        };
+        EXPECT_TRUE(square(row.size) && !square(row.size + 1)) << "the file's picture for the size";
+      });
+      EXPECT_EQ(LastWrite(cache) == before, cached);
+      EXPECT_EQ(GetFileAttributesA(menu.c_str()) & own, own);
+    }
+  }
 
   // The editor saves, the size unchanged: the next start builds again.
+  const uint64_t built = LastWrite(cache);
   SetFileAttributesA(menu.c_str(), FILE_ATTRIBUTE_NORMAL);
-  WriteBytes(menu, sjis("A<none,0>\r\na.exe\r\nD\r\n\r\n\tC<none,0>\r\nc.exe\r\n"));
+  WriteBytes(menu, sjis(first + "D" + rest));
   startAndClose({"A", "D", "-", sjis("メニューエディタ")});
   EXPECT_NE(LastWrite(cache), built);
 

@@ -58,7 +58,7 @@ class BuildMenuTest : public ::testing::Test {
   int LauncherIconOf(const TMenuItem* item) {
     const auto pixels = ImagePixels(form_->ilstLaunch->Handle(), item->ImageIndex());
     for (int n = 0; n <= 6; ++n) {
-      const TIcon icon = LauncherIcon(n);
+      const TIcon icon = LauncherIcon(n, form_->ilstLaunch->Width());
       if (IconPixels(icon.Handle()) == pixels) return n;
     }
     return -1;

@@ -14,7 +14,7 @@ class MenuCacheTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteBytes(menu_, "A\r\na.exe\r\n");
-    for (int n : {1, 2, 6}) list_.AddIcon(LauncherIcon(n));
+    for (int n : {1, 2, 6}) list_.AddIcon(LauncherIcon(n, 16));
   }
   void TearDown() override {
     SetFileAttributesA(menu_.c_str(), FILE_ATTRIBUTE_NORMAL);
