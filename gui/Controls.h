@@ -215,9 +215,14 @@ class TSubclassedControl : public TWinControl {
   void CreateWnd() override;
   virtual LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT DefSubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  // A message straight to the control's own procedure, past the subclass,
+  // for messages the subclass has nothing to do with that go in bulk: under
+  // Wine every message through a subclass costs two trips to the server.
+  LRESULT ControlProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  WNDPROC controlProc_ = nullptr;
 };
 
 // The class name of the layer's own windows, for tools that look for them.
