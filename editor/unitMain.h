@@ -204,6 +204,8 @@ class TformMain : public gui::TForm {
   // The record the panel shows, while its node is still the selected one.
   TRecord* PanelRecord();
   void SetNodeIcon(gui::TTreeNode* node, const TNodePicture& picture);
+  // Whether a node other than `node` shows that image.
+  bool ImageShared(const gui::TTreeNode* node, int image);
   // Every node's picture taken again at the size of ilstLaunch, each in the
   // image it had.
   void RetakePictures();
