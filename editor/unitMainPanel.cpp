@@ -93,12 +93,12 @@ void TformMain::CreatePanel() {
   auto change = [this](TObject* s) { EditChange(s); };
   auto exit = [this](TObject* s) { editIconFileNameExit(s); };
 
-  Panel3 = new TPanel(this);
+  auto* Panel3 = new TPanel(this);
   Panel3->BevelOuter = bvNone;
   Panel3->SetAlign(alClient);
   Panel3->SetParent(this);
 
-  panlGeneral = NewGroup(this, Panel3, 0, 65);
+  TPanel* panlGeneral = NewGroup(this, Panel3, 0, 65);
   Label1 = NewLabel(this, panlGeneral, "項目名：", 8);
   editItemName = NewEdit(this, panlGeneral, change);
   Label2 = NewLabel(this, panlGeneral, "アイコン：", 36, 50);
@@ -117,7 +117,7 @@ void TformMain::CreatePanel() {
   sbtnIconClear = NewButton(this, panlGeneral, 328, 36, ilstPanelButtons, kClear,
                             [this](TObject* s) { sbtnIconClearClick(s); });
 
-  panlOptional = NewGroup(this, Panel3, 68, 121);
+  TPanel* panlOptional = NewGroup(this, Panel3, 68, 121);
   Label3 = NewLabel(this, panlOptional, "リンク先：", 8);
   editExeName = NewEdit(this, panlOptional, change);
   sbtnOpenExeName = NewButton(this, panlOptional, 328, 8, ilstPanelButtons, kBrowse,
