@@ -1,11 +1,8 @@
-// The file commands, the settings kept between runs, files dropped from the
-// shell and the launcher's shortcuts, against the real registry functions,
-// drop handles and shell links.
+// The file commands, the settings kept between runs and what counts as a
+// change, against the real registry functions and drop handles.
 #include <shlobj.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "EditorFixture.h"
 #include "SysUtils.h"
@@ -28,33 +25,6 @@ std::string Value(const char* key, const char* name) {
 void SetValue(const char* key, const char* name, const std::string& value) {
   RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(), DWORD(value.size() + 1));
 }
-
-// A shell link object, made and let go within one test step.
-struct Link {
-  Link() {
-    CoInitialize(nullptr);
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
-    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  }
-  ~Link() {
-    file->Release();
-    link->Release();
-    CoUninitialize();
-  }
-  static std::string Read(const std::string& path) {
-    Link l;
-    char target[MAX_PATH] = "", arguments[1024] = "", description[1024] = "", icon[MAX_PATH] = "";
-    int number = -1;
-    if (!FileExists(path) || FAILED(l.file->Load(AnsiToWide(path).c_str(), STGM_READ))) return "no shortcut";
-    l.link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-    l.link->GetArguments(arguments, sizeof arguments);
-    l.link->GetDescription(description, sizeof description);
-    l.link->GetIconLocation(icon, MAX_PATH, &number);
-    return std::string(target) + "|" + arguments + "|" + description + "|" + icon + "," + std::to_string(number);
-  }
-  IShellLinkA* link = nullptr;
-  IPersistFile* file = nullptr;
-};
 
 // A drop handle as the shell makes one, for files named in the ANSI code page.
 HDROP DropOf(const std::vector<std::string>& paths) {
@@ -81,7 +51,6 @@ class FilesTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    CreateDirectoryA(Path("Desktop").c_str(), nullptr);
     SetValue(kShellFolders, "AppData", Path("AppData"));
     SetValue(kShellFolders, "Desktop", Path("Desktop"));
   }
@@ -106,7 +75,6 @@ class FilesTest : public EditorTest {
   std::string Commands() {
     return std::string(MenuEntry({"アイコン(&I)", "ツールバー(&T)"})->Enabled() ? "T" : "-") + (MenuEntry({"アイコン(&I)", "デスクトップ(&D)"})->Enabled() ? "D" : "-");
   }
-  static constexpr char kQuickLaunch[] = "AppData\\Microsoft\\Internet Explorer\\Quick Launch\\";
   std::vector<std::string> offered;
 };
 
@@ -197,68 +165,6 @@ TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
   EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)) << "a hidden file stays so";
 }
 
-TEST_F(FilesTest, ALauncherReadingDuringSavesSeesTheOldOrTheNewMenuWhole) {
-  const std::vector<std::string> big(4000, "an entry of the menu"), small(1000, "an entry of the menu");
-  const std::string file = Path("menu.txt");
-  base::SaveLines(file, big);
-  std::atomic<bool> saving{true};
-  std::atomic<int> reads{0}, torn{0};
-  std::thread launcher([&] {
-    for (; saving; Sleep(1), ++reads) {
-      try {
-        const size_t lines = base::LoadLines(file).size();  // as the launcher reads it
-        torn += lines != big.size() && lines != small.size();
-      } catch (const std::exception&) {
-        ++torn;
-      }
-    }
-  });
-  // As the document saves it; a reader holds the file only for a moment.
-  for (int round = 0; round < 40; ++round) EXPECT_NO_THROW(base::SaveLines(file, round % 2 ? big : small));
-  saving = false;
-  launcher.join();
-  EXPECT_GT(reads, 0);
-  EXPECT_EQ(torn, 0);
-}
-
-TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
-  const std::string menu = Path("My Menus\\tools.txt");
-  CreateDirectoryA(Path("My Menus").c_str(), nullptr);
-  WriteBytes(menu, "A\r\na.exe\r\n");
-  Choose({menu});
-  Command({"ファイル(&F)", "開く(&O)"});
-  EXPECT_EQ(Commands(), "TD") << "an open file makes them usable";
-  const std::string launcher = ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe";
-  for (auto [command, lnk] : {std::pair{"ツールバー(&T)", Path(kQuickLaunch) + "tools.lnk"},
-                              {"デスクトップ(&D)", Path("Desktop\\tools.lnk")}}) {
-    answer = IDCANCEL;
-    Command({"アイコン(&I)", command});
-    EXPECT_EQ(Link::Read(lnk), "no shortcut") << "cancelled";
-    answer = IDOK;
-    Command({"アイコン(&I)", command});
-    EXPECT_EQ(Link::Read(lnk), launcher + "|\"" + menu + "\"|tools|" + launcher + ",6");
-  }
-  ASSERT_EQ(boxes.size(), 4u);
-  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "ツールバーにショートカットを作成します。確認");
-  EXPECT_EQ(utf8(boxes[2].text), "デスクトップにショートカットを作成します。");
-  EXPECT_EQ(boxes[2].flags, UINT(MB_OKCANCEL | MB_ICONQUESTION));
-
-  // Several dots: the last extension goes. Without AppData the toolbar
-  // command is unusable; without Desktop the command says so.
-  form->Subject->FileName = Path("my.menu.txt");
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "AppData");
-  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
-  EXPECT_EQ(Commands(), "-D");
-  Command({"アイコン(&I)", "デスクトップ(&D)"});
-  EXPECT_EQ(Link::Read(Path("Desktop\\my.menu.lnk")),
-            launcher + "|\"" + Path("my.menu.txt") + "\"|my.menu|" + launcher + ",6");
-  SetValue(kShellFolders, "Desktop", "");
-  boxes.clear();
-  Command({"アイコン(&I)", "デスクトップ(&D)"});
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "デスクトップのフォルダが分からないため、ショートカットを作成できません。警告");
-}
-
 TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) {
   ui->fields[0]->Handle();
   const std::string menu = "A\r\na.exe\r\n\r\n\r\nS<Ostrevan.exe,4>\r\n\r\n\tchild\r\n\tc.exe\r\n";
@@ -311,17 +217,5 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
     EXPECT_FALSE(form->Subject->Modified) << change;
   }
 
-  // Yes with no name yet asks for one: cancelled, the editor stays with its
-  // changes. No lets them go.
-  form->Subject->FileName.clear();
-  form->pmnuTreeView_SClick(nullptr);
-  answer = IDYES;
-  Choose({""});
-  form->Close();
-  EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "not closed";
-  EXPECT_TRUE(form->Subject->Modified);
-  answer = IDNO;
-  form->Close();
-  EXPECT_NE(Value(kSettings, "MenuFile"), "-") << "closed";
-  EXPECT_EQ(boxes.back().flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
 }
+
