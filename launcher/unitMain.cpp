@@ -68,15 +68,21 @@ class IconPlacer {
     return it->second;
   }
 
+  // Asked once per name: the shell reads the file (some ms each).
   int Shell(const std::string& name) {
-    if (!shell_) shell_.emplace(list_);
-    return shell_->FileImage(AnsiToWide(name));
+    auto [it, fresh] = shellImages_.try_emplace(name, -1);
+    if (fresh) {
+      if (!shell_) shell_.emplace(list_);
+      it->second = shell_->FileImage(AnsiToWide(name));
+    }
+    return it->second;
   }
 
   TImageList& list_;
   const menufile::MenuNames& names_;
   std::map<std::pair<std::string, int>, int> files_;  // its image, -1: the file has none
   std::map<int, int> launcher_;
+  std::map<std::string, int> shellImages_;
   std::optional<TShellIcons> shell_;
 };
 
