@@ -28,6 +28,11 @@ const char kEditorCaption[] = "メニューエディタ";
 // the whole name.
 constexpr size_t kMaxCaptionBytes = 60;
 
+bool IsProgram(const std::string& file) {
+  const std::string extension = LowerCaseAscii(ExtractFileExt(file));
+  return extension == ".exe" || extension == ".com";
+}
+
 // Gives each entry the image of its icon in the menu's image list, taken
 // from its file at the list's size. Each distinct picture is extracted,
 // converted and added once, and every entry that shows it shares that
@@ -42,9 +47,10 @@ class IconPlacer {
     const menufile::EntryIcon icon = names_.Resolved(written);
     int image = icon.Location.empty() ? -1 : Shell(icon.Location);
     if (image < 0 && !icon.File.empty()) image = FromFile(icon.File, icon.Index);
-    // A document, a folder: what Explorer shows for it. The shell is
-    // loaded only for such an entry.
-    if (image < 0 && icon.FileIsTarget && names_.IsThere(icon.File)) image = Shell(icon.File);
+    // A document, a folder, a shell location: what Explorer shows for it.
+    // The shell is loaded only for such an entry: a program without icons
+    // shows the launcher's page, as Explorer shows its own blank program.
+    if (image < 0 && icon.FileIsTarget && !IsProgram(icon.File) && names_.IsThere(icon.File)) image = Shell(icon.File);
     if (image < 0 && icon.Fallback != menufile::kNoIcon) image = Launcher(icon.Fallback);
     return image;
   }
