@@ -3,17 +3,19 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "Forms.h"
 #include "SysUtils.h"
 
 namespace gui {
 
-const char kLayerWindowClass[] = "OstrevanWindow";
-
 LRESULT CALLBACK LayerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 namespace {
+
+// The class of the layer's own windows.
+const char kLayerWindowClass[] = "OstrevanWindow";
 
 // Marks a window as one of ours; standard controls keep their user data free.
 const char kControlProp[] = "OstrevanControl";
@@ -24,22 +26,20 @@ int NextControlId() {
   return next++;
 }
 
-void RegisterLayerClass() {
-  static bool registered = false;
-  if (registered) return;
+}  // namespace
+
+void RegisterWindowClass(const char* name, WNDPROC proc, UINT style) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = LayerWindowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
+  if (GetClassInfoExA(wc.hInstance, name, &wc)) return;
+  wc.style = style;
+  wc.lpfnWndProc = proc;
   wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   wc.hIcon = LoadIconA(wc.hInstance, "MAINICON");
-  wc.lpszClassName = kLayerWindowClass;
+  wc.lpszClassName = name;
   RegisterClassExA(&wc);
-  registered = true;
 }
-
-}  // namespace
 
 LRESULT CALLBACK LayerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<TWinControl*>(GetPropA(hwnd, kControlProp));
@@ -59,7 +59,7 @@ LRESULT CALLBACK LayerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
   try {
     return self->WndProc(msg, wParam, lParam);
   } catch (...) {
-    Application->HandleException();
+    HandleWindowException();
     return 0;
   }
 }
@@ -120,7 +120,7 @@ void TWinControl::CreateHandle() {
   CreateParams(params);
   HWND parentWindow = parent_ ? parent_->handle_ : Application->Handle();
   const bool ownClass = params.className == nullptr;
-  if (ownClass) RegisterLayerClass();
+  if (ownClass) RegisterWindowClass(kLayerWindowClass, LayerWindowProc, CS_DBLCLKS);
   const HMENU id = parent_ ? reinterpret_cast<HMENU>(INT_PTR(id_)) : nullptr;
   HWND hwnd = params.unicode && !ownClass
                   ? CreateWindowExW(params.exStyle, AnsiToWide(params.className).c_str(),
@@ -134,11 +134,17 @@ void TWinControl::CreateHandle() {
     handle_ = hwnd;
     SetPropA(hwnd, kControlProp, this);
   }
-  SendMessageA(hwnd, WM_SETFONT, WPARAM(EffectiveFont().Handle()), FALSE);
-  CreateWnd();
-  // A hidden top-level window makes its controls when it is first shown: the
-  // launcher's form owns the popup but is never seen in that role.
-  if (parent_ || visible_) CreateChildHandles();
+  // A window whose making failed halfway goes again: only a whole one is kept.
+  try {
+    SendMessageA(hwnd, WM_SETFONT, WPARAM(EffectiveFont().Handle()), FALSE);
+    CreateWnd();
+    // A hidden top-level window makes its controls when it is first shown:
+    // the launcher's form owns the popup but is never seen in that role.
+    if (parent_ || visible_) CreateChildHandles();
+  } catch (...) {
+    DestroyHandle();
+    throw;
+  }
 }
 
 void TWinControl::CreateChildHandles() {
@@ -162,10 +168,12 @@ void TWinControl::DestroyHandle() {
   if (!handle_) return;
   for (TWinControl* c : controls_) c->DestroyHandle();
   DestroyWnd();
-  HWND hwnd = handle_;
+  // Whatever the window hears while it goes (focus, capture, its items
+  // freed) no longer reaches the control, whose events may call into a form
+  // that is itself being destroyed.
+  HWND hwnd = std::exchange(handle_, nullptr);
   RemovePropA(hwnd, kControlProp);
   DestroyWindow(hwnd);
-  handle_ = nullptr;
 }
 
 int TWinControl::ClientWidth() {
@@ -553,7 +561,7 @@ LRESULT CALLBACK TSubclassedControl::Proc(HWND hwnd, UINT msg, WPARAM wParam, LP
   try {
     return self->SubclassProc(msg, wParam, lParam);
   } catch (...) {
-    Application->HandleException();
+    HandleWindowException();
     return 0;
   }
 }

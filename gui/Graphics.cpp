@@ -47,4 +47,18 @@ HFONT TFont::Handle() const {
   return handle_.Handle();
 }
 
+TIconInfo::TIconInfo(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return;
+  color.SetHandle(info.hbmColor);
+  mask.SetHandle(info.hbmMask);
+}
+
+SIZE TIconInfo::Size() const {
+  BITMAP shape{};
+  if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return SIZE{0, 0};
+  // A monochrome icon's mask holds its AND half above its XOR half.
+  return SIZE{shape.bmWidth, color ? shape.bmHeight : shape.bmHeight / 2};
+}
+
 }  // namespace gui

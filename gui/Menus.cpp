@@ -13,33 +13,26 @@ namespace gui {
 
 namespace {
 
-// Command numbers fit the 16 bits that WM_COMMAND carries; they are handed
-// out again once their item is gone.
+// Command numbers fit the 16 bits that WM_COMMAND carries. They are handed
+// out in turn, round again past the last, skipping those still in use: a
+// pick already queued for an item that went finds no item, rather than one
+// made since under the same number.
 constexpr UINT kFirstCommand = 0x0100;
 constexpr UINT kLastCommand = 0xEFFF;
 
 struct CommandTable {
   std::unordered_map<UINT, TMenuItem*> items;
-  std::vector<UINT> freed;
   UINT next = kFirstCommand;
 
   UINT Allocate(TMenuItem* item) {
-    UINT command;
-    if (!freed.empty()) {
-      command = freed.back();
-      freed.pop_back();
-    } else if (next <= kLastCommand) {
-      command = next++;
-    } else {
-      throw EMenuError("メニュー項目が多すぎます。");
-    }
+    if (items.size() > kLastCommand - kFirstCommand) throw EMenuError("メニュー項目が多すぎます。");
+    while (items.count(next)) next = next == kLastCommand ? kFirstCommand : next + 1;
+    const UINT command = next;
+    next = next == kLastCommand ? kFirstCommand : next + 1;
     items[command] = item;
     return command;
   }
-  void Release(UINT command) {
-    items.erase(command);
-    freed.push_back(command);
-  }
+  void Release(UINT command) { items.erase(command); }
 };
 
 CommandTable& Commands() {
@@ -377,24 +370,31 @@ void TMenu::Changed() {
     changedWhileShowing_ = true;
     return;
   }
-  // A menu bar is replaced in its window at once, and the old one goes only
-  // after the window let go of it; a popup is rebuilt when next shown.
-  const auto old = std::move(handle_);
-  if (HWND window = BarWindow()) {
-    SetMenu(window, Handle());
-    DrawMenuBar(window);
+  HWND window = BarWindow();
+  if (!window) {
+    handle_.SetHandle(nullptr);  // a popup is made again when next shown
+    return;
   }
+  // A menu bar is replaced in its window by a whole new one; the old one
+  // goes only after the window let go of it, and stays where no new one
+  // could be made.
+  base::UniqueHandle<MenuTraits> made = MakeHandle();
+  SetMenu(window, made.Handle());
+  const auto old = std::exchange(handle_, std::move(made));
+  DrawMenuBar(window);
+}
+
+base::UniqueHandle<MenuTraits> TMenu::MakeHandle() const {
+  // Made whole before it is kept: a refused item leaves no half menu.
+  base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
+  if (menu.Empty()) throw EOSError::LastError("メニューを作成できません。");
+  MarkSubmenu(menu.Handle(), items_->command_);
+  items_->FillSubmenu(menu.Handle(), 1);
+  return menu;
 }
 
 HMENU TMenu::Handle() {
-  if (handle_.Empty()) {
-    // Made whole before it is kept: a refused item leaves no half menu.
-    base::UniqueHandle<MenuTraits> menu(CreateMenuHandle());
-    if (menu.Empty()) throw EOSError::LastError("メニューを作成できません。");
-    MarkSubmenu(menu.Handle(), items_->command_);
-    items_->FillSubmenu(menu.Handle(), 1);
-    handle_ = std::move(menu);
-  }
+  if (handle_.Empty()) handle_ = MakeHandle();
   return handle_.Handle();
 }
 
@@ -475,6 +475,11 @@ LRESULT TMenu::HandleMenuChar(WPARAM wParam, LPARAM lParam) {
   return MAKELRESULT(next == matches.end() ? matches[0] : *next, MNC_SELECT);
 }
 
+bool TMenu::HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  return HandleNotify(window, msg, wParam, lParam, result) ||
+         ((msg == WM_MEASUREITEM || msg == WM_DRAWITEM) && HandleOwnerDraw(msg, wParam, lParam, result));
+}
+
 bool TMenu::HandleNotify(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
   const auto foreign = [&] { return foreignMenu && foreignMenu->handler_(msg, wParam, lParam, result); };
   try {
@@ -539,7 +544,7 @@ bool TMenu::HandleNotify(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LR
   } catch (...) {
     EndMenu();
     result = 0;
-    if (Application) Application->HandleException();
+    HandleWindowException();
     return true;
   }
 }
@@ -600,15 +605,9 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
 
 namespace {
 LRESULT CALLBACK PopupOwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  LRESULT notified = 0;
-  if (TMenu::HandleNotify(hwnd, msg, wParam, lParam, notified)) return notified;
+  LRESULT result = 0;
+  if (TMenu::HandleMessage(hwnd, msg, wParam, lParam, result)) return result;
   switch (msg) {
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM: {
-      LRESULT result = 0;
-      if (TMenu::HandleOwnerDraw(msg, wParam, lParam, result)) return result;
-      break;
-    }
     case WM_MENUCHAR:
       return TMenu::HandleMenuChar(wParam, lParam);
     case WM_ACTIVATE:
@@ -630,15 +629,7 @@ LRESULT CALLBACK PopupOwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 TPopupOwner::TPopupOwner(POINT at) {
   static const char kClass[] = "OstrevanPopupOwner";
-  static const bool registered = [] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = PopupOwnerProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClass;
-    return RegisterClassExA(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(kClass, PopupOwnerProc);
   window_.SetHandle(CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr,
                                     GetModuleHandleA(nullptr), nullptr));
   if (window_.Empty()) throw EOSError::LastError("ウィンドウを作成できません。");

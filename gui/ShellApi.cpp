@@ -12,14 +12,22 @@
 #include <cwctype>
 
 #include "ImgList.h"
+#include "Registry.h"
 #include "SysUtils.h"
 #include "Text.h"
 
 namespace gui {
 
+// The libraries stay loaded for the program's life once asked for: the
+// shell's objects and pictures handed out live on in them.
 FARPROC Shell32Proc(const char* name) {
-  static HMODULE shell32 = LoadLibraryA("shell32.dll");
+  static const HMODULE shell32 = LoadLibraryA("shell32.dll");
   return shell32 ? GetProcAddress(shell32, name) : nullptr;
+}
+
+FARPROC Ole32Proc(const char* name) {
+  static const HMODULE ole32 = LoadLibraryA("ole32.dll");
+  return ole32 ? GetProcAddress(ole32, name) : nullptr;
 }
 
 namespace {
@@ -147,11 +155,8 @@ namespace {
 // Some systems hand back a handle that is no icon when a file has none; only
 // a handle the system can describe counts.
 TIcon RealIcon(HICON handle) {
-  ICONINFO info{};
-  if (!handle || !GetIconInfo(handle, &info)) return TIcon();
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  return TIcon(handle);
+  TIcon icon(handle);
+  return TIconInfo(handle) ? std::move(icon) : TIcon();
 }
 
 // No name of that length can be a file; the system is not asked about it.
@@ -386,30 +391,30 @@ std::wstring LowerExtension(const std::wstring& name) {
 }
 
 // A value of the registry's file types (HKEY_CLASSES_ROOT); empty when none.
-std::wstring ClassesValue(const std::wstring& key, const wchar_t* value = nullptr) {
+TRegKey ClassesKey(const std::wstring& key) {
   HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return {};
-  wchar_t data[512] = {};
-  DWORD bytes = sizeof data - sizeof(wchar_t), type = 0;
-  const LONG result = RegQueryValueExW(opened, value, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes);
-  RegCloseKey(opened);
-  return result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) ? std::wstring(data) : std::wstring();
+  return TRegKey(RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &opened) == ERROR_SUCCESS
+                     ? opened
+                     : nullptr);
 }
 
-bool ClassesKeyExists(const std::wstring& key) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
-  RegCloseKey(opened);
-  return true;
+std::wstring ClassesValue(const std::wstring& key, const wchar_t* value = nullptr) {
+  const TRegKey opened = ClassesKey(key);
+  wchar_t data[512] = {};
+  DWORD bytes = sizeof data - sizeof(wchar_t), type = 0;
+  if (!opened ||
+      RegQueryValueExW(opened.Handle(), value, nullptr, &type, reinterpret_cast<BYTE*>(data), &bytes) != ERROR_SUCCESS)
+    return {};
+  return type == REG_SZ || type == REG_EXPAND_SZ ? std::wstring(data) : std::wstring();
 }
+
+bool ClassesKeyExists(const std::wstring& key) { return !ClassesKey(key).Empty(); }
 
 // COM for the shell's objects (a shortcut), started once on this thread.
 bool ComReady() {
   using InitFn = HRESULT(WINAPI*)(LPVOID, DWORD);
   static const bool ready = [] {
-    const HMODULE ole32 = LoadLibraryA("ole32.dll");
-    const auto init = ole32 ? reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(ole32, "CoInitializeEx")))
-                            : nullptr;
+    const auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(Ole32Proc("CoInitializeEx")));
     return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
   }();
   return ready;
@@ -425,9 +430,7 @@ std::wstring Expanded(const std::wstring& text) {
 // `target` says what it points at. Nothing when it cannot be read.
 std::pair<std::wstring, int> ShortcutIcon(const std::wstring& path, std::wstring& target) {
   using CreateFn = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-  static const HMODULE ole32 = LoadLibraryA("ole32.dll");
-  static const auto create =
-      ole32 ? reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(ole32, "CoCreateInstance"))) : nullptr;
+  static const auto create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(Ole32Proc("CoCreateInstance")));
   IShellLinkW* link = nullptr;
   IPersistFile* file = nullptr;
   std::pair<std::wstring, int> icon{{}, 0};
@@ -564,14 +567,7 @@ int TShellIcons::ImageOf(const std::wstring& path, bool followShortcut) {
 TIcon ShellFileIcon(const std::wstring& path, int size) {
   TIcon icon = SystemImage(SystemImageIndex(path, 0, false), size);
   if (icon.Empty()) return icon;
-  ICONINFO info{};
-  BITMAP shape{};
-  if (GetIconInfo(icon.Handle(), &info)) {
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof shape, &shape);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-  }
-  return shape.bmWidth == size ? std::move(icon) : ResizedIcon(icon.Handle(), size, size);
+  return TIconInfo(icon.Handle()).Size().cx == size ? std::move(icon) : ResizedIcon(icon.Handle(), size, size);
 }
 
 }  // namespace gui
