@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <tuple>
 #include <vector>
 
 #include "Dialogs.h"
@@ -193,6 +192,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   OpenDialog = new TOpenDialog(this);
   OpenDialog->Options = ofHideReadOnly | ofPathMustExist | ofFileMustExist | ofEnableSizing;
   SaveDialog = new TSaveDialog(this);
+  FolderDialog = new TFolderDialog(this);
   IconDialog = new TIconDialog(this);
 }
 
@@ -219,7 +219,8 @@ void TformMain::RetakePictures() {
   ilstLaunch->SetSize(IconSize(), IconSize());
   ilstLaunch->SetCount(count);
   // Each distinct picture is taken once; further nodes showing it get a copy.
-  std::map<std::tuple<std::string, int, int>, int> taken;
+  TPictureTaker taker(IconSize(), Subject->Names());
+  std::map<const TIcon*, int> taken;
   std::vector<bool> set(size_t(count), false);
   TTreeNodes* nodes = TreeView->Items();
   for (int i = 0; i < nodes->Count(); ++i) {
@@ -228,13 +229,12 @@ void TformMain::RetakePictures() {
     const TRecord* record = RecordOf(node);
     if (image < 0 || image >= count || set[size_t(image)] || !record) continue;
     const auto given = pictures_.find(node);
-    const TNodePicture picture = given != pictures_.end() ? given->second : RecordPicture(*record);
-    const auto key = std::make_tuple(picture.File, picture.Index, picture.Fallback);
-    if (const auto drawn = taken.find(key); drawn != taken.end()) {
+    const TIcon& icon = taker.Take(given != pictures_.end() ? given->second : RecordPicture(*record));
+    if (const auto drawn = taken.find(&icon); drawn != taken.end()) {
       ilstLaunch->CopyImage(image, drawn->second);
     } else {
-      ilstLaunch->ReplaceIcon(image, TakePicture(picture, IconSize()));
-      taken.emplace(key, image);
+      ilstLaunch->ReplaceIcon(image, icon);
+      taken.emplace(&icon, image);
     }
     set[size_t(image)] = true;
   }
@@ -265,7 +265,7 @@ TTreeNode* TformMain::AddEntry(std::unique_ptr<TRecord> record, const TNodePictu
   const std::string caption = record->ItemName;
   TTreeNode* node = TreeView->Items()->InsertObject(TreeView->Selected(), caption, std::move(record));
   pictures_[node] = picture;
-  const int image = ilstLaunch->AddIcon(TakePicture(picture, IconSize()));
+  const int image = ilstLaunch->AddIcon(TakePicture(picture, IconSize(), Subject->Names()));
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
   Changed();
@@ -291,7 +291,7 @@ void TformMain::pmnuTreeView_PClick(TObject* Sender) {
   auto record = NewRecord(row.caption, EntryKind::Item);
   record->ExeName = "Explorer.exe";
   record->CmdLine = row.cmdLine;
-  AddEntry(std::move(record), TNodePicture{row.iconFile, row.iconIndex, kNoIcon});
+  AddEntry(std::move(record), IconFilePicture(row.iconFile, row.iconIndex));
 }
 
 void TformMain::pmnuTreeView_DClick(TObject*) {

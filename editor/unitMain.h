@@ -57,12 +57,14 @@ class TformMain : public gui::TForm {
   gui::TEdit* editCmdLine;
   gui::TLabel* Label5;
   gui::TEdit* editWorkFolder;
+  gui::TSpeedButton* sbtnOpenWorkFolder;
   gui::TLabel* Label6;
   gui::TComboBox* cmbbWindowState;
   gui::TImageList* ilstPanelButtons;
   gui::TTimer* Timer;
   gui::TOpenDialog* OpenDialog;
   gui::TSaveDialog* SaveDialog;
+  gui::TFolderDialog* FolderDialog;
   TIconDialog* IconDialog;
 
   gui::TMainMenu* MainMenu;
@@ -115,7 +117,9 @@ class TformMain : public gui::TForm {
   void MainMenu_FOClick(gui::TObject* Sender);
   void MainMenu_FSSClick(gui::TObject* Sender);
   void MainMenu_FSAClick(gui::TObject* Sender);
-  void HandleDroppedFiles(HDROP Drop);
+  // A dropped folder becomes a submenu that shows its contents when
+  // `asFolderMenu` (Ctrl held), else an item, as a dropped file does.
+  void HandleDroppedFiles(HDROP Drop, bool asFolderMenu = false);
   // The two shortcut commands, usable once the file has a name and where
   // the shell names their folder.
   void UpdateShortcutCommands();
@@ -146,6 +150,9 @@ class TformMain : public gui::TForm {
   void sbtnOpenIconFileClick(gui::TObject* Sender);
   void sbtnIconClearClick(gui::TObject* Sender);
   void sbtnOpenExeNameClick(gui::TObject* Sender);
+  // The folder row's chooser: an item's working folder, or the folder whose
+  // contents a submenu shows.
+  void sbtnOpenWorkFolderClick(gui::TObject* Sender);
   // Back to the state of a new window: no current node, nothing usable,
   // every field empty, the list on its first entry.
   void ResetPanel();
@@ -187,7 +194,11 @@ class TformMain : public gui::TForm {
   void LayoutPanel();
   // The panel's narrowest width (96-dpi units) at which every field shows.
   int PanelMinWidth();
-  void SetPanelRows(bool nameAndIcon, bool link);
+  // Which rows can be used: name and icon, link target with options and
+  // size, and the folder (an item's and a submenu's).
+  void SetPanelRows(bool nameAndIcon, bool link, bool folder);
+  // The status bar's word on the folder row while a submenu is shown.
+  void ShowFolderHint(bool shown);
   void ShowPreview(int image);
   void StoreIconFields(gui::TTreeNode* node);
   // The record the panel shows, while its node is still the selected one.

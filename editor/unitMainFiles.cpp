@@ -229,7 +229,8 @@ void TformMain::MainMenu_FSAClick(TObject*) { Save(true); }
 
 LRESULT TformMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_DROPFILES) {
-    HandleDroppedFiles(reinterpret_cast<HDROP>(wParam));
+    // Ctrl as the user holds it now: the shell's message says nothing of it.
+    HandleDroppedFiles(reinterpret_cast<HDROP>(wParam), GetAsyncKeyState(VK_CONTROL) < 0);
     return 0;
   }
   return TForm::WndProc(msg, wParam, lParam);
@@ -250,7 +251,7 @@ bool IsShortcutFile(const std::wstring& path) {
 
 }  // namespace
 
-void TformMain::HandleDroppedFiles(HDROP Drop) {
+void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
   const TDropHandle drop(Drop);
   if (DroppedFileCount(Drop) != 1)
     Application->MessageBox("同時には、一つのファイルしか取り込めません。", "情報", MB_ICONINFORMATION | MB_OK);
@@ -265,6 +266,17 @@ void TformMain::HandleDroppedFiles(HDROP Drop) {
   auto record = std::make_unique<TRecord>();
   record->ItemName = ChangeFileExt(ExtractFileName(path), "");
   record->Kind = EntryKind::Item;
+  const DWORD attributes = GetFileAttributesW(dropped.c_str());
+  if (asFolderMenu && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // Ctrl held: a submenu that shows the folder's contents, named as the
+    // folder is (a drive by its root).
+    const std::string name = ExtractFileName(path);
+    record->ItemName = name.empty() ? path : name;
+    record->Kind = EntryKind::Submenu;
+    record->WorkFolder = path;
+    AddEntry(std::move(record), LauncherPicture(kSubmenuIcon));
+    return;
+  }
   if (IsShortcutFile(dropped)) {
     const TShortcutInfo link = Subject->ReadShortcut(dropped);
     // Arguments have no short form; a target or a folder that is there has.
@@ -282,7 +294,9 @@ void TformMain::HandleDroppedFiles(HDROP Drop) {
   } else {
     record->ExeName = path;
   }
-  const TNodePicture picture{record->ExeName, 0, kNoIcon};
+  // Its own first icon, else the one Explorer shows for it (a document's
+  // type, a folder).
+  const TNodePicture picture{.File = record->ExeName, .Index = 0, .FileIsTarget = true};
   // Where Add item puts its entry, but neither selected nor opened for
   // editing: the user goes on where he was.
   AddEntry(std::move(record), picture);

@@ -2,6 +2,7 @@
 // and edited in place. There is no OK button: the record follows the panel
 // as it is typed, and takes the whole panel again when the selection moves.
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "ShellApi.h"
@@ -125,6 +126,8 @@ void TformMain::CreatePanel() {
   editCmdLine = NewEdit(this, panlOptional, change);
   Label5 = NewLabel(this, panlOptional, "作業フォルダ：", 64);
   editWorkFolder = NewEdit(this, panlOptional, change);
+  sbtnOpenWorkFolder = NewButton(this, panlOptional, 328, 64, ilstPanelButtons, kBrowse,
+                                 [this](TObject* s) { sbtnOpenWorkFolderClick(s); });
   Label6 = NewLabel(this, panlOptional, "実行時の大きさ：", 92);
   Label6->SetWordWrap(true);
   Label6->SetBounds(kLabelLeft, 89, 72, 27);
@@ -144,7 +147,7 @@ void TformMain::CreatePanel() {
     field->FieldName = name;
 
   // Nothing to edit until a node is chosen; the list shows no entry yet.
-  SetPanelRows(false, false);
+  SetPanelRows(false, false, false);
   cmbbWindowState->SetItemIndex(-1);
 }
 
@@ -172,7 +175,7 @@ void TformMain::LayoutPanel() {
   Label6->SetWidth(std::max(72, column - kLabelLeft - kLabelGap));
   const FieldPlace fields[] = {{editItemName, 8, 8, 20},  {editIconFileName, 36, kIconFileRight, 20},
                                {editExeName, 8, 35, 20},  {editCmdLine, 36, 8, 20},
-                               {editWorkFolder, 64, 8, 20}, {cmbbWindowState, 92, 8, 120}};
+                               {editWorkFolder, 64, 35, 20}, {cmbbWindowState, 92, 8, 120}};
   for (const FieldPlace& f : fields) f.control->SetBounds(column, f.top, kGroupWidth - f.right - column, f.height);
   fieldColumn_ = column;
 }
@@ -184,21 +187,45 @@ int TformMain::PanelMinWidth() {
   return 4 + fieldColumn_ + std::max(kMinFieldWidth + kIconFileRight, list + 8);
 }
 
-void TformMain::SetPanelRows(bool nameAndIcon, bool link) {
+void TformMain::SetPanelRows(bool nameAndIcon, bool link, bool folder) {
   for (TLabel* label : {Label1, Label2}) label->SetEnabled(nameAndIcon);
-  for (TLabel* label : {Label3, Label4, Label5, Label6}) label->SetEnabled(link);
+  for (TLabel* label : {Label3, Label4, Label6}) label->SetEnabled(link);
+  Label5->SetEnabled(folder);
   for (TEdit* field : {editItemName, editIconFileName, editIconIndex}) SetUsable(field, nameAndIcon);
-  for (TEdit* field : {editExeName, editCmdLine, editWorkFolder}) SetUsable(field, link);
+  for (TEdit* field : {editExeName, editCmdLine}) SetUsable(field, link);
+  SetUsable(editWorkFolder, folder);
   SetUsable(cmbbWindowState, link);
   sbtnOpenIconFile->SetEnabled(nameAndIcon);
   sbtnIconClear->SetEnabled(nameAndIcon);
   sbtnOpenExeName->SetEnabled(link);
+  sbtnOpenWorkFolder->SetEnabled(folder);
+}
+
+namespace {
+const char kFolderHint[] = "作業フォルダの中身をサブメニューに表示します";
+}  // namespace
+
+void TformMain::ShowFolderHint(bool shown) {
+  if (!shown) {
+    StatusBar->SetPanelWidths({-1, 80});
+    return;
+  }
+  // As wide as the words take in the bar's font, and the panel's borders.
+  const HDC dc = GetDC(StatusBar->Handle());
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(StatusBar->Handle(), WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, kFolderHint, int(strlen(kFolderHint)), &extent);
+  SelectObject(dc, old);
+  ReleaseDC(StatusBar->Handle(), dc);
+  StatusBar->SetPanelWidths({-1, 80, UnitsOf(StatusBar, extent.cx) + 16 + GetSystemMetrics(SM_CXVSCROLL)});
+  StatusBar->SetPanelText(2, kFolderHint);
 }
 
 void TformMain::ResetPanel() {
   // The panel no longer speaks for a node, so emptying it copies nothing.
   CurrentNode = nullptr;
-  SetPanelRows(false, false);
+  SetPanelRows(false, false, false);
+  ShowFolderHint(false);
   ShowPreview(-1);
   for (TEdit* field : {editItemName, editIconFileName, editIconIndex, editExeName, editCmdLine, editWorkFolder})
     field->SetText("");
@@ -212,7 +239,7 @@ void TformMain::ShowPreview(int image) {
 
 void TformMain::SetNodeIcon(TTreeNode* node, const TNodePicture& picture) {
   pictures_[node] = picture;
-  const TIcon icon = TakePicture(picture, IconSize());
+  const TIcon icon = TakePicture(picture, IconSize(), Subject->Names());
   // In place, so that every other node keeps its image number; a node that
   // had no picture yet gets an image of its own.
   int image = node->ImageIndex();
@@ -237,7 +264,7 @@ void TformMain::StoreIconFields(TTreeNode* node) {
   record->IconIndex = index;
   Changed();
   // No default stands in here: what the settings name is what shows.
-  SetNodeIcon(node, TNodePicture{file, index, kNoIcon});
+  SetNodeIcon(node, IconFilePicture(file, index));
 }
 
 void TformMain::TreeViewChanging(TObject*, TTreeNode*, bool&) {
@@ -262,7 +289,9 @@ void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
   if (kind != EntryKind::Item && kind != EntryKind::Separator && kind != EntryKind::Submenu) return;
   const bool item = kind == EntryKind::Item;
   const bool separator = kind == EntryKind::Separator;
-  SetPanelRows(!separator, item);
+  const bool submenu = kind == EntryKind::Submenu;
+  SetPanelRows(!separator, item, !separator);
+  ShowFolderHint(submenu);
   // Each text set here is copied back into the record by EditChange; the
   // values come from a copy, and are the record's own, so nothing changes
   // but the fields a separator or submenu does not use, which are emptied.
@@ -273,7 +302,7 @@ void TformMain::TreeViewChange(TObject*, TTreeNode* Node) {
   ShowPreview(separator ? -1 : CurrentNode->ImageIndex());
   editExeName->SetText(item ? shown.ExeName : "");
   editCmdLine->SetText(item ? shown.CmdLine : "");
-  editWorkFolder->SetText(item ? shown.WorkFolder : "");
+  editWorkFolder->SetText(separator ? "" : shown.WorkFolder);
   cmbbWindowState->SetItemIndex(item ? shown.WindowState : 0);
 }
 
@@ -289,10 +318,10 @@ void TformMain::EditChange(TObject* Sender) {
   else if (Sender == cmbbWindowState) record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
   CurrentNode->SetText(record->ItemName);
   if (*record == before) return;
-  // An item that names no icon file shows its target's icon: a new target,
-  // a new picture.
-  if (record->ExeName != before.ExeName && record->Kind == EntryKind::Item && record->IconFileName.empty())
-    SetNodeIcon(CurrentNode, RecordPicture(*record));
+  // An item that names no icon file shows its target's icon (or, for
+  // Explorer, its options' shell location's): a new target, a new picture.
+  const TNodePicture picture = RecordPicture(*record);
+  if (!(picture == menufile::IconOf(before, menufile::IconColumn::Editor))) SetNodeIcon(CurrentNode, picture);
   Changed();
 }
 
@@ -309,14 +338,21 @@ void TformMain::sbtnOpenIconFileClick(TObject*) {
   // The button leaves the focus where it is: what the fields show now is
   // stored first, as if the focus had left them.
   StoreIconFields(node);
-  IconDialog->FileName = record->IconFileName.empty() ? record->ExeName : record->IconFileName;
+  // The picker opens the file the name leads to; the name stays as the user
+  // wrote it while he keeps to that file.
+  const bool own = !record->IconFileName.empty();
+  const std::string written = own ? record->IconFileName : record->ExeName;
+  const menufile::MenuNames names = Subject->Names();
+  const std::string offered = own ? names.IconFile(written) : names.Target(written);
+  IconDialog->FileName = offered;
   if (!IconDialog->Execute()) return;
-  if (record->IconFileName != IconDialog->FileName || record->IconIndex != IconDialog->IconIndex) Changed();
-  record->IconFileName = IconDialog->FileName;
+  const std::string chosen = IconDialog->FileName == offered ? written : IconDialog->FileName;
+  if (record->IconFileName != chosen || record->IconIndex != IconDialog->IconIndex) Changed();
+  record->IconFileName = chosen;
   record->IconIndex = IconDialog->IconIndex;
   editIconFileName->SetText(record->IconFileName);
   editIconIndex->SetText(IntToStr(record->IconIndex));
-  SetNodeIcon(node, TNodePicture{record->IconFileName, record->IconIndex, kNoIcon});
+  SetNodeIcon(node, IconFilePicture(record->IconFileName, record->IconIndex));
 }
 
 void TformMain::sbtnIconClearClick(TObject*) {
@@ -330,7 +366,19 @@ void TformMain::sbtnIconClearClick(TObject*) {
   record->IconIndex = 0;
   editIconFileName->SetText("");
   editIconIndex->SetText("0");
-  SetNodeIcon(node, TNodePicture{record->ExeName, 0, record->Kind == EntryKind::Item ? kItemIcon : kSubmenuIcon});
+  SetNodeIcon(node, RecordPicture(*record));
+}
+
+void TformMain::sbtnOpenWorkFolderClick(TObject*) {
+  const TRecord* record = PanelRecord();
+  if (!record) return;
+  FolderDialog->Title = record->Kind == EntryKind::Submenu ? "中身を表示するフォルダを指定する" : "作業フォルダを指定する";
+  // As with the target: where the name leads, kept as written if chosen again.
+  const std::string typed = editWorkFolder->Text();
+  const std::string offered = Subject->Names().Folder(typed);
+  FolderDialog->FolderName = offered;
+  if (!FolderDialog->Execute()) return;
+  if (FolderDialog->FolderName != offered || typed.empty()) editWorkFolder->SetText(FolderDialog->FolderName);
 }
 
 void TformMain::sbtnOpenExeNameClick(TObject*) {
@@ -338,10 +386,13 @@ void TformMain::sbtnOpenExeNameClick(TObject*) {
   if (!record) return;
   OpenDialog->Filter = "実行ファイル（*.exe）|*.exe|全てのファイル（*.*）|*.*";
   OpenDialog->Title = "実行ファイルの場所を指定する";
+  // The dialog opens where the target leads; the target stays as the user
+  // wrote it when he confirms that same file.
   const std::string typed = editExeName->Text();
-  OpenDialog->FileName = typed.empty() ? Subject->ExePath : typed;
+  const std::string offered = typed.empty() ? Subject->ExePath : Subject->Names().Target(typed);
+  OpenDialog->FileName = offered;
   if (!OpenDialog->Execute()) return;
   Subject->ExePath = OpenDialog->FileName;
   // The field hands the new target to the record, as typing it would.
-  editExeName->SetText(OpenDialog->FileName);
+  if (OpenDialog->FileName != offered || typed.empty()) editExeName->SetText(OpenDialog->FileName);
 }

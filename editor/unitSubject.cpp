@@ -21,51 +21,43 @@ using menufile::EntryKind;
 // installed side by side.
 const char kLauncherFile[] = "Ostrevan.exe";
 
-TNodePicture LauncherPicture(int number) { return TNodePicture{kLauncherFile, number, kNoIcon}; }
-
-TIcon TakePicture(const TNodePicture& picture, int size) {
-  TIcon icon = ExtractIconAt(picture.File, picture.Index, size);
-  if (icon.Empty() && picture.Fallback != kNoIcon) icon = ExtractIconAt(kLauncherFile, picture.Fallback, size);
-  return icon;
+const TIcon& TPictureTaker::FileIcon(const std::string& file, int index) {
+  auto key = std::make_pair(file, index);
+  auto it = files_.find(key);
+  if (it == files_.end()) it = files_.emplace(std::move(key), ExtractIconAt(file, index, size_)).first;
+  return it->second;
 }
 
-TNodePicture RecordPicture(const TRecord& r) {
-  // The default icons stand in only where the entry names a file of its own
-  // that yields nothing.
-  if (r.Kind == EntryKind::Separator || menufile::IsNoIcon(r.IconFileName)) return LauncherPicture(kNoIcon);
-  if (r.Kind == EntryKind::Submenu) {
-    if (r.IconFileName.empty()) return LauncherPicture(kSubmenuIcon);
-    return TNodePicture{r.IconFileName, r.IconIndex, kSubmenuIcon};
+const TIcon& TPictureTaker::ShellIcon(const std::string& name) {
+  auto it = shell_.find(name);
+  // The shell is asked only about what is there: a menu of missing
+  // programs does not load it.
+  if (it == shell_.end())
+    it = shell_.emplace(name, names_.IsThere(name) ? ShellFileIcon(AnsiToWide(name), size_) : TIcon()).first;
+  return it->second;
+}
+
+const TIcon& TPictureTaker::Take(const TNodePicture& written) {
+  const TNodePicture picture = names_.Resolved(written);
+  if (!picture.Location.empty())
+    if (const TIcon& icon = ShellIcon(picture.Location); !icon.Empty()) return icon;
+  if (!picture.File.empty()) {
+    if (const TIcon& icon = FileIcon(picture.File, picture.Index); !icon.Empty()) return icon;
+    if (picture.FileIsTarget)
+      if (const TIcon& icon = ShellIcon(picture.File); !icon.Empty()) return icon;
   }
-  return TNodePicture{r.IconFileName.empty() ? r.ExeName : r.IconFileName, r.IconIndex, kItemIcon};
+  return picture.Fallback == kNoIcon ? none_ : FileIcon(kLauncherFile, picture.Fallback);
 }
+
+TIcon TakePicture(const TNodePicture& picture, int size, const menufile::MenuNames& names) {
+  TPictureTaker taker(size, names);
+  const TIcon& icon = taker.Take(picture);
+  return icon.Empty() ? TIcon() : TIcon(CopyIcon(icon.Handle()));
+}
+
+TNodePicture RecordPicture(const TRecord& r) { return menufile::IconOf(r, menufile::IconColumn::Editor); }
 
 namespace {
-
-// Loading a menu asks for the same few icons over and over (the defaults, one
-// program for many entries); each distinct one is extracted once per load.
-class IconCache {
- public:
-  explicit IconCache(int size) : size_(size) {}
-  // Icon `index` of `file`; an empty icon when the file yields none.
-  const TIcon& Get(const std::string& file, int index) {
-    auto key = std::make_pair(file, index);
-    auto it = icons_.find(key);
-    if (it == icons_.end()) it = icons_.emplace(std::move(key), ExtractIconAt(file, index, size_)).first;
-    return it->second;
-  }
-
- private:
-  int size_;
-  std::map<std::pair<std::string, int>, TIcon> icons_;
-};
-
-// The picture a node shows for its entry.
-const TIcon& EntryIcon(const TRecord& r, IconCache& cache) {
-  const TNodePicture picture = RecordPicture(r);
-  const TIcon& own = cache.Get(picture.File, picture.Index);
-  return own.Empty() && picture.Fallback != kNoIcon ? cache.Get(kLauncherFile, picture.Fallback) : own;
-}
 
 // One image per node, as always, but made cheaply: the list grows in large
 // steps instead of one image at a time, each distinct icon is drawn into it
@@ -162,59 +154,30 @@ void TSubject::LoadTree(TTreeView& tree) {
 
   TTreeNodes* nodes = tree.Items();
   UpdateGuard update(nodes);
-  IconCache icons(tree.Images() ? tree.Images()->Width() : SmallIconSize(SystemDpi()));
-  ImageSlots images(tree.Images());
   const menufile::RememberingFileSystem files;
-  int previousLevel = 0;
-  TTreeNode* previous = nullptr;
-  for (int k = 0; k + 1 < count; k += 2) {
-    const std::string& nameLine = lines.Strings(k);
-    const std::string& targetLine = lines.Strings(k + 1);
-
-    // Everything that can fail for this entry happens before its node
+  const menufile::MenuNames names = Names(files);
+  TPictureTaker pictures(tree.Images() ? tree.Images()->Width() : SmallIconSize(SystemDpi()), names);
+  ImageSlots images(tree.Images());
+  std::vector<TTreeNode*> made;
+  menufile::MenuReader reader(lines.Lines(), menufile::LevelRule::Editor);
+  for (menufile::MenuEntry entry; reader.Next(entry);) {
+    // Everything that can fail for this entry has happened before its node
     // exists, so a bad line leaves no half-made node and no stray record.
     auto record = std::make_unique<TRecord>();
-    const menufile::ItemNameAndLevel name = menufile::ExtractItemName(nameLine);
-    record->Kind = menufile::ClassifyEntry(nameLine, targetLine);
-    switch (record->Kind) {
-      case EntryKind::Submenu:
-        record->ItemName = name.name;
-        record->IconFileName = menufile::ExtractIconFile(nameLine);
-        record->IconIndex = menufile::ExtractIconIndex(nameLine);
-        break;
-      case EntryKind::Item:
-        record->ItemName = name.name;
-        record->IconFileName = menufile::ExtractIconFile(nameLine);
-        record->ExeName = menufile::ExtractExeName(targetLine, files);
-        record->CmdLine = menufile::ExtractCmdLine(targetLine);
-        record->WorkFolder = menufile::ExtractWorkFolder(nameLine);
-        record->IconIndex = menufile::ExtractIconIndex(nameLine);
-        record->WindowState = menufile::ExtractWindowState(nameLine);
-        break;
-      case EntryKind::Separator:
-        record->ItemName = kSeparatorCaption;
-        break;
-    }
-    const int image = images.Add(EntryIcon(*record, icons));
+    static_cast<menufile::Entry&>(*record) = entry;
+    // A submenu's window size means nothing; a program found only on PATH
+    // is held with the path where it was found.
+    if (record->Kind == EntryKind::Submenu) record->WindowState = menufile::wsNormal;
+    if (record->Kind == EntryKind::Item) record->ExeName = names.KeptTarget(entry.ExeName);
+    if (record->Kind == EntryKind::Separator) record->ItemName = kSeparatorCaption;
+    const int image = images.Add(pictures.Take(RecordPicture(*record)));
 
-    // Any rise of the level is one step down; a fall climbs as many parents
-    // as the levels differ, stopping at the top level.
     const std::string caption = record->ItemName;
-    TTreeNode* node;
-    if (name.level > previousLevel) {
-      node = nodes->AddChildObject(previous, caption, std::move(record));
-    } else if (name.level == previousLevel) {
-      node = nodes->AddObject(previous, caption, std::move(record));
-    } else {
-      TTreeNode* sibling = previous;
-      for (int up = previousLevel - name.level; up > 0 && sibling && sibling->Parent(); --up)
-        sibling = sibling->Parent();
-      node = nodes->AddObject(sibling, caption, std::move(record));
-    }
+    TTreeNode* node = nodes->AddChildObject(entry.Parent < 0 ? nullptr : made[size_t(entry.Parent)], caption,
+                                            std::move(record));
     node->SetImageIndex(image);
     node->SetSelectedIndex(image);
-    previousLevel = name.level;
-    previous = node;
+    made.push_back(node);
   }
   update.End();
   UnreadFile.reset();

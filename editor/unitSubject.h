@@ -2,10 +2,13 @@
 // and the moves of a menu between that file and the main window's tree.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "Classes.h"
+#include "MenuFile.h"
 #include "TreeView.h"
 #include "Graphics.h"
 
@@ -15,22 +18,41 @@ class TRecord;
 // item, 2 for a submenu; it has no icon 7, which is asked for where no icon
 // is wanted.
 extern const char kLauncherFile[];
-constexpr int kItemIcon = 1;
-constexpr int kSubmenuIcon = 2;
-constexpr int kNoIcon = 7;
+using menufile::kItemIcon;
+using menufile::kNoIcon;
+using menufile::kSubmenuIcon;
 
 // Where a node's picture comes from, kept so that it can be taken again at
-// another size: icon `Index` of `File`, else, when that yields none, the
-// launcher's icon `Fallback` (kNoIcon: none).
-struct TNodePicture {
-  std::string File;
-  int Index = 0;
-  int Fallback = kNoIcon;
-};
+// another size: the names as the user wrote them, found anew each time.
+using TNodePicture = menufile::EntryIcon;
 // The launcher's own icon `number`.
-TNodePicture LauncherPicture(int number);
-// The picture `size` pixels square; empty when neither icon is there.
-gui::TIcon TakePicture(const TNodePicture& picture, int size);
+inline TNodePicture LauncherPicture(int number) { return TNodePicture{.Fallback = number}; }
+// Icon `index` of `file`, with nothing standing in when it has none.
+inline TNodePicture IconFilePicture(const std::string& file, int index) {
+  return TNodePicture{.File = file, .Index = index};
+}
+
+// Takes pictures `size` pixels square, the names of the menu as `names`
+// finds them. Each distinct icon is taken once, for as long as the taker
+// lives: a menu names the same few files and defaults over and over.
+class TPictureTaker {
+ public:
+  TPictureTaker(int size, const menufile::MenuNames& names) : size_(size), names_(names) {}
+  // The picture; an empty icon when neither the named icons nor the default
+  // are there.
+  const gui::TIcon& Take(const TNodePicture& picture);
+
+ private:
+  const gui::TIcon& FileIcon(const std::string& file, int index);
+  const gui::TIcon& ShellIcon(const std::string& name);
+  int size_;
+  menufile::MenuNames names_;
+  std::map<std::pair<std::string, int>, gui::TIcon> files_;
+  std::map<std::string, gui::TIcon> shell_;
+  gui::TIcon none_;
+};
+// One picture, taken once.
+gui::TIcon TakePicture(const TNodePicture& picture, int size, const menufile::MenuNames& names);
 
 // What a shortcut file (.lnk) says, in UTF-16 as the shell keeps it: what it
 // starts, with which arguments, in which folder.
@@ -54,6 +76,10 @@ class TSubject : public gui::TObject {
   std::string MenuFile;        // last chosen in the Open dialog
   std::string ExePath;         // last chosen with the link-target browse button
   std::string EditorPosition;  // "bottom", "top" or "none"
+  // The names the menu writes, found from where FileName is.
+  menufile::MenuNames Names(const menufile::FileSystem& fs = menufile::SystemFileSystem()) const {
+    return menufile::MenuNames(FileName, fs);
+  }
   // The tree changed since FileName was last loaded or saved.
   bool Modified = false;
   // The file the last load could not read whole (broken, odd, unreadable):
@@ -64,8 +90,8 @@ class TSubject : public gui::TObject {
 
   // Adds the entries of FileName to the tree (which the caller has emptied)
   // with their icons appended to the tree's Images, at the list's size;
-  // every node gets its own
-  // record. An empty file adds nothing; one with an odd number of lines is
+  // every node gets its own record, which holds the names as written (but
+  // for a program found only on PATH, held with its full path there). An empty file adds nothing; one with an odd number of lines is
   // reported, asks the application to end and adds nothing. A file
   // that cannot be read or holds a malformed name line throws; the entries
   // before the bad one stay in the tree. Unless the file was read whole it
@@ -88,5 +114,6 @@ class TSubject : public gui::TObject {
 };
 
 // The picture a node shows for its record, as a load gives it: the icon its
-// settings name, else the default of its kind.
+// settings name, else the icon Explorer shows for its target, else the
+// default of its kind.
 TNodePicture RecordPicture(const TRecord& record);

@@ -4,12 +4,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "Dialogs.h"
+#include "ShellApi.h"
 #include "SysUtils.h"
 #include "Text.h"
 
@@ -108,6 +110,74 @@ bool TOpenDialog::Run(bool save) {
       return false;
     }
     FileName = path;
+    return true;
+  });
+}
+
+namespace {
+
+struct FolderStart {
+  std::wstring title, folder;
+};
+
+int CALLBACK FolderDialogEvent(HWND dialog, UINT msg, LPARAM, LPARAM data) {
+  if (msg != BFFM_INITIALIZED) return 0;
+  const auto* start = reinterpret_cast<const FolderStart*>(data);
+  if (!start->title.empty()) SetWindowTextW(dialog, start->title.c_str());
+  if (!start->folder.empty()) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->folder.c_str()));
+  return 0;
+}
+
+template <class Fn>
+Fn Shell32(const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(Shell32Proc(name)));
+}
+
+}  // namespace
+
+bool TFolderDialog::Execute() {
+  return RunSystemDialog(*this, [this](HWND owner) {
+    using BrowseFn = PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOW*);
+    using PathFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
+    using FreeFn = void(WINAPI*)(PIDLIST_RELATIVE);
+    static const auto browse = Shell32<BrowseFn>("SHBrowseForFolderW");
+    static const auto toPath = Shell32<PathFn>("SHGetPathFromIDListW");
+    static const auto free = Shell32<FreeFn>("ILFree");
+    if (!browse || !toPath || !free) return false;
+    // The chooser's tree is made of the shell's objects, which find a
+    // folder deep down only with the component library ready.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    struct Uninitialize {
+      HRESULT result;
+      ~Uninitialize() {
+        if (SUCCEEDED(result)) CoUninitialize();
+      }
+    } const done{com};
+    const FolderStart start{AnsiToWide(Title), AnsiToWide(FolderName)};
+    wchar_t shown[MAX_PATH] = L"";
+    BROWSEINFOW info{};
+    info.hwndOwner = owner;
+    info.pszDisplayName = shown;
+    // Folders of the file system only: what a program can be started in.
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = FolderDialogEvent;
+    info.lParam = reinterpret_cast<LPARAM>(&start);
+    const PIDLIST_ABSOLUTE items = browse(&info);
+    if (!items) return false;
+    wchar_t path[MAX_PATH] = L"";
+    const bool named = toPath(items, path);
+    free(items);
+    if (!named) return false;
+    const std::wstring chosen(path, wcsnlen(path, MAX_PATH));
+    // As with files: the short form of a name the code page cannot hold,
+    // else a refusal rather than a "?".
+    const std::string folder = AnsiPath(chosen);
+    if (folder.empty()) {
+      MessageDlg(owner, "「" + ShownName(chosen) + "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
+                 "警告", MB_ICONSTOP | MB_OK);
+      return false;
+    }
+    FolderName = folder;
     return true;
   });
 }

@@ -1,5 +1,5 @@
-// The system's file chooser (comdlg32). In a file of its own, so that only a
-// program that asks for a file loads the library.
+// The system's file and folder choosers (comdlg32, the shell). In a file of
+// their own, so that only a program that asks for a file loads the library.
 #pragma once
 
 #include <string>
@@ -44,6 +44,21 @@ class TSaveDialog : public TOpenDialog {
  public:
   using TOpenDialog::TOpenDialog;
   bool Execute() override { return Run(true); }
+};
+
+// The system's folder chooser (the shell's).
+class TFolderDialog : public TComponent {
+ public:
+  explicit TFolderDialog(TComponent* AOwner) : TComponent(AOwner) {}
+
+  // The dialog's caption.
+  std::string Title;
+  // The folder the dialog starts on; after a confirmed Execute, the chosen one.
+  std::string FolderName;
+
+  // True when the user chose a folder; false, with FolderName unchanged, on
+  // Cancel or when the dialog could not open.
+  bool Execute();
 };
 
 }  // namespace gui

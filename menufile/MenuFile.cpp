@@ -2,9 +2,13 @@
 
 #include <algorithm>
 
+#include "Chars.h"
 #include "Text.h"
 
 namespace menufile {
+
+using chars::Find;
+using chars::EqualIgnoringCase;
 
 namespace {
 
@@ -17,38 +21,13 @@ bool IsOneOf(char c, const char* set) {
   return false;
 }
 
-// Position of the first single-byte character c, stepping over double-byte
-// characters; npos when there is none.
-size_t FindChar(std::string_view s, char c, size_t from = 0) {
-  for (size_t i = from; i < s.size(); i += base::CharLength(s, i))
-    if (s[i] == c) return i;
-  return std::string_view::npos;
-}
-
-// True when the last character of s is the single-byte character c (and not
-// the second byte of a double-byte character).
-bool EndsWithChar(std::string_view s, char c) {
-  size_t last = std::string_view::npos;
-  for (size_t i = 0; i < s.size(); i += base::CharLength(s, i)) last = i;
-  return last != std::string_view::npos && last + 1 == s.size() && s[last] == c;
-}
-
 // The text between the first opening character and the first closing
 // character of the line; empty unless the closing one comes after the opening one.
 std::string_view InnerText(std::string_view line, char open, char close) {
-  const size_t a = FindChar(line, open);
-  const size_t b = FindChar(line, close);
+  const size_t a = Find(line, open);
+  const size_t b = Find(line, close);
   if (a == std::string_view::npos || b == std::string_view::npos || b <= a) return {};
   return line.substr(a + 1, b - a - 1);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine, '<', '>'); }
@@ -58,7 +37,7 @@ std::string_view IconMark(std::string_view nameLine) { return InnerText(nameLine
 UnclosedMark::UnclosedMark(std::string_view line)
     : std::runtime_error("閉じていない記号（<、[、{）があります：" + std::string(line)) {}
 
-bool IsNoIcon(std::string_view iconFileName) { return EqualsIgnoringCase(iconFileName, "none"); }
+bool IsNoIcon(std::string_view iconFileName) { return EqualIgnoringCase(iconFileName, "none"); }
 
 std::string_view Trim(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -107,14 +86,14 @@ ItemNameAndLevel ExtractItemName(std::string_view nameLine) {
 
 std::string ExtractIconFile(std::string_view nameLine) {
   const std::string_view t = IconMark(nameLine);
-  const size_t comma = FindChar(t, ',');
+  const size_t comma = Find(t, ',');
   if (comma == std::string_view::npos) return {};
   return std::string(t.substr(0, comma));
 }
 
 int32_t ExtractIconIndex(std::string_view nameLine) {
   std::string_view t = IconMark(nameLine);
-  const size_t comma = FindChar(t, ',');
+  const size_t comma = Find(t, ',');
   // Without a comma (never written so) the whole inner text is the number.
   if (comma != std::string_view::npos) t = t.substr(comma + 1);
   int32_t value = 0;
@@ -127,48 +106,30 @@ std::string ExtractWorkFolder(std::string_view nameLine) {
 
 int32_t ExtractWindowState(std::string_view nameLine) {
   const std::string_view t = InnerText(nameLine, '{', '}');
-  if (EqualsIgnoringCase(t, "MINIMIZE")) return wsMinimized;
-  if (EqualsIgnoringCase(t, "MAXIMIZE")) return wsMaximized;
+  if (EqualIgnoringCase(t, "MINIMIZE")) return wsMinimized;
+  if (EqualIgnoringCase(t, "MAXIMIZE")) return wsMaximized;
   return wsNormal;
 }
 
-std::string ExtractExeName(std::string_view targetLine, const FileSystem& fs) {
+std::string WrittenExeName(std::string_view targetLine) {
   const std::string_view s = Trim(targetLine);
-  std::string name;
   if (!s.empty() && s[0] == '"') {
-    const size_t close = FindChar(s, '"', 1);
-    if (close != std::string_view::npos) name = s.substr(1, close - 1);
-  } else {
-    name = s.substr(0, FindChar(s, ' '));
+    const size_t close = Find(s, '"', 1);
+    return close != std::string_view::npos ? std::string(s.substr(1, close - 1)) : std::string();
   }
-  if (name.empty() || fs.FileExists(name)) return name;
-
-  const std::string path = fs.PathVariable();
-  const std::string_view rest(path);
-  for (size_t start = 0; start <= rest.size();) {
-    size_t end = FindChar(rest, ';', start);
-    if (end == std::string_view::npos) end = rest.size();
-    std::string candidate(rest.substr(start, end - start));
-    if (!candidate.empty()) {
-      if (!EndsWithChar(candidate, ':') && !EndsWithChar(candidate, '\\')) candidate += '\\';
-      candidate += name;
-      if (fs.FileExists(candidate)) return candidate;
-    }
-    start = end + 1;
-  }
-  return name;
+  return std::string(s.substr(0, Find(s, ' ')));
 }
 
 std::string ExtractCmdLine(std::string_view targetLine) {
   const std::string_view s = Trim(targetLine);
   if (!s.empty() && s[0] == '"') {
-    const size_t close = FindChar(s, '"', 1);
+    const size_t close = Find(s, '"', 1);
     // After the closing quote one separating character is skipped; an unclosed
     // quote leaves the text from its third character on.
     const size_t from = close != std::string_view::npos ? close + 2 : 2;
     return from < s.size() ? std::string(s.substr(from)) : std::string();
   }
-  const size_t blank = FindChar(s, ' ');
+  const size_t blank = Find(s, ' ');
   return blank == std::string_view::npos ? std::string() : std::string(s.substr(blank + 1));
 }
 
@@ -196,7 +157,7 @@ std::pair<std::string, std::string> FormatEntryLines(int level, const Entry& e) 
 
   if (e.Kind == EntryKind::Item) {
     std::string& target = lines.second;
-    const bool quote = FindChar(e.ExeName, ' ') != std::string_view::npos;
+    const bool quote = Find(e.ExeName, ' ') != std::string_view::npos;
     if (quote) target += '"';
     target += e.ExeName;
     if (quote) target += '"';

@@ -1,5 +1,5 @@
-// The few things the menu file rules need from the system: the code page's
-// lead bytes and the PATH search's probes.
+// The few things the menu file rules need from the system: which files and
+// folders there are, and the environment's variables.
 #include "MenuFile.h"
 
 #include <cstdlib>
@@ -12,9 +12,9 @@
 
 namespace menufile {
 
-#ifdef _WIN32
-
 namespace {
+
+#ifdef _WIN32
 
 class WindowsFileSystem final : public FileSystem {
  public:
@@ -22,21 +22,25 @@ class WindowsFileSystem final : public FileSystem {
     const DWORD attr = GetFileAttributesA(path.c_str());
     return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
   }
-  std::string PathVariable() const override {
-    const DWORD n = GetEnvironmentVariableA("PATH", nullptr, 0);
-    if (n == 0) return {};
-    std::string value(n, '\0');
-    const DWORD got = GetEnvironmentVariableA("PATH", value.data(), n);
-    value.resize(got < n ? got : 0);
-    return value;
+  bool FolderExists(const std::string& path) const override {
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  std::optional<std::string> Variable(const std::string& name) const override {
+    // A value may grow between the two calls; then it is asked again.
+    std::string value;
+    for (DWORD size = 256;;) {
+      value.assign(size, '\0');
+      SetLastError(ERROR_SUCCESS);
+      const DWORD n = GetEnvironmentVariableA(name.c_str(), value.data(), size);
+      if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      if (n < size) return value.substr(0, n);
+      size = n;
+    }
   }
 };
 
-}  // namespace
-
-#else  // host build: the fixed Shift-JIS rule
-
-namespace {
+#else  // host build: the process's own files and environment
 
 class HostFileSystem final : public FileSystem {
  public:
@@ -44,15 +48,19 @@ class HostFileSystem final : public FileSystem {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
   }
-  std::string PathVariable() const override {
-    const char* p = std::getenv("PATH");
-    return p ? p : "";
+  bool FolderExists(const std::string& path) const override {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+  std::optional<std::string> Variable(const std::string& name) const override {
+    const char* value = std::getenv(name.c_str());
+    return value ? std::optional<std::string>(value) : std::nullopt;
   }
 };
 
-}  // namespace
-
 #endif
+
+}  // namespace
 
 const FileSystem& SystemFileSystem() {
 #ifdef _WIN32
@@ -64,14 +72,21 @@ const FileSystem& SystemFileSystem() {
 }
 
 bool RememberingFileSystem::FileExists(const std::string& path) const {
-  auto [it, fresh] = exists_.try_emplace(path, false);
+  auto [it, fresh] = files_.try_emplace(path, false);
   if (fresh) it->second = SystemFileSystem().FileExists(path);
   return it->second;
 }
 
-std::string RememberingFileSystem::PathVariable() const {
-  if (!path_) path_ = SystemFileSystem().PathVariable();
-  return *path_;
+bool RememberingFileSystem::FolderExists(const std::string& path) const {
+  auto [it, fresh] = folders_.try_emplace(path, false);
+  if (fresh) it->second = SystemFileSystem().FolderExists(path);
+  return it->second;
+}
+
+std::optional<std::string> RememberingFileSystem::Variable(const std::string& name) const {
+  auto [it, fresh] = variables_.try_emplace(name);
+  if (fresh) it->second = SystemFileSystem().Variable(name);
+  return it->second;
 }
 
 }  // namespace menufile

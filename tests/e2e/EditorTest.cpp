@@ -33,7 +33,7 @@ class Editing : public E2eTest {
   // The panel as a user sees it: the six fields top to bottom (name, icon
   // file, icon number, target, options, folder), the size list after the
   // toolbar's, and the small picture buttons (icon browse, icon clear,
-  // target browse).
+  // target browse, folder browse).
   struct Panel {
     std::vector<HWND> fields, buttons;
     HWND positions = nullptr, sizes = nullptr;
@@ -48,7 +48,7 @@ class Editing : public E2eTest {
       if (ClassName(c) == kLayerClass && r.right == 23 && r.bottom == 22) p.buttons.push_back(c);
     }
     EXPECT_EQ(p.fields.size(), 6u);
-    EXPECT_EQ(p.buttons.size(), 3u);
+    EXPECT_EQ(p.buttons.size(), 4u);
     return p;
   }
   // The window that has the editor's keyboard focus.
@@ -139,7 +139,7 @@ TEST_F(Editing, AHandWrittenMenuIsShownEditedThroughThePanelAndTheSystemsDialogs
   const std::vector<HWND>& buttons = panel.buttons;
   const HWND sizes = panel.sizes;
   ASSERT_EQ(fields.size(), 6u);
-  ASSERT_EQ(buttons.size(), 3u);
+  ASSERT_EQ(buttons.size(), 4u);
   const auto shows = [&](size_t field, const std::string& text) {
     return WaitUntil([&] { return Text(fields[field]) == text; });
   };
@@ -652,6 +652,53 @@ TEST_F(Editing, AFileItCannotReadOrAPathTooLongIsReportedWithTheReasonAndADeepFo
   WaitGone(saveAs(deep + "\\m.txt"));
   EXPECT_TRUE(WaitUntil([&] { return ReadBytes(deep + "\\m.txt") == "A\r\na.exe\r\n\r\n\r\n" && Status(1).empty(); }))
       << Status(1);
+}
+
+TEST_F(Editing, ASubmenusFolderIsShownChosenAndSavedAsReadAndAFolderDroppedWithCtrlBecomesOne) {
+  const std::string links = temp_.File("Links"), papers = temp_.File(sjis("資料"));
+  ASSERT_TRUE(CreateDirectoryA(links.c_str(), nullptr) && CreateDirectoryA(papers.c_str(), nullptr));
+  const std::string tail = "\tA<none,0>[C:\\Work]\r\n\ta.exe -x\r\nB\r\nb.exe\r\n";
+  const std::string file = Menu("Tools<none,0>[" + utf8(links) + "]\r\n\r\n" + tail);
+  StartEditor(file);
+  Await([&] { return Count() == 3; }, "the three entries");
+  const Panel panel = FindPanel();
+  RECT below;
+  GetClientRect(tree_, &below);
+  Focus(tree_, POINT{4, below.bottom - 4});
+  TypeKeys({VK_HOME});
+  // The submenu's folder row is usable, and the status bar says what it means.
+  EXPECT_TRUE(WaitUntil([&] { return Text(panel.fields[5]) == links; })) << Text(panel.fields[5]);
+  EXPECT_TRUE(IsWindowEnabled(panel.fields[5]) && IsWindowEnabled(panel.buttons[3]));
+  EXPECT_FALSE(IsWindowEnabled(panel.fields[3]));
+  EXPECT_EQ(Status(2), "作業フォルダの中身をサブメニューに表示します");
+
+  // The shell's chooser opens on the folder; OK there keeps it.
+  Click(panel.buttons[3], POINT{11, 11});
+  const HWND chooser = WaitWindow(editor_.Id(), "#32770", sjis("中身を表示するフォルダを指定する"));
+  PressButton(chooser, IDOK);
+  WaitGone(chooser);
+  // Saved unchanged, the file is the one read, byte for byte.
+  ASSERT_TRUE(DeleteFileA(file.c_str()));
+  Focus(tree_, POINT{4, below.bottom - 4});
+  TypeKeys({'S'}, VK_CONTROL);
+  const std::string read = "Tools<none,0>[" + links + "]\r\n\r\n" + tail;
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == read; })) << ReadBytes(file);
+
+  // Another folder typed; a folder dropped with Ctrl held becomes a submenu
+  // before the selected entry, named as the folder; without Ctrl, an item.
+  SetText(panel.fields[5], papers);
+  {
+    ForegroundWindow(main_);
+    HeldKey ctrl(VK_CONTROL);
+    DropFiles(main_, {Wide(papers)});
+    Await([&] { return Count() == 4; }, "the folder's submenu");
+  }
+  DropFiles(main_, {Wide(links)});
+  Await([&] { return Count() == 5; }, "the folder's item");
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
+  const std::string saved = papers.substr(papers.rfind('\\') + 1) + "[" + papers + "]\r\n\r\nLinks\r\n" + links +
+                            "\r\nTools<none,0>[" + papers + "]\r\n\r\n" + sjis(tail);
+  EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == saved; })) << utf8(ReadBytes(file));
 }
 
 }  // namespace

@@ -6,29 +6,23 @@ using namespace gui;
 
 using DocumentTest = EditorTest;
 
-TEST_F(DocumentTest, LevelsPlaceEntriesByTheEditorsRules) {
-  // First entry at level 1 is a top-level node, and its equal neighbour a
-  // sibling; a rise of two is one step down; a fall climbs as many parents
-  // as the levels differ and stops at the top.
-  Load(WriteMenu("levels.txt", "\tA\n\n\tB\n\nC\n\n\t\tD\n\n\t\tE\n\n\tF\n\n\t\t\tG\n\nH\n\n\t\t\t\tI\n\nJ\n\n"));
-  EXPECT_EQ(Shape(), "A, B, C[D, E], F[G], H[I], J");
-
-  Nodes().Clear();
-  Load(WriteMenu("deepfall.txt", "A\n\n\tB\n\n\t\tC\n\n\t\t\t\t\t\tD\n\nE\n\n"));
-  EXPECT_EQ(Shape(), "A[B[C[D]]], E") << "a fall deeper than the tree ends at the top level";
-}
-
 TEST_F(DocumentTest, EntriesShowTheirPicturesAndSaveBackInTheWritersForm) {
   // A program found only through PATH is written with its full path, and
   // shows its own first icon.
-  const std::string bin = Path("");
+  const std::string bin = Path("bin\\");
+  CreateDirectoryA(bin.c_str(), nullptr);
   CopyFileA((ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe").c_str(), (bin + "tool.exe").c_str(), FALSE);
   char oldPath[4096] = {};
   GetEnvironmentVariableA("PATH", oldPath, sizeof oldPath);
   SetEnvironmentVariableA("PATH", (std::string(oldPath) + ";" + bin).c_str());
+  // A document beside the menu and a folder show the icons Explorer shows
+  // for them.
+  WriteBytes(Path("memo.txt"), "memo");
   Load(WriteMenu("in.txt", "Notepad{MAXIMIZE}[C:\\Work]<C:\\n.exe,-2>\r\n  \t\"C:\\n.exe\"   \r\n"
                            "\t\r\n\r\n"
-                           "サブ{MINIMIZE}[C:\\dropped]<none,5>\r\n\r\n"
+                           "サブ{MINIMIZE}[C:\\Links]<none,5>\r\n\r\n"
+                           "\tmemo\r\n\tmemo.txt\r\n"
+                           "\tfolder\r\n\t\"" + utf8(bin.substr(0, bin.size() - 1)) + "\"\r\n"
                            "\t中\r\n\ttool.exe -x  \"y z\"\r\n"
                            "\t\t\r\n\t\t\r\n"
                            "\tメニュー\r\n\t\"C:\\a b\\c.exe\"\r\n"
@@ -45,13 +39,19 @@ TEST_F(DocumentTest, EntriesShowTheirPicturesAndSaveBackInTheWritersForm) {
   }
   EXPECT_EQ(Find("サブ")->ImageIndex(), -1) << "\"none\" shows no icon";
   EXPECT_EQ(Find("Notepad")->GetFirstChild()->ImageIndex(), -1) << "nor does a separator";
-  EXPECT_EQ(form->ilstLaunch->Count(), 6);
+  EXPECT_EQ(NodePicture(*form, Find("folder")), FilePicture("shell32.dll", -4)) << "Explorer's folder";
+  const auto document = NodePicture(*form, Find("memo"));
+  EXPECT_NE(document, FilePicture("Ostrevan.exe", 1)) << "the type's icon, not the blank page";
+  EXPECT_NE(document, std::vector<uint32_t>(256, 0xFFFFFF));
+  EXPECT_EQ(form->ilstLaunch->Count(), 8);
   EXPECT_NE(FilePicture("Ostrevan.exe", 1), FilePicture("Ostrevan.exe", 2));
 
   EXPECT_EQ(SaveToUtf8("out.txt"),
             "Notepad<C:\\n.exe,-2>[C:\\Work]{MAXIMIZE}\r\nC:\\n.exe\r\n"
             "\t\r\n\t\r\n"
-            "サブ<none,5>\r\n\r\n"
+            "サブ<none,5>[C:\\Links]\r\n\r\n"
+            "\tmemo\r\n\tmemo.txt\r\n"
+            "\tfolder\r\n\t" + utf8(bin.substr(0, bin.size() - 1)) + "\r\n"
             "\t中\r\n\t" + utf8(bin) + "tool.exe -x  \"y z\"\r\n"
             "\t\t\r\n\t\t\r\n"
             "\tメニュー\r\n\t\"C:\\a b\\c.exe\"\r\n"

@@ -283,6 +283,10 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
   WriteMenu("dropped.txt", "");
   const std::vector<std::pair<const char*, std::function<void()>>> changes{
       {"a typed target", [&] { form->editExeName->SetText("b.exe"); }},
+      {"a submenu's folder typed", [&] {
+         select("S");
+         form->editWorkFolder->SetText("C:\\Links");
+       }},
       {"an icon number left", [&] { leave(form->editIconIndex, "2"); }},
       {"a caption edited in place",
        [&] {

@@ -11,7 +11,7 @@ namespace {
 const std::string kMenu =
     "Alpha<Ostrevan.exe,3>[C:\\Work]{MAXIMIZE}\r\n\"C:\\Program Files\\a.exe\" -x\r\n"
     "\r\n\r\n"
-    "Sub<Ostrevan.exe,4>\r\n\r\n"
+    "Sub<Ostrevan.exe,4>[C:\\Links]\r\n\r\n"
     "\tchild\r\n\tc.exe\r\n"
     "Beta\r\nb.exe\r\n";
 
@@ -39,7 +39,7 @@ class PanelTest : public EditorTest {
   static std::vector<uint32_t> Icon(int index) { return IconPixels(ExtractSmallIcon("Ostrevan.exe", index).Handle()); }
 
   // '+' for a control the user can use, '-' for one he cannot: the six
-  // labels, the six fields, the list, the three buttons. A field or the
+  // labels, the six fields, the list, the four buttons. A field or the
   // list that can be used has the window's colour, else the panel's.
   std::string Usability() {
     TformMain& f = *form;
@@ -55,7 +55,7 @@ class PanelTest : public EditorTest {
     out += ' ';
     add(f.cmbbWindowState, true);
     out += ' ';
-    for (TWinControl* c : {f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName}) add(c, false);
+    for (TWinControl* c : {f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName, f.sbtnOpenWorkFolder}) add(c, false);
     return out;
   }
   std::vector<TEdit*> Fields() {
@@ -72,10 +72,10 @@ class PanelTest : public EditorTest {
 }  // namespace
 
 TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectionMoves) {
-  EXPECT_EQ(Usability(), "------ ------ - ---") << "nothing to edit yet";
+  EXPECT_EQ(Usability(), "------ ------ - ----") << "nothing to edit yet";
 
   Select("Alpha");
-  EXPECT_EQ(Usability(), "++++++ ++++++ + +++");
+  EXPECT_EQ(Usability(), "++++++ ++++++ + ++++");
   EXPECT_EQ(Shown(), "Alpha|Ostrevan.exe|3|C:\\Program Files\\a.exe|-x|C:\\Work|2");
   EXPECT_EQ(Preview(), Icon(3));
 
@@ -84,16 +84,25 @@ TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectio
   form->editIconIndex->SetText("6");
   Select("━━━━━━━━");
   EXPECT_EQ(NodePicture(*form, Find("Alpha")), FilePicture("Ostrevan.exe", 6));
-  EXPECT_EQ(Usability(), "------ ------ - ---");
+  EXPECT_EQ(Usability(), "------ ------ - ----");
   EXPECT_EQ(Shown(), "━━━━━━━━||||||0");
   EXPECT_TRUE(Preview().empty());
 
+  // A submenu's folder is the one whose contents it shows, which the status
+  // bar says while it is selected.
   Select("Sub");
-  EXPECT_EQ(Usability(), "++---- +++--- - ++-");
-  EXPECT_EQ(Shown(), "Sub|Ostrevan.exe|4||||0");
+  EXPECT_EQ(Usability(), "++--+- +++--+ - ++-+");
+  EXPECT_EQ(Shown(), "Sub|Ostrevan.exe|4|||C:\\Links|0");
+  const auto hint = [&] {
+    char text[256] = "";
+    SendMessageA(form->StatusBar->Handle(), SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(text));
+    return utf8(text);
+  };
+  EXPECT_EQ(hint(), "作業フォルダの中身をサブメニューに表示します");
 
   Select("Beta");
   EXPECT_EQ(Shown(), "Beta||0|b.exe|||0");
+  EXPECT_EQ(hint(), "");
   std::string saved = kMenu;
   saved.replace(saved.find(",3>"), 3, ",6>");
   EXPECT_EQ(SaveToUtf8("out.txt"), saved) << "nothing changed but the icon number";
@@ -230,7 +239,7 @@ TEST_F(PanelTest, IconBrowseStartsOnTheTargetWithinItsPathBufferAndClearAsksFirs
   EXPECT_EQ(offered.size(), 3u) << "259 characters and the terminator fit";
 }
 
-TEST_F(PanelTest, LinkTargetBrowseStartsAtTheFieldElseAtTheLastChosenProgram) {
+TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastChosenProgram) {
   const std::string firstPath = form->Subject->ExePath;  // the editor's folder, as the settings test shows
   std::vector<std::string> offered;
   std::string pick = "C:\\Tools\\new.exe";
@@ -256,6 +265,27 @@ TEST_F(PanelTest, LinkTargetBrowseStartsAtTheFieldElseAtTheLastChosenProgram) {
   form->sbtnOpenExeName->Click();
   EXPECT_EQ(offered, (std::vector<std::string>{firstPath, "C:\\Program Files\\a.exe", "C:\\Tools\\new.exe"}));
   EXPECT_TRUE(RecordFor("Alpha")->ExeName.empty()) << "cancelled: the emptied field stays";
+
+  // The folder's chooser starts where the name leads, here beside the menu;
+  // that same folder chosen keeps the name as written.
+  CreateDirectoryA(Path("work").c_str(), nullptr);
+  Select("Sub");
+  form->editWorkFolder->SetText("work");
+  offered.clear();
+  pick = Path("work");
+  chooser = [&](TComponent& dialog) {
+    auto& folder = dynamic_cast<TFolderDialog&>(dialog);
+    EXPECT_EQ(utf8(folder.Title), "中身を表示するフォルダを指定する");
+    offered.push_back(folder.FolderName);
+    folder.FolderName = pick;
+    return true;
+  };
+  form->sbtnOpenWorkFolder->Click();
+  EXPECT_EQ(RecordFor("Sub")->WorkFolder, "work");
+  pick = "C:\\Links";
+  form->sbtnOpenWorkFolder->Click();
+  EXPECT_EQ(RecordFor("Sub")->WorkFolder, "C:\\Links");
+  EXPECT_EQ(offered, (std::vector<std::string>{Path("work"), Path("work")}));
 }
 
 TEST_F(PanelTest, ThePanelOutlivesADeletedNodeAndResetsForANewDocument) {
@@ -271,7 +301,7 @@ TEST_F(PanelTest, ThePanelOutlivesADeletedNodeAndResetsForANewDocument) {
   Leave(form->editIconFileName);
 
   form->ResetPanel();
-  EXPECT_EQ(Usability(), "------ ------ - ---");
+  EXPECT_EQ(Usability(), "------ ------ - ----");
   EXPECT_EQ(Shown(), "||||||0");
   EXPECT_TRUE(Preview().empty());
   form->sbtnIconClear->Click();

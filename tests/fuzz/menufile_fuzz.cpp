@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes through everything that reads or writes a menu file:
-// the line splitter (and its NUL rule), every line function on every line and
-// pair, the writer, and a reread of what the writer produced.
+// the line splitter (and its NUL rule), the reader with each program's level
+// rule (and so every line function), the icon table, the names of a menu
+// (references, its folder, PATH), the writer, and a reread of what the
+// writer produced.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,15 +13,60 @@
 
 namespace {
 
-// The PATH search probes a fake file system so the fuzzer never touches disk.
+// The names are looked up in a fake system, so the fuzzer never touches
+// disk or the environment.
 class NoFiles final : public menufile::FileSystem {
  public:
   bool FileExists(const std::string& path) const override { return path.size() % 7 == 3; }
-  std::string PathVariable() const override { return "C:\\a;;D:;C:\\b\\;\x95\\"; }
+  bool FolderExists(const std::string& path) const override { return path.size() % 5 == 1; }
+  std::optional<std::string> Variable(const std::string& name) const override {
+    if (name == "PATH") return "C:\\a;;D:;C:\\b\\;\x95\\";
+    if (name.size() % 3 == 0) return std::nullopt;
+    return name.size() % 2 ? "%" + name : "\x81[" + name;
+  }
 };
 
 void Check(bool ok) {
   if (!ok) std::abort();
+}
+
+void CheckEntry(const menufile::MenuEntry& e, const std::vector<menufile::MenuEntry>& before,
+                menufile::LevelRule rule) {
+  using namespace menufile;
+  static const NoFiles fs;
+  Check(e.Parent < int(before.size()));
+  if (rule == LevelRule::Launcher)
+    Check(e.Parent < 0 ? e.Level == 0 : before[size_t(e.Parent)].Level == e.Level - 1);
+
+  for (IconColumn column : {IconColumn::Editor, IconColumn::Launcher}) {
+    const EntryIcon icon = IconOf(e, column);
+    Check(icon.File.empty() || icon.FileIsTarget == e.IconFileName.empty());
+    const MenuNames names(e.WorkFolder, fs);
+    (void)names.Resolved(icon);
+    (void)names.KeptTarget(e.ExeName);
+    (void)names.Folder(e.WorkFolder);
+    (void)names.Options(e.CmdLine);
+    (void)names.IsThere(e.ExeName);
+  }
+
+  // Whatever was read must come back out as exactly two lines that keep
+  // their level.
+  const auto [nameOut, targetOut] = FormatEntryLines(e.Level, e);
+  const auto reread = base::SplitLines(base::JoinLines({nameOut, targetOut}));
+  Check(reread.size() <= 2);
+  if (e.Kind == EntryKind::Separator) {
+    Check(nameOut == std::string(size_t(e.Level), '\t'));
+  } else if (nameOut.find_first_of("\r\n") == std::string::npos &&
+             (e.ItemName + e.IconFileName + e.WorkFolder).find_first_of("[]<>{}") == std::string::npos) {
+    // Fields holding a mark character are not representable (the format has
+    // no escapes): an icon file "]\t<" read from "<]\t<,>" writes back as a
+    // line with another tab in its leading run.
+    try {
+      Check(ExtractItemName(nameOut).level == e.Level);
+    } catch (const UnclosedMark&) {
+      // A name that itself held a mark character is not representable.
+    }
+  }
 }
 
 }  // namespace
@@ -41,47 +88,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(!textAfterNul);
   for (const auto& line : lines) Check(line.find('\0') == std::string::npos);
-  static const NoFiles fs;
 
-  for (size_t k = 0; k + 1 < lines.size() + 1; k += 2) {
-    const std::string& name = lines[k];
-    const std::string& target = k + 1 < lines.size() ? lines[k + 1] : std::string();
-    Entry e;
-    e.Kind = ClassifyEntry(name, target);
-    int level = 0;
-    try {
-      const auto n = ExtractItemName(name);
-      e.ItemName = n.name;
-      level = n.level;
-    } catch (const UnclosedMark&) {
-      continue;
-    }
-    e.IconFileName = ExtractIconFile(name);
-    e.IconIndex = ExtractIconIndex(name);
-    e.WorkFolder = ExtractWorkFolder(name);
-    e.WindowState = ExtractWindowState(name);
-    e.ExeName = ExtractExeName(target, fs);
-    e.CmdLine = ExtractCmdLine(target);
-    (void)IsNoIcon(e.IconFileName);
-
-    // Whatever was read must come back out as exactly two lines that keep
-    // their level.
-    const auto [nameOut, targetOut] = FormatEntryLines(level, e);
-    const std::string joined = JoinLines({nameOut, targetOut});
-    const auto reread = SplitLines(joined);
-    Check(reread.size() <= 2);
-    if (e.Kind == EntryKind::Separator) {
-      Check(nameOut == std::string(size_t(level), '\t'));
-    } else if (nameOut.find_first_of("\r\n") == std::string::npos &&
-               (e.ItemName + e.IconFileName + e.WorkFolder).find_first_of("[]<>{}") == std::string::npos) {
-      // Fields holding a mark character are not representable (the format has
-      // no escapes): an icon file "]\t<" read from "<]\t<,>" writes back as a
-      // line with another tab in its leading run.
+  for (LevelRule rule : {LevelRule::Editor, LevelRule::Launcher}) {
+    // After a bad entry the reading starts again with the next pair, so that
+    // every pair is read.
+    for (size_t from = 0; from < lines.size();) {
+      const std::vector<std::string> rest(lines.begin() + std::ptrdiff_t(from), lines.end());
+      MenuReader reader(rest, rule);
+      std::vector<MenuEntry> read;
       try {
-        Check(ExtractItemName(nameOut).level == level);
+        for (MenuEntry e; reader.Next(e);) {
+          Check(reader.Index() == int(read.size()));
+          CheckEntry(e, read, rule);
+          read.push_back(std::move(e));
+        }
+        break;
       } catch (const UnclosedMark&) {
-        // A name that itself held a mark character is not representable.
+      } catch (const LevelJump&) {
+        Check(rule == LevelRule::Launcher);
       }
+      from += 2 * (read.size() + 1);
     }
   }
   (void)JoinLines(lines);
