@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Dpi.h"
 
@@ -52,6 +53,11 @@ TIconInfo::TIconInfo(HICON icon) {
   if (!icon || !GetIconInfo(icon, &info)) return;
   color.SetHandle(info.hbmColor);
   mask.SetHandle(info.hbmMask);
+}
+
+TIcon RealIcon(HICON handle) {
+  TIcon icon(handle);
+  return TIconInfo(handle) ? std::move(icon) : TIcon();
 }
 
 SIZE TIconInfo::Size() const {

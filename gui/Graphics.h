@@ -104,6 +104,11 @@ struct TIconInfo {
   TBitmap color, mask;
 };
 
+// The icon, when the system can describe the handle as one; else empty, the
+// handle let go. Some systems hand back a handle that is no icon when a file
+// has none.
+TIcon RealIcon(HICON handle);
+
 struct MemoryDcTraits {
   using Handle = HDC;
   static void Close(HDC dc) { DeleteDC(dc); }

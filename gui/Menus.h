@@ -168,6 +168,9 @@ class TMenu : public TComponent {
   friend class TPopupMenu;
   void Changed();
   base::UniqueHandle<MenuTraits> MakeHandle() const;
+  // The item whose submenu (or the menu whose top level) this is; null for
+  // a menu that is not this layer's.
+  static TMenuItem* ItemOfSubmenu(HMENU menu);
   TMenuItem* items_;
   // While the system shows the menu its handle stays; a change that needs a
   // new one makes it after the menu has closed.
