@@ -235,8 +235,8 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Panel1->Name = "Panel1";
   Panel1->SetParent(this);
   Panel1->SetBounds(4, 4, 405, 57);
-  Panel1->BevelInner = bvRaised;
-  Panel1->BevelOuter = bvLowered;
+  Panel1->SetBevelInner(bvRaised);
+  Panel1->SetBevelOuter(bvLowered);
 
   Label1 = new TLabel(this);
   Label1->Name = "Label1";
@@ -248,7 +248,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label1->Font.SetCharset(ANSI_CHARSET);
   Label1->Font.SetHeight(19);
   Label1->Font.SetColor(clBlack);
-  Label1->Transparent = true;
+  Label1->SetTransparent(true);
 
   Label2 = new TLabel(this);
   Label2->Name = "Label2";
@@ -259,7 +259,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label2->Font.SetName("Arial");
   Label2->Font.SetCharset(ANSI_CHARSET);
   Label2->Font.SetHeight(13);
-  Label2->Transparent = true;
+  Label2->SetTransparent(true);
 
   Image1 = new TImage(this);
   Image1->Name = "Image1";
