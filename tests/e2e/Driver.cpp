@@ -539,4 +539,9 @@ std::vector<ProbeRecord> ProbeLog::WaitRecords(size_t n) const {
   return records;
 }
 
+void RightClickInX(POINT p) {
+  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "3"}))
+    Fail("xdotool could not right-click at " + std::to_string(p.x) + "," + std::to_string(p.y));
+}
+
 }  // namespace e2e

@@ -152,4 +152,7 @@ class ProbeLog {
   std::string path_;
 };
 
+// A click of the right button through the X server, the pointer left there.
+void RightClickInX(POINT screen);
+
 }  // namespace e2e
