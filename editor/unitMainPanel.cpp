@@ -32,8 +32,8 @@ constexpr int kIconFileRight = 83;
 
 TPanel* NewGroup(TComponent* owner, TWinControl* parent, int top, int height) {
   auto* panel = new TPanel(owner);
-  panel->BevelInner = bvRaised;
-  panel->BevelOuter = bvLowered;
+  panel->SetBevelInner(bvRaised);
+  panel->SetBevelOuter(bvLowered);
   panel->SetBounds(4, top, kGroupWidth, height);
   panel->Anchors = akLeft | akTop | akRight;
   panel->SetParent(parent);
@@ -94,7 +94,7 @@ void TformMain::CreatePanel() {
   auto exit = [this](TObject* s) { editIconFileNameExit(s); };
 
   auto* Panel3 = new TPanel(this);
-  Panel3->BevelOuter = bvNone;
+  Panel3->SetBevelOuter(bvNone);
   Panel3->SetAlign(alClient);
   Panel3->SetParent(this);
 

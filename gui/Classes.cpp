@@ -18,6 +18,13 @@ TComponent::TComponent(TComponent* AOwner) : owner_(AOwner) {
 }
 
 TComponent::~TComponent() {
+  // Whoever holds it without owning it lets go first.
+  while (!links_.empty()) {
+    TComponentLink* link = links_.back();
+    links_.pop_back();
+    link->target_ = nullptr;
+    if (link->gone_) link->gone_();
+  }
   // Last created goes first, so a component never outlives one it relies on.
   while (!components_.empty()) {
     TComponent* c = components_.back();
@@ -29,6 +36,16 @@ TComponent::~TComponent() {
     auto& list = owner_->components_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
+}
+
+void TComponentLink::Set(TComponent* component) {
+  if (component == target_) return;
+  if (target_) {
+    auto& links = target_->links_;
+    links.erase(std::remove(links.begin(), links.end(), this), links.end());
+  }
+  target_ = component;
+  if (target_) target_->links_.push_back(this);
 }
 
 TComponent* TComponent::Components(int index) const {

@@ -2,6 +2,7 @@
 // exceptions and the string list.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -49,6 +50,60 @@ class EOSError : public Exception {
   static EOSError LastError(const std::string& context = {});
 };
 
+// Steps that must all run although one may fail (every node of a subtree
+// freed, a window's state put back): the first failure is kept and thrown
+// once the last step has run.
+class TFirstFailure {
+ public:
+  template <class Step>
+  void Run(Step&& step) noexcept {
+    try {
+      step();
+    } catch (...) {
+      if (!failure_) failure_ = std::current_exception();
+    }
+  }
+  void Rethrow() const {
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  std::exception_ptr failure_;
+};
+
+class TComponent;
+
+// A component held by someone who does not own it: the link turns null when
+// the component goes, and tells `gone` (if given).
+class TComponentLink {
+ public:
+  explicit TComponentLink(std::function<void()> gone = {}) : gone_(std::move(gone)) {}
+  ~TComponentLink() { Set(nullptr); }
+  TComponentLink(const TComponentLink&) = delete;
+  TComponentLink& operator=(const TComponentLink&) = delete;
+  void Set(TComponent* component);
+
+ protected:
+  TComponent* target_ = nullptr;
+
+ private:
+  friend class TComponent;
+  std::function<void()> gone_;
+};
+
+template <class T>
+class TLink : public TComponentLink {
+ public:
+  using TComponentLink::TComponentLink;
+  TLink& operator=(T* component) {
+    Set(component);
+    return *this;
+  }
+  T* Get() const { return static_cast<T*>(target_); }
+  T* operator->() const { return Get(); }
+  explicit operator bool() const { return target_ != nullptr; }
+};
+
 // A component belongs to its owner: when the owner goes, every component it
 // still owns goes with it. A component that is destroyed first leaves its
 // owner's list, so nothing is freed twice.
@@ -65,8 +120,10 @@ class TComponent : public TObject {
   int Tag = 0;
 
  private:
+  friend class TComponentLink;
   TComponent* owner_;
   std::vector<TComponent*> components_;
+  std::vector<TComponentLink*> links_;  // who holds this component without owning it
 };
 
 // Lines of text, read and written whole.

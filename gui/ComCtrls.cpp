@@ -9,6 +9,10 @@ namespace gui {
 
 // --- TToolBar ---------------------------------------------------------------------
 
+TToolButton::~TToolButton() {
+  if (toolBar_) toolBar_->RemoveButton(this);
+}
+
 bool TToolButton::Live() const { return toolBar_ && toolBar_->HandleAllocated(); }
 
 void TToolButton::SetEnabled(bool enabled) {
@@ -31,6 +35,17 @@ void TToolButton::Click() {
 }
 
 TToolBar::TToolBar(TComponent* AOwner) : TSubclassedControl(AOwner) {}
+
+TToolBar::~TToolBar() {
+  for (TToolButton* b : buttons_) b->toolBar_ = nullptr;
+}
+
+void TToolBar::RemoveButton(TToolButton* button) {
+  buttons_.erase(std::remove(buttons_.begin(), buttons_.end(), button), buttons_.end());
+  slots_.erase(std::remove_if(slots_.begin(), slots_.end(), [&](const Slot& s) { return s.button == button; }),
+               slots_.end());
+  Rebuild();
+}
 
 void TToolBar::AddButton(TToolButton* button) {
   button->toolBar_ = this;
@@ -234,14 +249,12 @@ void TStatusBar::ShowText(size_t index) {
   if (texts_[index].path && !shown.empty() && SendMessageA(handle_, SB_GETRECT, index, reinterpret_cast<LPARAM>(&panel))) {
     // Shortened as the system would draw it in the bar's font within the
     // panel's borders, drawn where nobody sees it.
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
+    const TMemoryDc dc;
+    SelectObject(dc.Handle(), reinterpret_cast<HGDIOBJ>(SendMessageA(handle_, WM_GETFONT, 0, 0)));
     InflateRect(&panel, -4, 0);
     shown.append(4, '\0');  // room for the ellipsis
-    DrawTextA(dc, shown.data(), -1, &panel, DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
+    DrawTextA(dc.Handle(), shown.data(), -1, &panel, DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
     shown.resize(strnlen(shown.c_str(), shown.size()));
-    SelectObject(dc, old);
-    DeleteDC(dc);
   }
   SendMessageA(handle_, SB_SETTEXTA, WPARAM(index), reinterpret_cast<LPARAM>(shown.c_str()));
 }

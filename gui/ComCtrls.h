@@ -25,6 +25,8 @@ enum TToolButtonStyle { tbsButton, tbsSeparator };
 class TToolButton : public TComponent {
  public:
   explicit TToolButton(TComponent* AOwner) : TComponent(AOwner) {}
+  // A button that goes first leaves its toolbar.
+  ~TToolButton() override;
   void SetStyle(TToolButtonStyle style);
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
@@ -49,14 +51,14 @@ class TToolButton : public TComponent {
 class TToolBar : public TSubclassedControl {
  public:
   explicit TToolBar(TComponent* AOwner);
+  // Buttons that outlive the toolbar no longer belong to one.
+  ~TToolBar() override;
   TImageList* Images() const { return images_.List(); }
   void SetImages(TImageList* images);
 
   // The next slot: a button (or separator), or a control placed in line.
   void AddButton(TToolButton* button);
   void AddControl(TWinControl* control);
-  int ButtonCount() const { return int(buttons_.size()); }
-  TToolButton* Buttons(int index) const { return buttons_.at(size_t(index)); }
 
  protected:
   void CreateParams(TCreateParams& params) override;
@@ -77,6 +79,7 @@ class TToolBar : public TSubclassedControl {
     TWinControl* control;
   };
   void AddSlot(const Slot& slot);
+  void RemoveButton(TToolButton* button);
   void Rebuild();
   void BuildButtons();
   void ApplyImages();

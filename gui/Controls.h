@@ -53,7 +53,6 @@ class TWinControl : public TComponent {
   // client area is designed with TForm::SetClientSize.
   virtual void SetBounds(int left, int top, int width, int height);
   void SetLeft(int v) { SetBounds(v, design_.top, design_.width, design_.height); }
-  void SetTop(int v) { SetBounds(design_.left, v, design_.width, design_.height); }
   void SetWidth(int v) { SetBounds(design_.left, design_.top, v, design_.height); }
   void SetHeight(int v) { SetBounds(design_.left, design_.top, design_.width, v); }
   // What the window has: pixels at its DPI.
@@ -225,7 +224,8 @@ class TSubclassedControl : public TWinControl {
   WNDPROC controlProc_ = nullptr;
 };
 
-// The class name of the layer's own windows, for tools that look for them.
-extern const char kLayerWindowClass[];
+// Registers a window class of the program's own, once however often asked:
+// its procedure, the program's icon and the arrow.
+void RegisterWindowClass(const char* name, WNDPROC proc, UINT style = 0);
 
 }  // namespace gui

@@ -9,6 +9,16 @@ namespace gui {
 
 TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {}
 
+void TPanel::SetBevelInner(TBevelCut cut) {
+  bevelInner_ = cut;
+  Invalidate();
+}
+
+void TPanel::SetBevelOuter(TBevelCut cut) {
+  bevelOuter_ = cut;
+  Invalidate();
+}
+
 void TPanel::CreateParams(TCreateParams& params) {
   TWinControl::CreateParams(params);
   params.exStyle |= WS_EX_CONTROLPARENT;
@@ -28,7 +38,7 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (inner == bvLowered) e |= BDR_SUNKENINNER;
       return e;
     };
-    if (UINT e = edge(BevelOuter, BevelInner)) DrawEdge(dc, &r, e, BF_RECT);
+    if (UINT e = edge(bevelOuter_, bevelInner_)) DrawEdge(dc, &r, e, BF_RECT);
     EndPaint(handle_, &ps);
     return 0;
   }
@@ -170,6 +180,8 @@ std::map<UINT_PTR, TTimer*>& Timers() {
 }
 }  // namespace
 
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) { Update(); }
+
 TTimer::~TTimer() {
   enabled_ = false;
   Update();
@@ -193,7 +205,8 @@ void TTimer::Update() {
     Timers().erase(id_);
     id_ = 0;
   }
-  if (enabled_ && interval_ > 0 && OnTimer) {
+  // It runs whether or not OnTimer is set yet: a handler set later ticks.
+  if (enabled_ && interval_ > 0) {
     id_ = SetTimer(nullptr, 0, interval_, Tick);
     if (!id_) throw EOSError::LastError("タイマーを作成できません。");
     Timers()[id_] = this;
@@ -207,7 +220,7 @@ void CALLBACK TTimer::Tick(HWND, UINT, UINT_PTR id, DWORD) {
   try {
     if (it->second->OnTimer) it->second->OnTimer(it->second);
   } catch (...) {
-    Application->HandleException();
+    HandleWindowException();
   }
 }
 

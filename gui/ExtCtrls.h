@@ -10,12 +10,17 @@ enum TBevelCut { bvNone, bvLowered, bvRaised };
 class TPanel : public TWinControl {
  public:
   explicit TPanel(TComponent* AOwner);
-  TBevelCut BevelInner = bvNone;
-  TBevelCut BevelOuter = bvRaised;
+  // The edges, drawn anew at once on a live panel.
+  void SetBevelInner(TBevelCut cut);
+  void SetBevelOuter(TBevelCut cut);
 
  protected:
   void CreateParams(TCreateParams& params) override;
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  TBevelCut bevelInner_ = bvNone;
+  TBevelCut bevelOuter_ = bvRaised;
 };
 
 // An icon or a bitmap in a frame of its own size. It owns the picture it
@@ -61,15 +66,15 @@ class TSplitter : public TWinControl {
   int startSize_ = 0;   // the neighbour's size then
 };
 
-// Calls OnTimer every Interval milliseconds while enabled. The ticks come as
-// messages, so they run on the thread's message loop between other messages.
+// Calls OnTimer every interval (a second unless set) while enabled, which it
+// is from the start. The ticks come as messages, so they run on the thread's
+// message loop between other messages.
 class TTimer : public TComponent {
  public:
-  explicit TTimer(TComponent* AOwner) : TComponent(AOwner) {}
+  explicit TTimer(TComponent* AOwner);
   ~TTimer() override;
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
-  unsigned Interval() const { return interval_; }
   void SetInterval(unsigned milliseconds);
   TNotifyEvent OnTimer;
 

@@ -123,8 +123,9 @@ struct FolderStart {
 int CALLBACK FolderDialogEvent(HWND dialog, UINT msg, LPARAM, LPARAM data) {
   if (msg != BFFM_INITIALIZED) return 0;
   const auto* start = reinterpret_cast<const FolderStart*>(data);
-  if (!start->title.empty()) SetWindowTextW(dialog, start->title.c_str());
+  // The folder first: a chooser that shows its title is a finished one.
   if (!start->folder.empty()) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->folder.c_str()));
+  if (!start->title.empty()) SetWindowTextW(dialog, start->title.c_str());
   return 0;
 }
 

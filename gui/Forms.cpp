@@ -1,21 +1,14 @@
 #include "Forms.h"
 
 #include <algorithm>
-#include <new>
-#include <stdexcept>
-#include <system_error>
+#include <utility>
+#include <vector>
 
-#include "Dialogs.h"
 #include "Menus.h"
 
 namespace gui {
 
-TApplication* Application = nullptr;
-static TScreen screenInstance;
-TScreen* Screen = &screenInstance;
-
 namespace {
-const char kApplicationClass[] = "OstrevanApplication";
 
 BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM param) {
   if (IsWindowVisible(hwnd) && IsWindowEnabled(hwnd))
@@ -23,10 +16,6 @@ BOOL CALLBACK CollectEnabledWindow(HWND hwnd, LPARAM param) {
   return TRUE;
 }
 
-TForm* FormOf(HWND hwnd) {
-  HWND root = hwnd ? GetAncestor(hwnd, GA_ROOT) : nullptr;
-  return dynamic_cast<TForm*>(TWinControl::FromHandle(root));
-}
 }  // namespace
 
 // --- TForm -------------------------------------------------------------------
@@ -172,17 +161,36 @@ void TForm::Close() {
 }
 
 TModalResult TForm::ShowModal() {
-  // Every other window of the application waits while this one is open.
-  std::vector<HWND> disabled;
-  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
-  HWND self = Handle();
-  for (HWND hwnd : disabled)
-    if (hwnd != self) EnableWindow(hwnd, FALSE);
+  // Every other window of the application waits while this one is open, and
+  // takes input again however the form ends: closed, or a failure thrown
+  // from within (its OnShow, a handler run by the loop). They are enabled
+  // before the form hides, so that the activation goes back to them.
+  class Modal {
+   public:
+    explicit Modal(TForm& form) : form_(form) {
+      const HWND self = form_.Handle();
+      EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled_));
+      disabled_.erase(std::remove(disabled_.begin(), disabled_.end(), self), disabled_.end());
+      for (HWND hwnd : disabled_) EnableWindow(hwnd, FALSE);
+      form_.modal_ = true;
+      form_.ModalResult = mrNone;
+    }
+    ~Modal() {
+      for (HWND hwnd : disabled_)
+        if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
+      form_.Hide();
+      form_.modal_ = false;
+    }
+    Modal(const Modal&) = delete;
+    Modal& operator=(const Modal&) = delete;
 
-  modal_ = true;
-  ModalResult = mrNone;
+   private:
+    TForm& form_;
+    std::vector<HWND> disabled_;
+  };
+  const Modal modal(*this);
   Show();
-  SetForegroundWindow(self);
+  SetForegroundWindow(handle_);
   MSG msg;
   while (ModalResult == mrNone && !Application->Terminated()) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
@@ -191,17 +199,29 @@ TModalResult TForm::ShowModal() {
     }
     Application->ProcessMessage(msg);
   }
-  for (HWND hwnd : disabled)
-    if (hwnd != self && IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
-  Hide();
-  modal_ = false;
-  const TModalResult result = ModalResult == mrNone ? mrCancel : ModalResult;
-  return result;
+  return ModalResult == mrNone ? mrCancel : ModalResult;
+}
+
+void TForm::Paint() {
+  // The paint ends however OnPaint does, so a failing one is not asked
+  // again at once; its failure is told once, not at every paint that follows.
+  struct PaintOwner {
+    HWND window;
+    PAINTSTRUCT ps{};
+    explicit PaintOwner(HWND hwnd) : window(hwnd) { BeginPaint(window, &ps); }
+    ~PaintOwner() { EndPaint(window, &ps); }
+  } paint(handle_);
+  try {
+    OnPaint(this);
+    paintFailed_ = false;
+  } catch (...) {
+    if (!std::exchange(paintFailed_, true)) throw;
+  }
 }
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  LRESULT notified = 0;
-  if (TMenu::HandleNotify(handle_, msg, wParam, lParam, notified)) return notified;
+  LRESULT result = 0;
+  if (TMenu::HandleMessage(handle_, msg, wParam, lParam, result)) return result;
   switch (msg) {
     case WM_CLOSE:
       Close();
@@ -214,14 +234,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_PAINT:
-      if (OnPaint) {
-        PAINTSTRUCT ps;
-        BeginPaint(handle_, &ps);
-        OnPaint(this);
-        EndPaint(handle_, &ps);
-        return 0;
-      }
-      break;
+      if (!OnPaint) break;
+      Paint();
+      return 0;
     case DM_GETDEFID:
       return defaultButtonId_ ? MAKELRESULT(defaultButtonId_, DC_HASDEFID) : 0;
     case WM_GETMINMAXINFO: {
@@ -268,137 +283,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    case WM_MEASUREITEM:
-    case WM_DRAWITEM: {
-      LRESULT result = 0;
-      if (TMenu::HandleOwnerDraw(msg, wParam, lParam, result)) return result;
-      break;
-    }
     default:
       break;
   }
   return TWinControl::WndProc(msg, wParam, lParam);
-}
-
-// --- TApplication --------------------------------------------------------------
-
-TApplication::TApplication() : TComponent(nullptr) { Application = this; }
-
-TApplication::~TApplication() {
-  // Forms go before the window that owns them.
-  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
-  if (handle_) DestroyWindow(handle_);
-  if (Application == this) Application = nullptr;
-}
-
-void TApplication::Initialize() { Handle(); }
-
-HWND TApplication::Handle() {
-  if (!handle_) {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXA wc{};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = WndProc;
-      wc.hInstance = GetModuleHandleA(nullptr);
-      wc.hIcon = LoadIconA(wc.hInstance, "MAINICON");
-      wc.lpszClassName = kApplicationClass;
-      RegisterClassExA(&wc);
-      registered = true;
-    }
-    handle_ = CreateWindowExA(0, kApplicationClass, title_.c_str(),
-                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!handle_) throw EOSError::LastError("ウィンドウを作成できません。");
-  }
-  return handle_;
-}
-
-void TApplication::SetTitle(const std::string& title) {
-  title_ = title;
-  if (handle_) SetWindowTextA(handle_, title_.c_str());
-}
-
-LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  try {
-    LRESULT notified = 0;
-    if (TMenu::HandleNotify(hwnd, msg, wParam, lParam, notified)) return notified;
-    switch (msg) {
-      case WM_MENU_PICK:
-        if (TMenuItem* item = TMenuItem::FromCommand(UINT(wParam))) item->Click();
-        return 0;
-      case WM_MEASUREITEM:
-      case WM_DRAWITEM: {
-        LRESULT result = 0;
-        if (TMenu::HandleOwnerDraw(msg, wParam, lParam, result)) return result;
-        break;
-      }
-      default:
-        break;
-    }
-  } catch (...) {
-    if (Application) Application->HandleException();
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-bool TApplication::ProcessMessage(MSG& msg) {
-  if (msg.message == WM_QUIT) return false;
-  if (TForm* form = FormOf(msg.hwnd)) {
-    HWND root = form->Handle();
-    if (form->Menu() && form->Menu()->Accelerators() &&
-        TranslateAcceleratorW(root, form->Menu()->Accelerators(), &msg))
-      return true;
-    if (IsDialogMessageW(root, &msg)) return true;
-  }
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
-  return true;
-}
-
-void TApplication::Run() {
-  if (ShowMainForm && mainForm_) mainForm_->Show();
-  MSG msg;
-  for (;;) {
-    if (terminated_) {
-      if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) break;
-    } else if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-      break;
-    }
-    if (!ProcessMessage(msg)) break;
-  }
-}
-
-void TApplication::Terminate() { terminated_ = true; }
-
-int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
-  return MessageDlg(DialogOwner(), text, caption, flags);
-}
-
-HWND TApplication::DialogOwner() {
-  HWND owner = GetActiveWindow();
-  return owner ? owner : Handle();
-}
-
-void TApplication::ShowException(const std::exception& e) {
-  // The programs' own failures carry the user's words; what the standard
-  // library throws on its own speaks English to a programmer.
-  const char* text = e.what();
-  if (dynamic_cast<const std::bad_alloc*>(&e)) text = "メモリが足りません。";
-  else if (!dynamic_cast<const std::runtime_error*>(&e) || dynamic_cast<const std::system_error*>(&e))
-    text = "予期しないエラーが発生しました。";
-  MessageBox(text, title_, MB_ICONSTOP | MB_OK);
-}
-
-void TApplication::HandleException() {
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    ShowException(e);
-  } catch (...) {
-    ShowException(Exception("予期しないエラーが発生しました。"));
-  }
 }
 
 }  // namespace gui

@@ -1,10 +1,11 @@
-// Forms and the application object.
+// Forms: the windows the user works in, modal or not.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "Application.h"
 #include "Controls.h"
 
 namespace gui {
@@ -69,6 +70,7 @@ class TForm : public TWinControl {
 
   // Enter presses this button's command.
   void SetDefaultButtonId(int id) { defaultButtonId_ = id; }
+  int DefaultButtonId() const { return defaultButtonId_; }
 
   void DoCreate();
 
@@ -85,6 +87,7 @@ class TForm : public TWinControl {
 
  private:
   void Centre();
+  void Paint();
   // The window's size for the designed client area at the form's DPI.
   void FitClientSize();
   // The form is drawn at another DPI: its controls follow, and the window
@@ -98,74 +101,10 @@ class TForm : public TWinControl {
   TMainMenu* menu_ = nullptr;
   bool shownOnce_ = false;
   bool modal_ = false;
+  bool paintFailed_ = false;  // the last paint failed and was reported
   int clientWidth_ = 0, clientHeight_ = 0;
   int defaultButtonId_ = 0;
 };
 
-class TApplication : public TComponent {
- public:
-  TApplication();
-  ~TApplication() override;
-
-  void Initialize();
-  const std::string& Title() const { return title_; }
-  void SetTitle(const std::string& title);
-  // The hidden window that owns the forms, receives menu picks and titles
-  // the error box.
-  HWND Handle();
-
-  // Creates a form owned by the application; the first one becomes the main
-  // form. The reference is set before the form's OnCreate runs.
-  template <class T>
-  void CreateForm(T*& reference) {
-    T* form = new T(this);
-    reference = form;
-    if (!mainForm_) mainForm_ = form;
-    form->DoCreate();
-  }
-  TForm* MainForm() const { return mainForm_; }
-  bool ShowMainForm = true;
-
-  // Runs the message loop until a termination request has been taken up.
-  void Run();
-  // Asks the loop to end once every message already queued is handled. Unlike
-  // a quit message it does not cut short a message box that is still to come.
-  void Terminate();
-  bool Terminated() const { return terminated_; }
-
-  int MessageBox(const std::string& text, const std::string& caption, UINT flags);
-  // What a dialog is owned by, and so disables while it is open: the window
-  // the user works in, else the application's own.
-  HWND DialogOwner();
-  // The standard error box: the message, the title as caption, stop icon, OK.
-  void ShowException(const std::exception& e);
-  // For the current exception inside a catch block.
-  void HandleException();
-
-  // Handles one message the way the loop would; false when it was WM_QUIT.
-  // The loops take messages as UTF-16 (GetMessageW): a window of UTF-16
-  // text gets a typed character the code page lacks as it is, every other
-  // window gets its characters in the code page as always.
-  bool ProcessMessage(MSG& msg);
-
- private:
-  static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-  std::string title_;
-  HWND handle_ = nullptr;
-  TForm* mainForm_ = nullptr;
-  bool terminated_ = false;
-};
-
-extern TApplication* Application;
-
-struct TScreen {
-  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-};
-extern TScreen* Screen;
-
-// Posted to the application window to carry out a menu pick after the menu's
-// own loop has ended; wParam is the item's command number.
-constexpr UINT WM_MENU_PICK = WM_APP + 0x100;
 
 }  // namespace gui

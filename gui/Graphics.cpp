@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Dpi.h"
 
@@ -45,6 +46,25 @@ HFONT TFont::Handle() const {
     handle_.SetHandle(CreateFontIndirectA(&lf));
   }
   return handle_.Handle();
+}
+
+TIconInfo::TIconInfo(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return;
+  color.SetHandle(info.hbmColor);
+  mask.SetHandle(info.hbmMask);
+}
+
+TIcon RealIcon(HICON handle) {
+  TIcon icon(handle);
+  return TIconInfo(handle) ? std::move(icon) : TIcon();
+}
+
+SIZE TIconInfo::Size() const {
+  BITMAP shape{};
+  if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return SIZE{0, 0};
+  // A monochrome icon's mask holds its AND half above its XOR half.
+  return SIZE{shape.bmWidth, color ? shape.bmHeight : shape.bmHeight / 2};
 }
 
 }  // namespace gui

@@ -57,12 +57,9 @@ class TFont {
   // The DPI of the window that shows the font; not part of the
   // description, so a copy keeps its own.
   void SetPixelsPerInch(int dpi);
-  int PixelsPerInch() const { return pixelsPerInch_; }
-  const std::string& Name() const { return name_; }
   int Height() const { return height_; }
   // The height in pixels at the font's DPI.
   int PixelHeight() const;
-  unsigned Style() const { return style_; }
   TColor Color() const { return color_; }
 
   HFONT Handle() const;
@@ -95,6 +92,31 @@ class TIcon : public base::UniqueHandle<IconTraits> {
 class TBitmap : public base::UniqueHandle<GdiObjectTraits<HBITMAP>> {
  public:
   using UniqueHandle::UniqueHandle;
+};
+
+// What the system tells of an icon (GetIconInfo), the two bitmaps it makes
+// for the asker owned; both empty when the handle is no icon.
+struct TIconInfo {
+  explicit TIconInfo(HICON icon);
+  explicit operator bool() const { return !mask.Empty() || !color.Empty(); }
+  // The icon's width and height in pixels; 0 x 0 for no icon.
+  SIZE Size() const;
+  TBitmap color, mask;
+};
+
+// The icon, when the system can describe the handle as one; else empty, the
+// handle let go. Some systems hand back a handle that is no icon when a file
+// has none.
+TIcon RealIcon(HICON handle);
+
+struct MemoryDcTraits {
+  using Handle = HDC;
+  static void Close(HDC dc) { DeleteDC(dc); }
+};
+// A device context of its own in memory, compatible with the screen.
+class TMemoryDc : public base::UniqueHandle<MemoryDcTraits> {
+ public:
+  TMemoryDc() : UniqueHandle(CreateCompatibleDC(nullptr)) {}
 };
 
 }  // namespace gui

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "Dpi.h"
 
@@ -28,16 +29,11 @@ BITMAPINFO TopDown32(int width, int height) {
   return info;
 }
 
-struct MemoryDc {
-  HDC dc = CreateCompatibleDC(nullptr);
-  ~MemoryDc() { DeleteDC(dc); }
-};
-
 // The rows of a bitmap as 32-bit pixels; false when GDI cannot read it.
 bool ReadBits(HBITMAP bitmap, int width, int height, uint32_t* out) {
   BITMAPINFO info = TopDown32(width, height);
-  MemoryDc screen;
-  return GetDIBits(screen.dc, bitmap, 0, UINT(height), out, &info, DIB_RGB_COLORS) == height;
+  const TMemoryDc screen;
+  return GetDIBits(screen.Handle(), bitmap, 0, UINT(height), out, &info, DIB_RGB_COLORS) == height;
 }
 
 // The weights by which `to` pixels in a row take from `from` pixels: the
@@ -109,17 +105,16 @@ std::vector<uint32_t> ScalePixels(const uint32_t* from, int width, int height, i
 // half. Pixels that would invert the screen cannot be kept and stay clear.
 // An icon of another size is read at its own and scaled smoothly.
 bool ReadIcon(HICON icon, int width, int height, uint32_t* out) {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return false;
-  const TBitmap color(info.hbmColor), mask(info.hbmMask);
-  BITMAP shape{};
-  if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return false;
-  const int ownHeight = color ? shape.bmHeight : shape.bmHeight / 2;
-  if (shape.bmWidth != width || ownHeight != height) {
-    if (shape.bmWidth <= 0 || ownHeight <= 0 || shape.bmWidth > 1024 || ownHeight > 1024) return false;
-    std::vector<uint32_t> own(size_t(shape.bmWidth) * size_t(ownHeight));
-    if (!ReadIcon(icon, shape.bmWidth, ownHeight, own.data())) return false;
-    const auto scaled = ScalePixels(own.data(), shape.bmWidth, ownHeight, width, height);
+  const TIconInfo info(icon);
+  const TBitmap& color = info.color;
+  const TBitmap& mask = info.mask;
+  const SIZE own = info.Size();
+  if (own.cx <= 0 || own.cy <= 0) return false;
+  if (own.cx != width || own.cy != height) {
+    if (own.cx > 1024 || own.cy > 1024) return false;
+    std::vector<uint32_t> pixels(size_t(own.cx) * size_t(own.cy));
+    if (!ReadIcon(icon, own.cx, own.cy, pixels.data())) return false;
+    const auto scaled = ScalePixels(pixels.data(), own.cx, own.cy, width, height);
     std::copy(scaled.begin(), scaled.end(), out);
     return true;
   }
@@ -222,16 +217,20 @@ void TImageList::Changed() {
 }
 
 HIMAGELIST TImageList::Handle() const {
-  if (handle_) return handle_.Handle();
-  TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(Count(), 4), 16));
+  if (!handle_) handle_ = MakeHandle(pixels_);
+  return handle_.Handle();
+}
+
+TImageListHandle TImageList::MakeHandle(const std::vector<Pixel>& pixels) const {
+  const int count = int(pixels.size() / Area());
+  TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(count, 4), 16));
   if (!made) throw EOSError::LastError("イメージリストを作成できません。");
-  for (int i = 0; i < Count(); ++i) {
-    const TIcon icon = MakeIcon(Image(i), width_, height_);
+  for (int i = 0; i < count; ++i) {
+    const TIcon icon = MakeIcon(pixels.data() + size_t(i) * Area(), width_, height_);
     if (!icon || ImageList_AddIcon(made.Handle(), icon.Handle()) != i)
       throw Exception("イメージリストにアイコンを追加できません。");
   }
-  handle_ = std::move(made);
-  return handle_.Handle();
+  return made;
 }
 
 void TImageList::MirrorImage(int index, HICON given) const {
@@ -264,12 +263,8 @@ int TImageList::Append(const std::vector<Pixel>& images, HICON given) {
 // Whether comctl32 may read the icon itself: only at the list's own size,
 // where it has nothing to scale.
 static HICON SameSize(HICON icon, int width, int height) {
-  ICONINFO info{};
-  if (!icon || !GetIconInfo(icon, &info)) return nullptr;
-  const TBitmap color(info.hbmColor), mask(info.hbmMask);
-  BITMAP shape{};
-  if (!GetObjectA(color ? color.Handle() : mask.Handle(), sizeof shape, &shape)) return nullptr;
-  return shape.bmWidth == width && (color ? shape.bmHeight : shape.bmHeight / 2) == height ? icon : nullptr;
+  const SIZE own = TIconInfo(icon).Size();
+  return own.cx == width && own.cy == height ? icon : nullptr;
 }
 
 TIcon ResizedIcon(HICON icon, int width, int height) {
@@ -403,11 +398,11 @@ void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
     if (!enabled) r = g = b = (r * 77 + g * 150 + b * 29) >> 8;
     to[i] = (a << 24) | (r * a / 255) << 16 | (g * a / 255) << 8 | (b * a / 255);
   }
-  MemoryDc source;
-  const HGDIOBJ old = SelectObject(source.dc, picture.Handle());
+  const TMemoryDc source;
+  const HGDIOBJ old = SelectObject(source.Handle(), picture.Handle());
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  GdiAlphaBlend(dc, x, y, width_, height_, source.dc, 0, 0, width_, height_, blend);
-  SelectObject(source.dc, old);
+  GdiAlphaBlend(dc, x, y, width_, height_, source.Handle(), 0, 0, width_, height_, blend);
+  SelectObject(source.Handle(), old);
 }
 
 std::string TImageList::WriteData() const {
@@ -431,10 +426,14 @@ bool TImageList::ReadData(std::string_view data) {
       (data.size() - sizeof header) % imageBytes != 0 ||
       (data.size() - sizeof header) / imageBytes != header.count)
     return false;
-  pixels_.resize(size_t(header.count) * Area());
-  if (header.count) std::memcpy(pixels_.data(), data.data() + sizeof header, data.size() - sizeof header);
+  std::vector<Pixel> pixels(size_t(header.count) * Area());
+  if (header.count) std::memcpy(pixels.data(), data.data() + sizeof header, data.size() - sizeof header);
+  // comctl32's copy, when controls show one, is made whole before anything
+  // changes: a refusal leaves them the list they show.
+  TImageListHandle made = handle_ ? MakeHandle(pixels) : TImageListHandle();
+  pixels_ = std::move(pixels);
   // Controls showing the old list take the new one before the old one goes.
-  const TImageListHandle old = std::exchange(handle_, TImageListHandle());
+  const TImageListHandle old = std::exchange(handle_, std::move(made));
   Changed();
   return true;
 }

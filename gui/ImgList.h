@@ -116,6 +116,8 @@ class TImageList : public TComponent {
   // the list was given, which comctl32 reads itself, else from the pixels.
   void MirrorImage(int index, HICON given = nullptr) const;
   void Changed();
+  // comctl32's list of these pixels; throws when comctl32 refuses it.
+  TImageListHandle MakeHandle(const std::vector<Pixel>& pixels) const;
   int width_, height_;
   // The images one after the other, each row by row from the top.
   std::vector<Pixel> pixels_;

@@ -142,7 +142,11 @@ class TMenu : public TComponent {
   // Keyboard shortcuts of the items, for the message loop.
   HACCEL Accelerators();
 
-  // Draws the items' images; the windows that own menus call this.
+  // Every menu message a window that shows this layer's menus passes here
+  // before anything else: HandleNotify, then the items' images drawn. True
+  // when the message was taken, with its result.
+  static bool HandleMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  // Draws the items' images.
   static bool HandleOwnerDraw(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
   // A key that no item's accelerator mark answers (WM_MENUCHAR) chooses the
   // item whose caption begins with it, ignoring letter case; of several, the
@@ -163,6 +167,10 @@ class TMenu : public TComponent {
   friend class TMenuItem;
   friend class TPopupMenu;
   void Changed();
+  base::UniqueHandle<MenuTraits> MakeHandle() const;
+  // The item whose submenu (or the menu whose top level) this is; null for
+  // a menu that is not this layer's.
+  static TMenuItem* ItemOfSubmenu(HMENU menu);
   TMenuItem* items_;
   // While the system shows the menu its handle stays; a change that needs a
   // new one makes it after the menu has closed.

@@ -4,18 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "Handle.h"
 #include "Text.h"
 
 namespace gui {
-
-namespace {
-struct KeyTraits {
-  using Handle = HKEY;
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
-using KeyHandle = base::UniqueHandle<KeyTraits>;
-}  // namespace
 
 std::string TRegIniFile::ReadString(const std::string& section, const std::string& ident,
                                     const std::string& defaultValue) const {
@@ -24,7 +15,7 @@ std::string TRegIniFile::ReadString(const std::string& section, const std::strin
   HKEY opened = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, Path(section).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
     return defaultValue;
-  const KeyHandle key(opened);
+  const TRegKey key(opened);
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(opened, ident.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
@@ -42,7 +33,7 @@ void TRegIniFile::WriteString(const std::string& section, const std::string& ide
   HKEY opened = nullptr;
   LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
                                 nullptr);
-  const KeyHandle key(result == ERROR_SUCCESS ? opened : nullptr);
+  const TRegKey key(result == ERROR_SUCCESS ? opened : nullptr);
   if (result == ERROR_SUCCESS)
     result = RegSetValueExA(opened, ident.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                             DWORD(value.size() + 1));

@@ -8,8 +8,16 @@
 #include <string>
 
 #include "Classes.h"
+#include "Handle.h"
 
 namespace gui {
+
+struct RegKeyTraits {
+  using Handle = HKEY;
+  static void Close(HKEY key) { RegCloseKey(key); }
+};
+// An open registry key with one owner.
+using TRegKey = base::UniqueHandle<RegKeyTraits>;
 
 class TRegIniFile : public TObject {
  public:

@@ -115,7 +115,9 @@ UINT DroppedFileCount(HDROP drop);
 // there is no such file.
 std::wstring DroppedFileName(HDROP drop, UINT index);
 
-// Loads shell32 and returns one of its exports; null when it is missing.
+// Loads shell32 (ole32) and returns one of its exports; null when it is
+// missing.
 FARPROC Shell32Proc(const char* name);
+FARPROC Ole32Proc(const char* name);
 
 }  // namespace gui

@@ -21,8 +21,7 @@ Fn ShellProc(const char* name) {
 
 template <class Fn>
 Fn OleProc(const char* name) {
-  static const HMODULE ole32 = LoadLibraryA("ole32.dll");
-  return ole32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(ole32, name))) : nullptr;
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(Ole32Proc(name)));
 }
 
 // An interface pointer with one owner.

@@ -16,7 +16,13 @@ TForm* TButton::ParentForm() const {
 
 void TButton::SetDefault(bool isDefault) {
   ChangeStyle([&] { default_ = isDefault; });
-  if (HandleAllocated()) CreateWnd();
+  if (!HandleAllocated()) return;
+  // The button draws its default frame by message, not by its style bits.
+  SendMessageA(handle_, BM_SETSTYLE, default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  TForm* form = ParentForm();
+  if (!form) return;
+  if (default_) form->SetDefaultButtonId(ControlId());
+  else if (form->DefaultButtonId() == ControlId()) form->SetDefaultButtonId(0);
 }
 
 void TButton::CreateParams(TCreateParams& params) {
@@ -65,8 +71,13 @@ HBRUSH TLabel::CtlColor(HDC dc) {
   HBRUSH brush = TWinControl::CtlColor(dc);
   // The parent clips its children, so nothing of it would show through a
   // hollow brush: its own colour stands in for it.
-  if (Transparent) SetBkMode(dc, TRANSPARENT);
+  if (transparent_) SetBkMode(dc, TRANSPARENT);
   return brush;
+}
+
+void TLabel::SetTransparent(bool transparent) {
+  transparent_ = transparent;
+  Invalidate();
 }
 
 // --- TEdit ---------------------------------------------------------------------
@@ -151,12 +162,6 @@ void TComboBox::CreateWnd() {
 void TComboBox::AddItem(const std::string& text) {
   items_.push_back(text);
   if (HandleAllocated()) SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void TComboBox::ClearItems() {
-  items_.clear();
-  itemIndex_ = -1;
-  if (HandleAllocated()) SendMessageA(handle_, CB_RESETCONTENT, 0, 0);
 }
 
 const std::string& TComboBox::Items(int index) const {

@@ -35,8 +35,9 @@ class TButton : public TWinControl {
 class TLabel : public TWinControl {
  public:
   explicit TLabel(TComponent* AOwner);
-  // The text is set straight on the parent's colour (read when painting).
-  bool Transparent = false;
+  // The text is set straight on the parent's colour (read when painting);
+  // a live label repaints at once.
+  void SetTransparent(bool transparent);
   void SetWordWrap(bool wordWrap);
   // When the caption does not fit in the label's font, the label grows just
   // enough for it: wider, or for a label that wraps, taller. Off by default.
@@ -49,6 +50,7 @@ class TLabel : public TWinControl {
 
  private:
   bool wordWrap_ = false;
+  bool transparent_ = false;
 };
 
 // A one-line text field. OnChange follows every change of its text, typed or
@@ -90,7 +92,6 @@ class TComboBox : public TWinControl {
  public:
   explicit TComboBox(TComponent* AOwner);
   void AddItem(const std::string& text);
-  void ClearItems();
   int ItemCount() const { return int(items_.size()); }
   const std::string& Items(int index) const;
   // -1 when nothing is chosen.

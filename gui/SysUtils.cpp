@@ -110,7 +110,6 @@ std::string ParamStr(int index) {
   return __argv[index];
 }
 
-int ParamCount() { return __argc > 0 ? __argc - 1 : 0; }
 
 std::string GetModuleFileNameString() {
   std::string path(MAX_PATH, '\0');

@@ -39,7 +39,6 @@ std::string ShownName(const std::wstring& text);
 // Program argument i as the runtime split the command line (0 is the
 // program); empty when there is no such argument.
 std::string ParamStr(int index);
-int ParamCount();
 
 // The full path of the running program.
 std::string GetModuleFileNameString();

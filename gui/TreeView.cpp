@@ -1,7 +1,8 @@
+// The tree control itself: its properties, the selection's events, in-place
+// editing, and drag and drop within the tree.
 #include "TreeView.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "Forms.h"
@@ -15,495 +16,7 @@ namespace {
 // Posted to the control itself: a new name was refused (refusedCaption_).
 constexpr UINT kRefusedName = WM_APP + 0x110;
 
-[[noreturn]] void ThrowNodeIndex(int index) {
-  throw EListError("リスト インデックスが範囲を超えています (" + std::to_string(index) + ")");
-}
-
-// The control takes -1 as "ask me later"; a node without a picture says so
-// with the value the control keeps blank.
-int ItemImage(int index) { return index < 0 ? I_IMAGENONE : index; }
-
 }  // namespace
-
-// --- TTreeNode ------------------------------------------------------------------
-
-TTreeView* TTreeNode::TreeView() const { return owner_->owner_; }
-
-void TTreeNode::UpdateItem(TVITEMA& item) {
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return;
-  item.hItem = item_;
-  SendMessageA(tree->Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-void TTreeNode::SetText(const std::string& text) {
-  text_ = text;
-  TVITEMA item{};
-  item.mask = TVIF_TEXT;
-  item.pszText = text_.data();
-  UpdateItem(item);
-}
-
-void TTreeNode::SetImageIndex(int index) {
-  imageIndex_ = index;
-  TVITEMA item{};
-  item.mask = TVIF_IMAGE;
-  item.iImage = ItemImage(index);
-  UpdateItem(item);
-}
-
-void TTreeNode::SetSelectedIndex(int index) {
-  selectedIndex_ = index;
-  TVITEMA item{};
-  item.mask = TVIF_SELECTEDIMAGE;
-  item.iSelectedImage = ItemImage(index);
-  UpdateItem(item);
-}
-
-int TTreeNode::Level() const {
-  int level = 0;
-  for (const TTreeNode* p = parent_; p; p = p->parent_) ++level;
-  return level;
-}
-
-TTreeNode* TTreeNode::Item(int index) const {
-  if (index < 0 || index >= Count()) ThrowNodeIndex(index);
-  return children_[size_t(index)];
-}
-
-int TTreeNode::Index() const {
-  const auto& siblings = owner_->SiblingsOf(this);
-  return int(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
-}
-
-TTreeNode* TTreeNode::GetNextSibling() const {
-  const auto& siblings = owner_->SiblingsOf(this);
-  const size_t i = size_t(Index()) + 1;
-  return i < siblings.size() ? siblings[i] : nullptr;
-}
-
-TTreeNode* TTreeNode::GetPrevSibling() const {
-  const auto& siblings = owner_->SiblingsOf(this);
-  const int i = Index();
-  return i > 0 ? siblings[size_t(i - 1)] : nullptr;
-}
-
-TTreeNode* TTreeNode::GetNextVisible() const {
-  owner_->Flush();
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return nullptr;
-  return owner_->FromItemId(reinterpret_cast<HTREEITEM>(SendMessageA(
-      tree->Handle(), TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, reinterpret_cast<LPARAM>(item_))));
-}
-
-TTreeNode* TTreeNode::GetPrevVisible() const {
-  owner_->Flush();
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return nullptr;
-  return owner_->FromItemId(reinterpret_cast<HTREEITEM>(SendMessageA(
-      tree->Handle(), TVM_GETNEXTITEM, TVGN_PREVIOUSVISIBLE, reinterpret_cast<LPARAM>(item_))));
-}
-
-int TTreeNode::AbsoluteIndex() const {
-  const auto& order = owner_->Order();
-  return int(std::find(order.begin(), order.end(), this) - order.begin());
-}
-
-bool TTreeNode::HasAsParent(const TTreeNode* node) const {
-  if (!node) return false;
-  for (const TTreeNode* p = parent_; p; p = p->parent_)
-    if (p == node) return true;
-  return false;
-}
-
-bool TTreeNode::Selected() const { return TreeView()->Selected() == this; }
-
-void TTreeNode::SetSelected(bool selected) {
-  TTreeView* tree = TreeView();
-  if (selected) tree->SetSelected(this);
-  else if (tree->Selected() == this) tree->SetSelected(nullptr);
-}
-
-bool TTreeNode::Expanded() const {
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return expanded_;
-  return (SendMessageA(tree->Handle(), TVM_GETITEMSTATE, WPARAM(item_), TVIS_EXPANDED) &
-          TVIS_EXPANDED) != 0;
-}
-
-void TTreeNode::Expand(bool recurse) {
-  expanded_ = true;
-  TTreeView* tree = TreeView();
-  if (item_ && tree->HandleAllocated())
-    SendMessageA(tree->Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item_));
-  if (recurse)
-    for (TTreeNode* c : children_) c->Expand(true);
-}
-
-void TTreeNode::Collapse() {
-  expanded_ = false;
-  TTreeView* tree = TreeView();
-  if (item_ && tree->HandleAllocated())
-    SendMessageA(tree->Handle(), TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item_));
-}
-
-void TTreeNode::MakeVisible() {
-  owner_->Flush();
-  TTreeView* tree = TreeView();
-  if (item_ && tree->HandleAllocated())
-    SendMessageA(tree->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
-}
-
-bool TTreeNode::MoveTo(TTreeNode* destination, TNodeAttachMode mode) {
-  owner_->Flush();
-  if (!destination || destination == this || destination->HasAsParent(this)) return false;
-  if (destination->owner_ != owner_) return false;
-  TTreeView* tree = TreeView();
-  TTreeNodes* nodes = owner_;
-
-  // The control cannot move an item: the subtree's items are dropped and
-  // made again at the new place. The selection and the drop highlight are put
-  // back afterwards; the round trip is no change the user made, so it is
-  // not reported.
-  TTreeNode* selected = tree->Selected();
-  const bool selectionInside = selected && (selected == this || selected->HasAsParent(this));
-  const bool targetInside =
-      tree->dropTarget_ && (tree->dropTarget_ == this || tree->dropTarget_->HasAsParent(this));
-  ++tree->quietSelection_;
-  try {
-    if (item_ && tree->HandleAllocated()) {
-      nodes->ForgetItems(this);
-      // ForgetItems cleared the handles; the control still holds the items.
-    }
-    nodes->Unlink(this);
-    TTreeNode* newParent = mode == naAddChild ? destination : destination->parent_;
-    std::vector<TTreeNode*>& siblings = newParent ? newParent->children_ : nodes->roots_;
-    size_t position = siblings.size();
-    if (mode == naInsert)
-      position = size_t(std::find(siblings.begin(), siblings.end(), destination) - siblings.begin());
-    siblings.insert(siblings.begin() + std::ptrdiff_t(position), this);
-    parent_ = newParent;
-    nodes->Changed();
-    if (tree->HandleAllocated()) nodes->CreateItems(this);
-    if (selectionInside) tree->SetSelected(selected);
-    if (targetInside) tree->SetDropTarget(tree->dropTarget_);
-  } catch (...) {
-    --tree->quietSelection_;
-    throw;
-  }
-  --tree->quietSelection_;
-  return true;
-}
-
-void TTreeNode::Delete() {
-  owner_->Flush();
-  TTreeNodes* nodes = owner_;
-  TTreeView* tree = TreeView();
-  // The control lets go of its items first; while it moves the selection
-  // away, every node is still there for the events to look at.
-  TTreeNode* selected = tree->Selected();
-  const int reports = tree->changeReports_;
-  if (item_ && tree->HandleAllocated())
-    SendMessageA(tree->Handle(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item_));
-  nodes->Unlink(this);
-  // A failing handler must not keep the unlinked nodes from going: they
-  // would be lost to the tree and still counted.
-  std::exception_ptr failure;
-  try {
-    tree->ReportSilentChange(selected, reports);
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  try {
-    nodes->DestroyNodes(this);
-  } catch (...) {
-    if (!failure) failure = std::current_exception();
-  }
-  if (failure) std::rethrow_exception(failure);
-}
-
-void TTreeNode::EditText() {
-  owner_->Flush();
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return;
-  // Editing a caption selects its node, as the control documents; doing it
-  // here makes every system agree and reports the selection as usual.
-  tree->SetSelected(this);
-  SetFocus(tree->Handle());
-  SendMessageA(tree->Handle(), TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item_));
-}
-
-RECT TTreeNode::DisplayRect(bool textOnly) const {
-  owner_->Flush();
-  RECT r{};
-  TTreeView* tree = TreeView();
-  if (!item_ || !tree->HandleAllocated()) return r;
-  // The message takes the item in the rectangle's first bytes.
-  std::memcpy(&r, &item_, sizeof item_);
-  if (!SendMessageA(tree->Handle(), TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&r)))
-    r = RECT{};
-  return r;
-}
-
-// --- TTreeNodes -----------------------------------------------------------------
-
-TTreeNodes::~TTreeNodes() {
-  std::vector<TTreeNode*> stack(roots_.begin(), roots_.end());
-  while (!stack.empty()) {
-    TTreeNode* n = stack.back();
-    stack.pop_back();
-    stack.insert(stack.end(), n->children_.begin(), n->children_.end());
-    delete n;
-  }
-}
-
-std::vector<TTreeNode*>& TTreeNodes::SiblingsOf(const TTreeNode* node) {
-  return node->parent_ ? node->parent_->children_ : roots_;
-}
-
-const std::vector<TTreeNode*>& TTreeNodes::Order() const {
-  if (order_.size() != size_t(count_)) {
-    order_.clear();
-    order_.reserve(size_t(count_));
-    // Depth-first without recursion, so a deep tree cannot exhaust the stack.
-    std::vector<std::pair<const std::vector<TTreeNode*>*, size_t>> stack{{&roots_, 0}};
-    while (!stack.empty()) {
-      auto& [list, i] = stack.back();
-      if (i >= list->size()) {
-        stack.pop_back();
-        continue;
-      }
-      TTreeNode* node = (*list)[i++];
-      order_.push_back(node);
-      if (!node->children_.empty()) stack.push_back({&node->children_, 0});
-    }
-  }
-  return order_;
-}
-
-TTreeNode* TTreeNodes::GetNodeFromIndex(int index) const {
-  if (index < 0 || index >= count_) ThrowNodeIndex(index);
-  return Order()[size_t(index)];
-}
-
-TTreeNode* TTreeNodes::FromItemId(HTREEITEM item) const {
-  if (!item || !owner_->HandleAllocated()) return nullptr;
-  TVITEMA tv{};
-  tv.mask = TVIF_PARAM;
-  tv.hItem = item;
-  if (!SendMessageA(owner_->handle_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
-  return reinterpret_cast<TTreeNode*>(tv.lParam);
-}
-
-TTreeNode* TTreeNodes::InsertNode(TTreeNode* parent, size_t position, const std::string& text,
-                                  std::unique_ptr<TObject> data) {
-  std::vector<TTreeNode*>& siblings = parent ? parent->children_ : roots_;
-  position = std::min(position, siblings.size());
-  auto* node = new TTreeNode(this);
-  node->parent_ = parent;
-  node->text_ = text;
-  node->data_ = std::move(data);
-  siblings.insert(siblings.begin() + std::ptrdiff_t(position), node);
-  ++count_;
-  Changed();
-  if (owner_->HandleAllocated() && updateCount_ > 0) {
-    // Made together when the update ends, each in one step with its
-    // caption and pictures.
-    deferred_ = true;
-  } else if (owner_->HandleAllocated()) {
-    try {
-      CreateItems(node);
-    } catch (...) {
-      Unlink(node);
-      --count_;
-      delete node;
-      throw;
-    }
-  }
-  return node;
-}
-
-TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const std::string& text) {
-  return AddObject(sibling, text, nullptr);
-}
-
-TTreeNode* TTreeNodes::AddObject(TTreeNode* sibling, const std::string& text,
-                                 std::unique_ptr<TObject> data) {
-  TTreeNode* parent = sibling ? sibling->parent_ : nullptr;
-  return InsertNode(parent, SIZE_MAX, text, std::move(data));
-}
-
-TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
-  return AddChildObject(parent, text, nullptr);
-}
-
-TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const std::string& text,
-                                      std::unique_ptr<TObject> data) {
-  return InsertNode(parent, SIZE_MAX, text, std::move(data));
-}
-
-TTreeNode* TTreeNodes::Insert(TTreeNode* sibling, const std::string& text) {
-  return InsertObject(sibling, text, nullptr);
-}
-
-TTreeNode* TTreeNodes::InsertObject(TTreeNode* sibling, const std::string& text,
-                                    std::unique_ptr<TObject> data) {
-  if (!sibling) return InsertNode(nullptr, SIZE_MAX, text, std::move(data));
-  return InsertNode(sibling->parent_, size_t(sibling->Index()), text, std::move(data));
-}
-
-void TTreeNodes::Unlink(TTreeNode* node) {
-  auto& siblings = SiblingsOf(node);
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
-  Changed();
-}
-
-HTREEITEM TTreeNodes::CreateItem(TTreeNode* node, HTREEITEM after) const {
-  TVINSERTSTRUCTA ins{};
-  ins.hParent = node->parent_ ? node->parent_->item_ : TVI_ROOT;
-  ins.hInsertAfter = after;
-  ins.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-  ins.item.pszText = node->text_.data();
-  ins.item.iImage = ItemImage(node->imageIndex_);
-  ins.item.iSelectedImage = ItemImage(node->selectedIndex_);
-  ins.item.lParam = reinterpret_cast<LPARAM>(node);
-  // A load makes thousands of these at once.
-  node->item_ = reinterpret_cast<HTREEITEM>(owner_->ControlProc(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
-  if (!node->item_) throw EOSError("ツリーに項目を追加できません。");
-  return node->item_;
-}
-
-void TTreeNodes::CreateSubtree(TTreeNode* node, HTREEITEM after) const {
-  // Parents before children and children in order, without recursion: a
-  // deep menu must not exhaust the stack. Below the subtree's top every item
-  // is new, so each simply goes last among its siblings.
-  std::vector<TTreeNode*> open;
-  std::vector<TTreeNode*> stack{node};
-  while (!stack.empty()) {
-    TTreeNode* n = stack.back();
-    stack.pop_back();
-    CreateItem(n, n == node ? after : TVI_LAST);
-    if (n->expanded_ && !n->children_.empty()) open.push_back(n);
-    for (auto it = n->children_.rbegin(); it != n->children_.rend(); ++it) stack.push_back(*it);
-  }
-  for (TTreeNode* n : open)
-    SendMessageA(owner_->handle_, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(n->item_));
-}
-
-void TTreeNodes::CreateItems(TTreeNode* node) {
-  const auto& siblings = SiblingsOf(node);
-  const auto at = std::find(siblings.begin(), siblings.end(), node);
-  CreateSubtree(node, at == siblings.begin() ? TVI_FIRST : (*(at - 1))->item_);
-}
-
-void TTreeNodes::Flush() const {
-  if (!deferred_ || !owner_->HandleAllocated()) return;
-  deferred_ = false;
-  // Every list in turn, keeping the item before each node at hand, so the
-  // whole tree is walked once.
-  std::vector<const std::vector<TTreeNode*>*> lists{&roots_};
-  while (!lists.empty()) {
-    const std::vector<TTreeNode*>* list = lists.back();
-    lists.pop_back();
-    HTREEITEM previous = TVI_FIRST;
-    for (TTreeNode* n : *list) {
-      if (!n->item_) CreateSubtree(n, previous);
-      else if (!n->children_.empty()) lists.push_back(&n->children_);
-      previous = n->item_;
-    }
-  }
-}
-
-void TTreeNodes::ForgetItems(TTreeNode* node) {
-  // Remember what only the control knew, then let it drop the items.
-  std::vector<TTreeNode*> subtree{node};
-  for (size_t i = 0; i < subtree.size(); ++i) {
-    TTreeNode* n = subtree[i];
-    n->expanded_ = n->Expanded();
-    subtree.insert(subtree.end(), n->children_.begin(), n->children_.end());
-  }
-  HTREEITEM item = node->item_;
-  for (TTreeNode* n : subtree) n->item_ = nullptr;
-  SendMessageA(owner_->handle_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
-}
-
-void TTreeNodes::DestroyNodes(TTreeNode* node) {
-  // Every node of the subtree is reported (children before their parent)
-  // while all of them still exist, then all of them go.
-  std::vector<TTreeNode*> doomed;
-  std::vector<TTreeNode*> stack{node};
-  while (!stack.empty()) {
-    TTreeNode* n = stack.back();
-    stack.pop_back();
-    doomed.push_back(n);
-    for (TTreeNode* c : n->children_) stack.push_back(c);
-  }
-  TTreeView* tree = owner_;
-  for (TTreeNode* n : doomed)
-    if (tree->dropTarget_ == n) tree->dropTarget_ = nullptr;
-  count_ -= int(doomed.size());
-  Changed();
-  std::exception_ptr failure;
-  for (auto it = doomed.rbegin(); it != doomed.rend(); ++it) {
-    if (!tree->OnDeletion) break;
-    try {
-      tree->OnDeletion(tree, *it);
-    } catch (...) {
-      if (!failure) failure = std::current_exception();
-    }
-  }
-  for (TTreeNode* n : doomed) delete n;
-  if (failure) std::rethrow_exception(failure);
-}
-
-void TTreeNodes::Clear() {
-  if (roots_.empty()) return;
-  BeginUpdate();
-  TTreeNode* selected = owner_->Selected();
-  const int reports = owner_->changeReports_;
-  if (owner_->HandleAllocated())
-    SendMessageA(owner_->handle_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  std::vector<TTreeNode*> roots;
-  roots.swap(roots_);
-  deferred_ = false;
-  Changed();
-  std::exception_ptr failure;
-  try {
-    owner_->ReportSilentChange(selected, reports);
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  for (TTreeNode* root : roots) {
-    try {
-      DestroyNodes(root);
-    } catch (...) {
-      if (!failure) failure = std::current_exception();
-    }
-  }
-  EndUpdate();
-  if (failure) std::rethrow_exception(failure);
-}
-
-void TTreeNodes::BeginUpdate() {
-  if (updateCount_++ == 0 && owner_->HandleAllocated())
-    SendMessageA(owner_->handle_, WM_SETREDRAW, FALSE, 0);
-}
-
-void TTreeNodes::EndUpdate() {
-  if (updateCount_ == 0) return;
-  if (--updateCount_ == 0 && owner_->HandleAllocated()) {
-    // The control paints again whether or not every item could be made.
-    std::exception_ptr failure;
-    try {
-      Flush();
-    } catch (...) {
-      failure = std::current_exception();
-    }
-    SendMessageA(owner_->handle_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(owner_->handle_, nullptr, TRUE);
-    if (failure) std::rethrow_exception(failure);
-  }
-}
 
 // --- TTreeView -------------------------------------------------------------------
 
@@ -512,10 +25,6 @@ TTreeView::TTreeView(TComponent* AOwner) : TSubclassedControl(AOwner), items_(th
 }
 
 TTreeView::~TTreeView() {
-  if (dragging_) {
-    dragging_ = false;
-    if (GetCapture() == handle_) ReleaseCapture();
-  }
   // The nodes go without being reported (whoever wanted to hear of them is
   // being destroyed as well, as a rule); their objects go with them.
   OnDeletion = nullptr;
@@ -544,13 +53,34 @@ void TTreeView::CreateWnd() {
 }
 
 void TTreeView::DestroyWnd() {
+  DropDrag();
   // The control's items go with the window; the nodes stay, to be shown
   // again by the next one.
-  for (TTreeNode* node : items_.Order()) {
-    node->expanded_ = node->Expanded();
-    node->item_ = nullptr;
-  }
+  items_.ForgetItems();
   background_ = CLR_NONE;
+}
+
+void TTreeView::DropDrag() {
+  if (!dragging_) return;
+  dragging_ = false;
+  dropTarget_ = nullptr;
+  if (GetCapture() == handle_) ReleaseCapture();
+}
+
+TTreeNode* TTreeView::Related(UINT relation, HTREEITEM from) const {
+  if (!handle_) return nullptr;
+  return items_.FromItem(
+      reinterpret_cast<HTREEITEM>(SendMessageA(handle_, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from))));
+}
+
+HTREEITEM TTreeView::HitItem(int x, int y, UINT* flags) {
+  items_.Flush();
+  TVHITTESTINFO hit{};
+  hit.pt = POINT{x, y};
+  if (handle_) SendMessageA(handle_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  else hit.flags = TVHT_NOWHERE;
+  if (flags) *flags = hit.flags;
+  return hit.hItem;
 }
 
 void TTreeView::ReportChange(TTreeNode* node) {
@@ -595,11 +125,7 @@ void TTreeView::SetDragMode(TDragMode mode) {
   ChangeStyle([&] { dragMode_ = mode; });
 }
 
-TTreeNode* TTreeView::Selected() const {
-  if (!handle_) return nullptr;
-  auto item = reinterpret_cast<HTREEITEM>(SendMessageA(handle_, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  return items_.FromItemId(item);
-}
+TTreeNode* TTreeView::Selected() const { return Related(TVGN_CARET); }
 
 void TTreeView::SetSelected(TTreeNode* node) {
   items_.Flush();
@@ -616,11 +142,9 @@ void TTreeView::SetDropTarget(TTreeNode* node) {
                  reinterpret_cast<LPARAM>(node ? node->item_ : nullptr));
 }
 
-TTreeNode* TTreeView::TopItem() const {
+TTreeNode* TTreeView::TopItem() {
   items_.Flush();
-  if (!handle_) return nullptr;
-  return items_.FromItemId(
-      reinterpret_cast<HTREEITEM>(SendMessageA(handle_, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
+  return Related(TVGN_FIRSTVISIBLE);
 }
 
 void TTreeView::SetTopItem(TTreeNode* node) {
@@ -641,22 +165,11 @@ void TTreeView::SetTopItem(TTreeNode* node) {
   }
 }
 
-TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
-  items_.Flush();
-  if (!handle_) return nullptr;
-  TVHITTESTINFO hit{};
-  hit.pt = POINT{x, y};
-  SendMessageA(handle_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-  return items_.FromItemId(hit.hItem);
-}
+TTreeNode* TTreeView::GetNodeAt(int x, int y) { return items_.FromItem(HitItem(x, y, nullptr)); }
 
-THitTests TTreeView::GetHitTestInfoAt(int x, int y) const {
-  items_.Flush();
-  if (!handle_) return htNowhere;
-  TVHITTESTINFO hit{};
-  hit.pt = POINT{x, y};
-  SendMessageA(handle_, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-  const UINT f = hit.flags;
+THitTests TTreeView::GetHitTestInfoAt(int x, int y) {
+  UINT f = 0;
+  HitItem(x, y, &f);
   THitTests result = 0;
   if (f & TVHT_ABOVE) result |= htAbove;
   if (f & TVHT_BELOW) result |= htBelow;
@@ -728,17 +241,11 @@ void TTreeView::EndDrag(bool drop) {
   dragInside_ = false;
   dragAccepted_ = false;
   const int x = dragX_, y = dragY_;
-  std::exception_ptr failure;
-  if (dropped && OnDragDrop) {
-    try {
-      OnDragDrop(this, this, x, y);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  }
+  TFirstFailure failure;
+  if (dropped && OnDragDrop) failure.Run([&] { OnDragDrop(this, this, x, y); });
   SetDropTarget(nullptr);
   if (OnEndDrag) OnEndDrag(this, dropped ? this : nullptr, x, y);
-  if (failure) std::rethrow_exception(failure);
+  failure.Rethrow();
 }
 
 LRESULT TTreeView::CNNotify(NMHDR* header) {
@@ -748,7 +255,7 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
       if (quietSelection_) return 0;
       auto* nm = reinterpret_cast<NMTREEVIEWA*>(header);
       bool allow = true;
-      if (OnChanging) OnChanging(this, items_.FromItemId(nm->itemNew.hItem), allow);
+      if (OnChanging) OnChanging(this, items_.FromItem(nm->itemNew.hItem), allow);
       changingReported_ = allow;
       return allow ? 0 : 1;
     }
@@ -756,20 +263,20 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
     case TVN_SELCHANGEDW: {
       if (quietSelection_) return 0;
       auto* nm = reinterpret_cast<NMTREEVIEWA*>(header);
-      ReportChange(items_.FromItemId(nm->itemNew.hItem));
+      ReportChange(items_.FromItem(nm->itemNew.hItem));
       return 0;
     }
     case TVN_BEGINLABELEDITA:
     case TVN_BEGINLABELEDITW: {
       auto* nm = reinterpret_cast<NMTVDISPINFOA*>(header);
-      TTreeNode* node = items_.FromItemId(nm->item.hItem);
+      TTreeNode* node = items_.FromItem(nm->item.hItem);
       bool allow = !readOnly_ && node;
       if (allow && OnEditing) OnEditing(this, node, allow);
       return allow ? 0 : 1;
     }
     case TVN_ENDLABELEDITA: {
       auto* nm = reinterpret_cast<NMTVDISPINFOA*>(header);
-      TTreeNode* node = items_.FromItemId(nm->item.hItem);
+      TTreeNode* node = items_.FromItem(nm->item.hItem);
       // A null text means the edit was cancelled.
       if (!node || !nm->item.pszText) return 0;
       std::string text = nm->item.pszText;
@@ -795,7 +302,7 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
       if (dragMode_ != dmAutomatic || dragging_) return 0;
       auto* nm = reinterpret_cast<NMTREEVIEWA*>(header);
       // What is dragged is what is selected.
-      if (TTreeNode* node = items_.FromItemId(nm->itemNew.hItem)) SetSelected(node);
+      if (TTreeNode* node = items_.FromItem(nm->itemNew.hItem)) SetSelected(node);
       BeginDrag();
       return 0;
     }

@@ -35,16 +35,13 @@ class TTreeNode {
   TTreeNode(const TTreeNode&) = delete;
   TTreeNode& operator=(const TTreeNode&) = delete;
 
-  TTreeNodes* Owner() const { return owner_; }
   TTreeView* TreeView() const;
-  HTREEITEM ItemId() const { return item_; }
 
   const std::string& Text() const { return text_; }
   void SetText(const std::string& text);
   // The object the node carries; the node owns it and frees it when the node
   // goes, however the node or its tree goes.
   TObject* Data() const { return data_.get(); }
-  void SetData(std::unique_ptr<TObject> data) { data_ = std::move(data); }
   int ImageIndex() const { return imageIndex_; }
   void SetImageIndex(int index);
   int SelectedIndex() const { return selectedIndex_; }
@@ -54,23 +51,16 @@ class TTreeNode {
   // 0 for a top-level node.
   int Level() const;
   int Count() const { return int(children_.size()); }
-  bool HasChildren() const { return !children_.empty(); }
   // Throws EListError for a position outside 0 .. Count - 1.
   TTreeNode* Item(int index) const;
   TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front(); }
-  TTreeNode* GetLastChild() const { return children_.empty() ? nullptr : children_.back(); }
   TTreeNode* GetNextSibling() const;
-  TTreeNode* GetPrevSibling() const;
   // The row shown below or above this one (children of collapsed nodes are
   // not shown); null at either end or while the node is not in the control.
-  TTreeNode* GetNextVisible() const;
-  TTreeNode* GetPrevVisible() const;
+  TTreeNode* GetNextVisible();
+  TTreeNode* GetPrevVisible();
   // Position among its siblings.
   int Index() const;
-  // Position in the tree's depth-first order.
-  int AbsoluteIndex() const;
-  // True when node is this node's parent, grandparent, ...
-  bool HasAsParent(const TTreeNode* node) const;
 
   bool Selected() const;
   void SetSelected(bool selected);
@@ -91,20 +81,27 @@ class TTreeNode {
   void EditText();
   // The row (textOnly false) or the caption's box, in the tree's client
   // coordinates; empty when the node is not shown.
-  RECT DisplayRect(bool textOnly) const;
+  RECT DisplayRect(bool textOnly);
 
  private:
   friend class TTreeNodes;
   friend class TTreeView;
   explicit TTreeNode(TTreeNodes* owner) : owner_(owner) {}
   ~TTreeNode() = default;
+  // True when node is this node's parent, grandparent, ...
+  bool HasAsParent(const TTreeNode* node) const;
+  // Position in the tree's depth-first order.
+  int AbsoluteIndex() const;
   // Hands the fields set in `item` to the control, once the node is in it.
   void UpdateItem(TVITEMA& item);
+  // Sends a message about the node's item, once the node is in the control;
+  // 0 when it is not.
+  LRESULT SendToItem(UINT msg, WPARAM wParam);
 
   TTreeNodes* owner_;
   TTreeNode* parent_ = nullptr;
   std::vector<TTreeNode*> children_;
-  HTREEITEM item_ = nullptr;
+  HTREEITEM item_ = nullptr;  // written by TreeItems.cpp alone
   std::string text_;
   std::unique_ptr<TObject> data_;
   int imageIndex_ = -1;
@@ -120,7 +117,6 @@ class TTreeNodes {
   TTreeNodes(const TTreeNodes&) = delete;
   TTreeNodes& operator=(const TTreeNodes&) = delete;
 
-  TTreeView* Owner() const { return owner_; }
   int Count() const { return count_; }
 
   // A node as the last sibling of the given one (no node: the top level).
@@ -132,27 +128,23 @@ class TTreeNodes {
   TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
   TTreeNode* AddChildObject(TTreeNode* parent, const std::string& text, std::unique_ptr<TObject> data);
   // A node before the given one, at its level (no node: last of the top level).
-  TTreeNode* Insert(TTreeNode* sibling, const std::string& text);
   TTreeNode* InsertObject(TTreeNode* sibling, const std::string& text, std::unique_ptr<TObject> data);
 
   // The node at that position of the depth-first order; throws EListError
   // for a position outside 0 .. Count - 1.
-  TTreeNode* GetNodeFromIndex(int index) const;
-  TTreeNode* Item(int index) const { return GetNodeFromIndex(index); }
+  TTreeNode* GetNodeFromIndex(int index);
+  TTreeNode* Item(int index) { return GetNodeFromIndex(index); }
   TTreeNode* GetFirstNode() const { return roots_.empty() ? nullptr : roots_.front(); }
   const std::vector<TTreeNode*>& TopLevel() const { return roots_; }
 
   // Removes every node, reporting each to OnDeletion.
   void Clear();
-  void Delete(TTreeNode* node) { node->Delete(); }
 
   // Stops the control from painting while many nodes change; nodes added
   // meanwhile reach the control when the last update ends (or sooner, when
   // something asks the control about them).
   void BeginUpdate();
   void EndUpdate();
-
-  TTreeNode* FromItemId(HTREEITEM item) const;
 
  private:
   friend class TTreeNode;
@@ -161,23 +153,31 @@ class TTreeNodes {
                         std::unique_ptr<TObject> data);
   std::vector<TTreeNode*>& SiblingsOf(const TTreeNode* node);
   void Unlink(TTreeNode* node);
-  // Making the control's items changes what the control shows, not the
-  // nodes, so it may happen whenever the tree is asked about them.
-  HTREEITEM CreateItem(TTreeNode* node, HTREEITEM after) const;
-  void CreateSubtree(TTreeNode* node, HTREEITEM after) const;
-  void CreateItems(TTreeNode* node);      // the control's items for a subtree
-  void Flush() const;                     // items for the nodes still without
-  void ForgetItems(TTreeNode* node);      // after the control dropped them
-  void DestroyNodes(TTreeNode* node);     // reports and frees a subtree
+  TTreeNode* FromItem(HTREEITEM item) const;
+  void DestroyNodes(TTreeNode* node);  // reports and frees a subtree
   void Changed() { order_.clear(); }
-  const std::vector<TTreeNode*>& Order() const;
+  const std::vector<TTreeNode*>& Order();
+
+  // Keeping the control's items in step with the nodes (TreeItems.cpp).
+  void CreateItem(TTreeNode* node, HTREEITEM after);
+  void CreateSubtree(TTreeNode* node, HTREEITEM after);
+  void CreateItems(TTreeNode* node);  // the control's items for a subtree
+  void Flush();                       // items for the nodes still without
+  // The control lets go of the items of a subtree (of every node without
+  // one), each node knowing it has none before the control hears of it:
+  // whatever the control's notices run meanwhile never names a freed item.
+  // `keepExpanded`: the nodes remember whether they were open, to be shown
+  // so again.
+  void DropItems(TTreeNode* node, bool keepExpanded);
+  // The window went with its items: the nodes keep what only it knew.
+  void ForgetItems();
 
   TTreeView* owner_;
   std::vector<TTreeNode*> roots_;
   int count_ = 0;
   int updateCount_ = 0;
-  mutable bool deferred_ = false;  // nodes wait for their items until the update ends
-  mutable std::vector<TTreeNode*> order_;  // depth-first, rebuilt on demand
+  bool deferred_ = false;            // nodes wait for their items until the update ends
+  std::vector<TTreeNode*> order_;    // depth-first, rebuilt on demand
 };
 
 // Parts of a row that a point can hit.
@@ -227,19 +227,20 @@ class TTreeView : public TSubclassedControl {
   // False: captions can be edited in place.
   void SetReadOnly(bool readOnly);
   void SetDragMode(TDragMode mode);
-  // Opens on a right click when it pops up by itself (AutoPopup).
-  TPopupMenu* PopupMenu = nullptr;
+  // Opens on a right click when it pops up by itself (AutoPopup); the tree
+  // lets go of it when the menu goes first.
+  TLink<TPopupMenu> PopupMenu;
 
   TTreeNode* Selected() const;
   void SetSelected(TTreeNode* node);
   TTreeNode* DropTarget() const { return dropTarget_; }
   void SetDropTarget(TTreeNode* node);
   // The first row shown at the top of the client area.
-  TTreeNode* TopItem() const;
+  TTreeNode* TopItem();
   void SetTopItem(TTreeNode* node);
   // The node whose row holds the point (client coordinates), if any.
-  TTreeNode* GetNodeAt(int x, int y) const;
-  THitTests GetHitTestInfoAt(int x, int y) const;
+  TTreeNode* GetNodeAt(int x, int y);
+  THitTests GetHitTestInfoAt(int x, int y);
   // True while a node's caption is open for editing.
   bool IsEditing() const;
   // Closes the caption being edited, taking what was typed as Enter does.
@@ -277,6 +278,11 @@ class TTreeView : public TSubclassedControl {
   friend class TTreeNode;
   friend class TTreeNodes;
   void DragMove(int x, int y);
+  // The window goes (or the control): a drag ends with no word to anyone.
+  void DropDrag();
+  // The node of the item in `relation` (TVGN_*) to `from`, if any.
+  TTreeNode* Related(UINT relation, HTREEITEM from = nullptr) const;
+  HTREEITEM HitItem(int x, int y, UINT* flags);
   void ApplyImages();
   // OnChange for a selection that moved, with OnChanging first if nobody
   // announced the move.

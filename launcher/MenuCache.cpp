@@ -5,11 +5,12 @@
 #include <cstring>
 
 #include "Handle.h"
+#include "MenuFile.h"
 #include "SysUtils.h"
 
 namespace {
 
-constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '3'};
+constexpr char kMagic[8] = {'O', 'S', 'T', 'R', 'V', 'C', '0', '4'};
 // What every cache this launcher ever wrote begins with, whatever its version.
 constexpr size_t kFamily = 6;
 constexpr uint32_t kArchiveFlagKept = 1;
@@ -25,10 +26,11 @@ struct Header {
   uint64_t menuLastWrite;
   uint32_t payloadSize;
   uint32_t payloadHash;
+  uint64_t names;
 };
 #pragma pack(pop)
 // Fixed widths only: 32- and 64-bit launchers read each other's caches.
-static_assert(sizeof(Header) == 40);
+static_assert(sizeof(Header) == 48);
 
 uint32_t Fnv1a(const char* data, size_t size) {
   uint32_t h = 2166136261u;
@@ -98,13 +100,36 @@ MenuFileStamp StampOf(const std::string& menuFileName) {
   return stamp;
 }
 
+uint64_t NamesKeyOf(const std::string& menuFileName, const std::vector<std::string>& lines) {
+  const menufile::FileSystem& fs = menufile::SystemFileSystem();
+  char full[MAX_PATH * 2] = "", current[MAX_PATH * 2] = "";
+  char* name = nullptr;
+  GetFullPathNameA(menuFileName.c_str(), sizeof full, full, &name);
+  if (name) *name = '\0';
+  GetCurrentDirectoryA(sizeof current, current);
+  std::string key = std::string(full) + '\n' + current + '\n' + fs.Variable("PATH").value_or("") + '\n';
+  // Every text between two '%' may be a reference ('%' is never the second
+  // byte of a character).
+  for (const std::string& line : lines)
+    for (size_t open = line.find('%'), close; open != std::string::npos; open = close) {
+      if ((close = line.find('%', open + 1)) == std::string::npos) break;
+      const std::string variable = line.substr(open + 1, close - open - 1);
+      if (variable.empty()) continue;
+      const std::optional<std::string> value = fs.Variable(variable);
+      key += variable + (value ? "=" + *value : "\x01") + '\n';
+    }
+  uint64_t h = 14695981039346656037ull;
+  for (const char c : key) h = (h ^ uint8_t(c)) * 1099511628211ull;
+  return h;
+}
+
 std::string MenuCachePath(const std::string& menuFileName) {
   return gui::ChangeFileExt(menuFileName, ".tmp");
 }
 
 bool CacheIsCurrent(bool archiveFlagKept, const MenuFileStamp& built, const MenuFileStamp& now) {
   if (now.attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (now.size != built.size || now.lastWrite != built.lastWrite) return false;
+  if (now.size != built.size || now.lastWrite != built.lastWrite || now.names != built.names) return false;
   // Every write sets the flag, whatever other attributes stand beside it.
   return !(archiveFlagKept && (now.attributes & FILE_ATTRIBUTE_ARCHIVE));
 }
@@ -125,6 +150,7 @@ bool ReadMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   MenuFileStamp built;
   built.size = header.menuSize;
   built.lastWrite = header.menuLastWrite;
+  built.names = header.names;
   if (!CacheIsCurrent(header.flags & kArchiveFlagKept, built, stamp)) return false;
 
   std::string payload(header.payloadSize, '\0');
@@ -181,6 +207,7 @@ bool WriteMenuCache(const std::string& menuFileName, const MenuFileStamp& stamp,
   header.entryImages = uint32_t(imageOfEntry.size());
   header.menuSize = stamp.size;
   header.menuLastWrite = stamp.lastWrite;
+  header.names = stamp.names;
   header.payloadSize = uint32_t(payload.size());
   header.payloadHash = Fnv1a(payload.data(), payload.size());
 

@@ -14,13 +14,21 @@ struct MenuFileStamp {
   uint32_t attributes = 0xFFFFFFFF;  // all ones when unreadable
   uint64_t size = 0;
   uint64_t lastWrite = 0;
+  // Where the menu's names led when it was read (NamesKeyOf).
+  uint64_t names = 0;
 };
 MenuFileStamp StampOf(const std::string& menuFileName);
+
+// What the icons of a menu depend on besides its text: the menu file's
+// folder and the current folder (relative names are looked for in both),
+// PATH, and the variables its %NAME% references name. A cache holds while
+// these are as they were.
+uint64_t NamesKeyOf(const std::string& menuFileName, const std::vector<std::string>& lines);
 
 std::string MenuCachePath(const std::string& menuFileName);
 
 // Whether a cache made when the menu file looked like `built` still holds for
-// the file as it is `now`: its size and last-write time are unchanged and,
+// the file as it is `now`: its size, last-write time and names are unchanged and,
 // where the file system keeps the archive flag, the flag is not set (every
 // write sets it, whatever other attributes stand beside it). An unreadable
 // file never matches.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Forms.h"
+#include "ShellMenu.h"
 #include "StartupTrace.h"
 #include "unitMain.h"
 
@@ -19,5 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } catch (const std::exception& e) {
     app.ShowException(e);
   }
+  // A command of the shell's menu may still be at work for us.
+  gui::FinishShellWork();
   return 0;
 }

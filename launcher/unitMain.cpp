@@ -9,6 +9,7 @@
 #include "MenuFile.h"
 #include "Registry.h"
 #include "ShellApi.h"
+#include "ShellMenu.h"
 #include "StartupTrace.h"
 #include "SysUtils.h"
 #include "Text.h"
@@ -27,11 +28,10 @@ const char kEditorCaption[] = "メニューエディタ";
 // the whole name.
 constexpr size_t kMaxCaptionBytes = 60;
 
-// Launcher icon numbers as menu files and the editor know them.
-constexpr int kItemIcon = 1;
-constexpr int kSubmenuIcon = 2;
-constexpr int kBlankIcon = 5;
-constexpr int kEditorIcon = 6;
+bool IsProgram(const std::string& file) {
+  const std::string extension = LowerCaseAscii(ExtractFileExt(file));
+  return extension == ".exe" || extension == ".com";
+}
 
 // Gives each entry the image of its icon in the menu's image list, taken
 // from its file at the list's size. Each distinct picture is extracted,
@@ -40,16 +40,19 @@ constexpr int kEditorIcon = 6;
 // file once and holds a handful of images.
 class IconPlacer {
  public:
-  explicit IconPlacer(TImageList& list) : list_(list) {}
+  IconPlacer(TImageList& list, const menufile::MenuNames& names) : list_(list), names_(names) {}
 
-  // Icon `index` of the file, or the launcher's `fallback` when it yields none.
-  int FromFile(const std::string& file, int index, int fallback) {
-    auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
-    if (fresh) {
-      const TIcon icon = ExtractIconAt(file, index, list_.Width());
-      if (!icon.Empty()) it->second = list_.AddIcon(icon);
-    }
-    return it->second >= 0 ? it->second : Launcher(fallback);
+  // The image of the icon an entry shows (IconOf, names as written).
+  int Of(const menufile::EntryIcon& written) {
+    const menufile::EntryIcon icon = names_.Resolved(written);
+    int image = icon.Location.empty() ? -1 : Shell(icon.Location);
+    if (image < 0 && !icon.File.empty()) image = FromFile(icon.File, icon.Index);
+    // A document, a folder, a shell location: what Explorer shows for it.
+    // The shell is loaded only for such an entry: a program without icons
+    // shows the launcher's page, as Explorer shows its own blank program.
+    if (image < 0 && icon.FileIsTarget && !IsProgram(icon.File) && names_.IsThere(icon.File)) image = Shell(icon.File);
+    if (image < 0 && icon.Fallback != menufile::kNoIcon) image = Launcher(icon.Fallback);
+    return image;
   }
 
   int Launcher(int n) {
@@ -61,16 +64,32 @@ class IconPlacer {
   }
 
  private:
+  // Icon `index` of the file; -1 when it yields none.
+  int FromFile(const std::string& file, int index) {
+    auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
+    if (fresh) {
+      const TIcon icon = ExtractIconAt(file, index, list_.Width());
+      if (!icon.Empty()) it->second = list_.AddIcon(icon);
+    }
+    return it->second;
+  }
+
+  // Asked once per name: the shell reads the file (some ms each).
+  int Shell(const std::string& name) {
+    auto [it, fresh] = shellImages_.try_emplace(name, -1);
+    if (fresh) {
+      if (!shell_) shell_.emplace(list_);
+      it->second = shell_->FileImage(AnsiToWide(name));
+    }
+    return it->second;
+  }
+
   TImageList& list_;
+  const menufile::MenuNames& names_;
   std::map<std::pair<std::string, int>, int> files_;  // its image, -1: the file has none
   std::map<int, int> launcher_;
-};
-
-// An entry one level deeper than the one before it opens that entry; any
-// deeper jump, or a first entry below the top, has no entry to open.
-class LevelJump : public std::runtime_error {
- public:
-  LevelJump() : std::runtime_error("an entry is more than one level deeper than the one before it") {}
+  std::map<std::string, int> shellImages_;
+  std::optional<TShellIcons> shell_;
 };
 
 // The pick the popup has just posted, carried out as the message loop would.
@@ -143,12 +162,19 @@ std::string WhyNotStartable(const std::string& file, const std::string& paramete
   return {};
 }
 
-// Asks the shell to open what a pick names, keeping the program it started
-// in `started`. A target it cannot start is reported, by `name` and with the
-// system's reason; the pick itself goes on.
-void Open(const std::string& file, const std::string& parameters, const std::string& folder,
-          int show, const std::string& name, base::KernelHandle& started) {
-  const std::string cannot = WhyNotStartable(file, parameters, folder);
+// Asks the shell to open what a pick names (as administrator: its "runas"),
+// keeping the program it started in `started`. A target it cannot start is
+// reported, by `name` and with the system's reason; the user's own refusal
+// of the elevation prompt is none. The pick itself goes on.
+void Open(const std::string& file, const std::string& parameters, const std::string& folder, int show,
+          const std::string& name, bool asAdministrator, base::KernelHandle& started) {
+  std::string cannot = WhyNotStartable(file, parameters, folder);
+  if (cannot.empty() && asAdministrator) {
+    const DWORD error = ShellExecuteWide(Application->Handle(), L"runas", AnsiToWide(file), AnsiToWide(parameters),
+                                         AnsiToWide(folder), show, &started);
+    if (error == ERROR_SUCCESS || error == ERROR_CANCELLED) return;
+    cannot = base::SystemErrorText(error);
+  }
   const INT_PTR result =
       cannot.empty() ? ShellExecute(Application->Handle(), "open", file, parameters, folder, show, &started) : 0;
   if (result <= 32)
@@ -209,8 +235,8 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Panel1->Name = "Panel1";
   Panel1->SetParent(this);
   Panel1->SetBounds(4, 4, 405, 57);
-  Panel1->BevelInner = bvRaised;
-  Panel1->BevelOuter = bvLowered;
+  Panel1->SetBevelInner(bvRaised);
+  Panel1->SetBevelOuter(bvLowered);
 
   Label1 = new TLabel(this);
   Label1->Name = "Label1";
@@ -222,7 +248,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label1->Font.SetCharset(ANSI_CHARSET);
   Label1->Font.SetHeight(19);
   Label1->Font.SetColor(clBlack);
-  Label1->Transparent = true;
+  Label1->SetTransparent(true);
 
   Label2 = new TLabel(this);
   Label2->Name = "Label2";
@@ -233,7 +259,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner) {
   Label2->Font.SetName("Arial");
   Label2->Font.SetCharset(ANSI_CHARSET);
   Label2->Font.SetHeight(13);
-  Label2->Transparent = true;
+  Label2->SetTransparent(true);
 
   Image1 = new TImage(this);
   Image1->Name = "Image1";
@@ -297,9 +323,21 @@ void TformMain::FormCreate(TObject*) {
   }
   const int iconSize = SmallIconSize(owner ? WindowDpi(owner->Handle()) : SystemDpi());
   ilstLaunch->SetSize(iconSize, iconSize);
+  popupOwner_ = owner ? owner->Handle() : nullptr;
   StartupStep("popup owner");
 
-  const bool fromCache = ReadMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
+  try {
+    MenuLines = base::LoadLines(MenuFileName);
+  } catch (const std::exception&) {
+    Warn("メニュー情報ファイルがヘンです～。");
+    Application->Terminate();
+    return;
+  }
+  stamp_ = stamp;
+  stamp_.names = NamesKeyOf(MenuFileName, MenuLines);
+  StartupStep("menu file read");
+
+  const bool fromCache = ReadMenuCache(MenuFileName, stamp_, *ilstLaunch, ImageOfEntry);
   StartupStep(fromCache ? "cache read" : "no current cache");
 
   try {
@@ -325,7 +363,6 @@ void TformMain::FormCreate(TObject*) {
   } else {
     SetForegroundWindow(Application->Handle());
   }
-  const HWND ownerWindow = owner ? owner->Handle() : nullptr;
   StartupStep("foreground");
   const int x = cursor.x > 50 ? cursor.x - 50 : 0;
   const int y = cursor.y;
@@ -333,30 +370,26 @@ void TformMain::FormCreate(TObject*) {
   // In build mode the cache is written once the popup is on the screen: a
   // timer's tick comes only when the popup's own loop has nothing else to do.
   // A popup closed before that writes it after.
-  bool cachePending = !fromCache;
-  auto writeCache = [&] {
-    if (!cachePending) return;
-    cachePending = false;
-    WriteMenuCache(MenuFileName, stamp, *ilstLaunch, ImageOfEntry);
-    StartupStep("cache written");
-  };
+  cachePending_ = !fromCache;
   TTimer afterShow(nullptr);
-  if (cachePending) {
+  if (cachePending_) {
     afterShow.OnTimer = [&](TObject*) {
       afterShow.SetEnabled(false);
-      writeCache();
+      WriteCacheOnce();
     };
     afterShow.SetInterval(1);
   }
 
+  // Ctrl+Shift at a pick starts it as administrator, and ends the popup.
+  const auto adminPick = [this] { return AsAdministrator = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) < 0; };
   try {
-    bool picked = pmnuLaunch->Popup(x, y, ownerWindow);
+    bool picked = pmnuLaunch->Popup(x, y, popupOwner_);
     pmnuLaunch->Animate = false;
     // Shift held at a pick brings the popup back for the next one, once the
     // pick is carried out and what it started is ready, in front of that.
     // A popup closed without a pick (Escape, a click elsewhere, another
     // window taking the foreground) is the end.
-    while (picked && GetKeyState(VK_SHIFT) < 0) {
+    while (picked && GetKeyState(VK_SHIFT) < 0 && !adminPick()) {
       CarryOutPick();
       WaitUntilReady(Started.Handle());
       Started.SetHandle(nullptr);
@@ -371,22 +404,26 @@ void TformMain::FormCreate(TObject*) {
         // the other program's would be lost, and the popup would get no key.
         Sleep(tries == 1 ? 50 : 250);
         if (owner) owner->TakeForeground();
-        picked = pmnuLaunch->Popup(x, y, ownerWindow);
+        picked = pmnuLaunch->Popup(x, y, popupOwner_);
         if (picked || tries == 3 || GetForegroundWindow() != GetDesktopWindow()) break;
       }
     }
   } catch (const Exception& e) {
     Warn("メニューを表示できません。\n" + e.Message());
   }
-  writeCache();
+  WriteCacheOnce();
 
   SetLeft(-5000);
   Application->Terminate();
 }
 
+void TformMain::WriteCacheOnce() {
+  if (!std::exchange(cachePending_, false)) return;
+  WriteMenuCache(MenuFileName, stamp_, *ilstLaunch, ImageOfEntry);
+  StartupStep("cache written");
+}
+
 bool TformMain::BuildLaunchMenu(bool fromCache) {
-  MenuLines = base::LoadLines(MenuFileName);
-  StartupStep("menu file read");
   const int count = int(MenuLines.size());
   if (count % 2 != 0) {
     Warn("メニューファイルの行数がおかしいです。");
@@ -395,55 +432,49 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   }
 
   const size_t entries = size_t(count / 2);
-  IconPlacer icons(*ilstLaunch);
   const menufile::RememberingFileSystem files;
+  const menufile::MenuNames names(MenuFileName, files);
+  IconPlacer icons(*ilstLaunch, names);
   // A cache made for this file names an image for every entry and the
   // editor's; one that does not leaves the entries without, and the editor's
   // icon is added.
   const bool editorCached = fromCache && ImageOfEntry.size() == entries + 1;
   if (!fromCache) ImageOfEntry.clear();
   ImageOfEntry.resize(entries + 1, -1);
-  TMenuItem* parent = pmnuLaunch->Items();
-  int previousLevel = 0;
-  for (int k = 0; 2 * k < count; ++k) {
-    const std::string& nameLine = MenuLines[size_t(2 * k)];
-    const std::string& targetLine = MenuLines[size_t(2 * k + 1)];
-    const auto name = menufile::ExtractItemName(nameLine);
-    if (name.level > previousLevel && (name.level > previousLevel + 1 || parent->Count() == 0))
-      throw LevelJump();
-    const menufile::EntryKind kind = menufile::ClassifyEntry(nameLine, targetLine);
-
+  Entries.clear();
+  entryItems_.clear();
+  menufile::MenuReader reader(MenuLines, menufile::LevelRule::Launcher);
+  for (menufile::MenuEntry entry; reader.Next(entry);) {
+    const int k = reader.Index();
     auto* item = new TMenuItem(this);
     item->Name = "pmnuLaunch_" + IntToStr(k);
     item->Tag = k;
     // A separator shows no image.
-    if (kind == menufile::EntryKind::Separator) {
+    if (entry.Kind == menufile::EntryKind::Separator) {
       item->SetCaption("-");
     } else {
-      item->SetCaption(ShownCaption(name.name));
-      const bool isItem = kind == menufile::EntryKind::Item;
-      if (isItem) item->OnClick = [this](TObject* s) { LaunchItemClick(s); };
-      if (!fromCache) {
-        const std::string iconFile = menufile::ExtractIconFile(nameLine);
-        const int32_t iconIndex = menufile::ExtractIconIndex(nameLine);
-        int32_t& image = ImageOfEntry[size_t(k)];
-        // "none" shows nothing: the blank icon keeps the caption in line.
-        if (menufile::IsNoIcon(iconFile))
-          image = icons.Launcher(kBlankIcon);
-        else if (!iconFile.empty())
-          image = icons.FromFile(iconFile, iconIndex, isItem ? kItemIcon : kSubmenuIcon);
-        else if (isItem)
-          image = icons.FromFile(menufile::ExtractExeName(targetLine, files), iconIndex, kItemIcon);
-        else
-          image = icons.Launcher(kSubmenuIcon);
-      }
+      item->SetCaption(ShownCaption(entry.ItemName));
+      if (entry.Kind == menufile::EntryKind::Item) item->OnClick = [this](TObject* s) { LaunchItemClick(s); };
+      if (!fromCache) ImageOfEntry[size_t(k)] = icons.Of(menufile::IconOf(entry, menufile::IconColumn::Launcher));
       item->SetImageIndex(ImageOfEntry[size_t(k)]);
     }
-
-    if (name.level > previousLevel) parent = parent->Items(parent->Count() - 1);
-    for (int d = name.level; d < previousLevel; ++d) parent = parent->Parent();
-    parent->Add(item);
-    previousLevel = name.level;
+    // A submenu with a folder shows it, read when it opens.
+    if (entry.Kind == menufile::EntryKind::Submenu && !entry.WorkFolder.empty()) {
+      if (!folders_) {
+        folders_ = std::make_unique<TFolderMenus>(this, ilstLaunch);
+        folders_->OnPick = [this](TFolderMenuItem* picked) {
+          OpenFolderEntry(picked->Path(), AsAdministrator, Started);
+        };
+      }
+      folders_->Attach(item, AnsiToWide(names.Folder(entry.WorkFolder)));
+      item->OnPopup = [this, fill = item->OnPopup](TObject* sender) {
+        WriteCacheOnce();
+        fill(sender);
+      };
+    }
+    (entry.Parent < 0 ? pmnuLaunch->Items() : entryItems_[size_t(entry.Parent)])->Add(item);
+    entryItems_.push_back(item);
+    Entries.push_back(std::move(entry));
   }
   StartupStep("entries made");
 
@@ -455,7 +486,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
   editor->Name = "pmnuLaunch_L";
   editor->SetCaption(kEditorCaption);
   editor->OnClick = [this](TObject* s) { EditorItemClick(s); };
-  if (!editorCached) ImageOfEntry[entries] = icons.Launcher(kEditorIcon);
+  if (!editorCached) ImageOfEntry[entries] = icons.Launcher(menufile::kEditorIcon);
   editor->SetImageIndex(ImageOfEntry[entries]);
 
   const std::string position =
@@ -472,6 +503,7 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
     delete editor;
   }
   StartupStep("editor entry placed");
+  pmnuLaunch->OnItemRightClick = [this](TMenuItem* item, POINT at) { return ItemRightClick(item, at); };
 
   // The system's menu is made now, so that a refusal is reported here.
   pmnuLaunch->Handle();
@@ -481,23 +513,48 @@ bool TformMain::BuildLaunchMenu(bool fromCache) {
 
 void TformMain::LaunchItemClick(TObject* Sender) {
   const size_t k = size_t(static_cast<TMenuItem*>(Sender)->Tag);
-  const std::string& nameLine = MenuLines[2 * k];
-  const std::string& targetLine = MenuLines[2 * k + 1];
-
-  const std::string program = menufile::ExtractExeName(targetLine);
-  std::string folder = menufile::ExtractWorkFolder(nameLine);
-  if (folder.empty()) folder = ExtractFilePath(program);
-  const std::string parameters = menufile::ExtractCmdLine(targetLine);
+  const menufile::MenuEntry& entry = Entries[k];
+  const menufile::MenuNames names(MenuFileName);
+  const std::string program = names.Target(entry.ExeName);
+  const std::string folder = entry.WorkFolder.empty() ? ExtractFilePath(program) : names.Folder(entry.WorkFolder);
   // The editor lets users pick a minimised or maximised start; honour it.
-  const int show = ShowStateFor(menufile::ExtractWindowState(nameLine));
+  const int show = ShowStateFor(entry.WindowState);
   // A target line that names no program (an unclosed quote) is named whole.
-  Open(program, parameters, folder, show,
-       program.empty() ? std::string(menufile::Trim(targetLine)) : program, Started);
+  Open(program, names.Options(entry.CmdLine), folder, show,
+       program.empty() ? std::string(menufile::Trim(MenuLines[2 * k + 1])) : program, AsAdministrator, Started);
 }
 
 void TformMain::EditorItemClick(TObject*) {
   const std::string editor = ExtractFilePath(GetModuleFileNameString()) + "Calvenor.exe";
-  Open(Quoted(editor), Quoted(MenuFileName), "", SW_SHOW, editor, Started);
+  Open(Quoted(editor), Quoted(MenuFileName), "", SW_SHOW, editor, AsAdministrator, Started);
+}
+
+bool TformMain::ItemRightClick(TMenuItem* item, POINT at) {
+  std::wstring target;
+  if (const auto* listed = dynamic_cast<const TFolderMenuItem*>(item)) {
+    target = listed->Path();
+  } else {
+    // The entry's target as a pick starts it; a submenu's folder.
+    const size_t k = size_t(item->Tag);
+    if (k >= entryItems_.size() || entryItems_[k] != item) return false;  // the editor's entry
+    const menufile::MenuEntry& entry = Entries[k];
+    const menufile::MenuNames names(MenuFileName);
+    std::string name;
+    if (entry.Kind == menufile::EntryKind::Item) {
+      name = names.Resolved(menufile::IconOf(entry, menufile::IconColumn::Launcher)).Location;
+      if (name.empty()) name = names.Target(entry.ExeName);
+    } else if (entry.Kind == menufile::EntryKind::Submenu && !entry.WorkFolder.empty()) {
+      name = names.Folder(entry.WorkFolder);
+    }
+    target = AnsiToWide(name);
+    // The shell takes full paths only; an address or a location stays.
+    if (!target.empty() && target.find(L':') == std::wstring::npos && target[0] != L'\\') {
+      wchar_t full[MAX_PATH];
+      const DWORD n = GetFullPathNameW(target.c_str(), MAX_PATH, full, nullptr);
+      if (n > 0 && n < MAX_PATH) target = full;
+    }
+  }
+  return !target.empty() && ShowShellContextMenu(popupOwner_ ? popupOwner_ : Application->Handle(), target, at);
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }

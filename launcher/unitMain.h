@@ -3,13 +3,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ExtCtrls.h"
+#include "FolderMenu.h"
 #include "Forms.h"
 #include "Handle.h"
 #include "ImgList.h"
+#include "MenuCache.h"
+#include "MenuFile.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 
@@ -33,7 +37,7 @@ class TformMain : public gui::TForm {
   void LaunchItemClick(gui::TObject* Sender);
   void EditorItemClick(gui::TObject* Sender);
 
-  // Fills pmnuLaunch from the menu file and, unless ilstLaunch was just read
+  // Fills pmnuLaunch from MenuLines and, unless ilstLaunch was just read
   // from the cache, ilstLaunch with one icon per entry, and makes the popup
   // ready to show. False after the line count warning. Throws on a file it
   // cannot make a menu of, and a gui::Exception when the system refuses the
@@ -46,9 +50,14 @@ class TformMain : public gui::TForm {
   // while building, or read with the cache. Entries showing the same icon
   // share its image.
   std::vector<int32_t> ImageOfEntry;
-  // The lines the popup was made from. A pick takes its entry from here: the
-  // file may have been saved since, and the user picked what the popup showed.
+  // The lines the popup is made from, and its entries as read from them. A
+  // pick takes its entry from here: the file may have been saved since, and
+  // the user picked what the popup showed.
   std::vector<std::string> MenuLines;
+  std::vector<menufile::MenuEntry> Entries;
+  // Whether the pick being carried out was made with Ctrl and Shift held:
+  // it starts as administrator, as on the taskbar.
+  bool AsAdministrator = false;
   // The program the last pick started, when the shell started one: a popup
   // brought back after a pick waits, a little, until it is ready for input.
   base::KernelHandle Started;
@@ -60,7 +69,17 @@ class TformMain : public gui::TForm {
  private:
   // The version window's picture, drawn for the size its place has now.
   void ShowProgramIcon();
+  // What a right click on an item shows: the shell's menu of its target.
+  bool ItemRightClick(gui::TMenuItem* item, POINT at);
+  // The cache, once: before a folder submenu adds its pictures to the list,
+  // which the cache must not hold (a folder's contents change).
+  void WriteCacheOnce();
   bool versionWindow_ = false;
+  bool cachePending_ = false;
+  MenuFileStamp stamp_;
+  HWND popupOwner_ = nullptr;
+  std::vector<gui::TMenuItem*> entryItems_;  // by entry number
+  std::unique_ptr<TFolderMenus> folders_;
 };
 
 extern TformMain* formMain;

@@ -27,16 +27,36 @@ class WindowsFileSystem final : public FileSystem {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
   }
   std::optional<std::string> Variable(const std::string& name) const override {
+    // Asked in UTF-16: Wine's GetEnvironmentVariableA cuts a value with
+    // double-byte characters short (at its length in UTF-16 units).
+    const std::wstring wideName = Wide(name);
+    std::wstring value;
     // A value may grow between the two calls; then it is asked again.
-    std::string value;
     for (DWORD size = 256;;) {
-      value.assign(size, '\0');
+      value.assign(size, L'\0');
       SetLastError(ERROR_SUCCESS);
-      const DWORD n = GetEnvironmentVariableA(name.c_str(), value.data(), size);
+      const DWORD n = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
       if (n == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      if (n < size) return value.substr(0, n);
+      if (n < size) {
+        value.resize(n);
+        return Ansi(value);
+      }
       size = n;
     }
+  }
+
+ private:
+  static std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(size_t(MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), wide.data(), int(wide.size()))));
+    return wide;
+  }
+  static std::string Ansi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string ansi(size_t(n > 0 ? n : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), ansi.data(), n, nullptr, nullptr);
+    return ansi;
   }
 };
 

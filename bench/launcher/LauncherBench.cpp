@@ -86,7 +86,8 @@ double Median(std::vector<double> v) {
 }
 
 // A menu of programs that have icons, with a separator every tenth entry and
-// a submenu every hundredth, the way real menus are laid out.
+// a submenu every hundredth, the way real menus are laid out; every other
+// submenu shows a folder too (read only when it opens).
 void WriteMenu(const std::string& path, int entries) {
   static const char* const targets[] = {
       "C:\\windows\\notepad.exe", "C:\\windows\\regedit.exe", "C:\\windows\\system32\\winemine.exe",
@@ -94,7 +95,7 @@ void WriteMenu(const std::string& path, int entries) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   for (int k = 0; k < entries; ++k) {
     if (k % 100 == 99) {
-      out << "Folder " << k << "\r\n\r\n";
+      out << "Folder " << k << (k % 200 == 99 ? "[C:\\windows]" : "") << "\r\n\r\n";
     } else if (k % 10 == 9) {
       out << (k % 100 > 90 ? "\t" : "") << "\r\n" << (k % 100 > 90 ? "\t" : "") << "\r\n";
     } else {

@@ -1,20 +1,17 @@
 #include "Pixels.h"
 
-std::vector<uint32_t> RenderPixels(int size, const std::function<void(HDC)>& draw) {
+std::vector<uint32_t> RenderPixels(int width, int height, const std::function<void(HDC)>& draw) {
   BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = size;
-  bi.bmiHeader.biHeight = -size;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader = {sizeof bi.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  PatBlt(dc, 0, 0, size, size, WHITENESS);
+  const HDC dc = CreateCompatibleDC(nullptr);
+  const HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bmp);
+  PatBlt(dc, 0, 0, width, height, WHITENESS);
   draw(dc);
   GdiFlush();
-  std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + size * size);
+  const auto* first = static_cast<const uint32_t*>(bits);
+  std::vector<uint32_t> pixels(first, first + size_t(width) * size_t(height));
   for (auto& p : pixels) p &= 0xFFFFFF;
   SelectObject(dc, old);
   DeleteObject(bmp);

@@ -6,14 +6,13 @@
 #include <windows.h>
 
 namespace {
+// A UTF-16 unit takes at most three bytes in either.
 std::string Convert(std::string_view text, UINT from, UINT to) {
-  if (text.empty()) return {};
-  const int wn = MultiByteToWideChar(from, 0, text.data(), int(text.size()), nullptr, 0);
-  std::wstring wide(size_t(wn), L'\0');
-  MultiByteToWideChar(from, 0, text.data(), int(text.size()), wide.data(), wn);
-  const int n = WideCharToMultiByte(to, 0, wide.data(), wn, nullptr, 0, nullptr, nullptr);
-  std::string out(size_t(n), '\0');
-  WideCharToMultiByte(to, 0, wide.data(), wn, out.data(), n, nullptr, nullptr);
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(size_t(MultiByteToWideChar(from, 0, text.data(), int(text.size()), wide.data(), int(wide.size()))));
+  std::string out(3 * wide.size(), '\0');
+  out.resize(
+      size_t(WideCharToMultiByte(to, 0, wide.data(), int(wide.size()), out.data(), int(out.size()), nullptr, nullptr)));
   return out;
 }
 }  // namespace

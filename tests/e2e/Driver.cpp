@@ -2,19 +2,18 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
-
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
 #include "HookProtocol.h"
+#include "Pixels.h"
 #include "TestFiles.h"
 #include "TestText.h"
 
@@ -22,16 +21,14 @@ namespace e2e {
 
 namespace {
 
+using Owned = std::unique_ptr<void, decltype(&CloseHandle)>;
+
 [[noreturn]] void Fail(const std::string& what) { throw Failure(what); }
 
-std::string Hex(const void* p) {
-  char text[2 + 2 * sizeof p + 1];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
-  return text;
-}
+std::string Handle(const void* p) { return std::to_string(reinterpret_cast<uintptr_t>(p)); }
 
 void Post(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (!PostMessageA(hwnd, msg, wp, lp)) Fail("could not post message " + std::to_string(msg) + " to " + Hex(hwnd));
+  if (!PostMessageA(hwnd, msg, wp, lp)) Fail("could not post message " + std::to_string(msg) + " to " + Handle(hwnd));
 }
 
 std::string BesideTest(const std::string& fileName) {
@@ -41,12 +38,23 @@ std::string BesideTest(const std::string& fileName) {
   return dir.substr(0, dir.find_last_of('\\') + 1) + fileName;
 }
 
+// The fields of text between separators, an empty last one too.
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> fields;
+  for (size_t from = 0;;) {
+    const size_t end = text.find(separator, from);
+    fields.push_back(text.substr(from, end - from));
+    if (end == std::string::npos) return fields;
+    from = end + 1;
+  }
+}
+
 // The jobs of the live Process objects, with their processes.
 std::mutex g_lock;
 std::vector<std::pair<HANDLE, HANDLE>> g_started;
 
-// ---- The X server's view of the keyboard and the pointer, through xdotool
-// run by ntdll's __wine_unix_spawnvp; false when it could not run.
+// The X server's view of the keyboard and the pointer, through xdotool run
+// by ntdll's __wine_unix_spawnvp; false when it could not run.
 bool XdoTool(std::vector<std::string> args) {
   using UnixSpawn = LONG(WINAPI*)(char* const argv[], int wait);
   static const auto spawn = reinterpret_cast<UnixSpawn>(
@@ -61,12 +69,13 @@ bool XdoTool(std::vector<std::string> args) {
 
 bool Extended(UINT vk) { return (vk >= VK_PRIOR && vk <= VK_DOWN) || vk == VK_INSERT || vk == VK_DELETE; }
 
-INPUT KeyInput(UINT vk, bool up) {
+INPUT KeyInput(UINT vk, bool up, WCHAR unicode = 0) {
   INPUT in{};
   in.type = INPUT_KEYBOARD;
   in.ki.wVk = WORD(vk);
-  in.ki.wScan = WORD(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-  in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (Extended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+  in.ki.wScan = unicode ? unicode : WORD(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (Extended(vk) ? KEYEVENTF_EXTENDEDKEY : 0) |
+                  (unicode ? KEYEVENTF_UNICODE : 0);
   return in;
 }
 
@@ -74,59 +83,50 @@ void SendInputs(std::vector<INPUT> in) {
   if (SendInput(UINT(in.size()), in.data(), sizeof(INPUT)) != in.size()) Fail("SendInput took not every key");
 }
 
-// The answer of e2eHook.dll (see HookProtocol.h) to a request, read inside
-// the target. `window` is any window of the target's thread that outlives
-// the request; its thread takes everything queued before the request on
-// the way.
-std::string AskHook(HWND window, const char* request, WPARAM wp, LPARAM lp) {
+// Runs `use` on a copy of the bytes in the window's program (Wine carries no
+// structure across processes), then copies them back, or leaves them there.
+void InTarget(HWND hwnd, void* data, size_t size, const std::function<void(void*)>& use, bool leave = false) {
+  const Owned process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(hwnd)),
+                      &CloseHandle);
+  void* remote = process ? VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  if (!remote || !WriteProcessMemory(process.get(), remote, data, size, nullptr))
+    Fail("cannot place data in the memory of window " + Handle(hwnd) + "'s program");
+  use(remote);
+  if (leave) return;
+  const bool back = ReadProcessMemory(process.get(), remote, data, size, nullptr);
+  VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  if (!back) Fail("cannot read back data from window " + Handle(hwnd) + "'s program");
+}
+
+LRESULT SendInTarget(HWND hwnd, UINT msg, WPARAM wp, void* data, size_t size) {
+  LRESULT result = 0;
+  InTarget(hwnd, data, size, [&](void* remote) { result = SendTimeout(hwnd, msg, wp, LPARAM(remote)); });
+  return result;
+}
+
+// e2eHook.dll's answer to a request (HookProtocol.h), read inside the target
+// by the thread of `window`, which takes all that was queued before.
+template <class Record>
+std::vector<Record> AskHook(HWND window, const char* request, WPARAM wp, LPARAM lp) {
   static const HMODULE dll = LoadLibraryA(BesideTest(hook::kDllName).c_str());
   const auto proc = dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, hook::kProcName)))
                         : nullptr;
   if (!proc) Fail("cannot load the hook " + BesideTest(hook::kDllName));
   const DWORD pid = ProcessOf(window);
-  const HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, hook::kMappingSize,
-                                            hook::MappingName(pid).c_str());
-  const HANDLE done = CreateEventA(nullptr, FALSE, FALSE, hook::EventName(pid).c_str());
-  char* view = mapping ? static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
-  const HHOOK hook = view && done ? SetWindowsHookExA(WH_GETMESSAGE, proc, dll, GetWindowThreadProcessId(window, nullptr))
-                                  : nullptr;
-  const bool answered = hook && PostMessageA(window, RegisterWindowMessageA(request), wp, lp) &&
-                        WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
-  std::string text = answered ? std::string(view, strnlen(view, hook::kMappingSize)) : "";
-  if (hook) UnhookWindowsHookEx(hook);
-  if (view) UnmapViewOfFile(view);
-  if (done) CloseHandle(done);
-  if (mapping) CloseHandle(mapping);
-  if (!answered) Fail("the thread of window " + Hex(window) + " did not answer the request " + request);
-  return text;
-}
-
-// The fields of each line of a hook's answer.
-std::vector<std::vector<std::string>> Lines(const std::string& answer) {
-  std::vector<std::vector<std::string>> lines;
-  std::istringstream text(answer);
-  for (std::string line; std::getline(text, line);) {
-    std::vector<std::string> fields;
-    for (size_t from = 0;;) {
-      const size_t tab = line.find('\t', from);
-      fields.push_back(line.substr(from, tab - from));
-      if (tab == std::string::npos) break;
-      from = tab + 1;
-    }
-    lines.push_back(fields);
-  }
-  return lines;
-}
-
-// The menu lines of e2eHook.dll: depth, id, caption.
-std::vector<std::vector<std::string>> ReadMenu(HWND window, WPARAM menu, LPARAM bar) {
-  auto items = Lines(AskHook(window, hook::kMessageName, menu, bar));
-  // A caption keeps its own tabs (before a shortcut).
-  for (auto& item : items) {
-    for (size_t i = 3; i < item.size(); ++i) item[2] += '\t' + item[i];
-    item.resize(3);
-  }
-  return items;
+  const Owned mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, hook::kMappingSize,
+                                         hook::MappingName(pid).c_str()),
+                      &CloseHandle);
+  const Owned done(CreateEventA(nullptr, FALSE, FALSE, hook::EventName(pid).c_str()), &CloseHandle);
+  const std::unique_ptr<void, decltype(&UnmapViewOfFile)> view(
+      mapping ? MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0) : nullptr, &UnmapViewOfFile);
+  const std::unique_ptr<HHOOK__, decltype(&UnhookWindowsHookEx)> hooked(
+      view && done ? SetWindowsHookExA(WH_GETMESSAGE, proc, dll, GetWindowThreadProcessId(window, nullptr)) : nullptr,
+      &UnhookWindowsHookEx);
+  if (!hooked || !PostMessageA(window, RegisterWindowMessageA(request), wp, lp) ||
+      WaitForSingleObject(done.get(), 5000) != WAIT_OBJECT_0)
+    Fail("the thread of window " + Handle(window) + " did not answer the request " + request);
+  const auto& answer = *static_cast<const hook::Answer<Record>*>(view.get());
+  return {answer.records, answer.records + std::clamp(answer.count, 0, int(std::size(answer.records)))};
 }
 
 BOOL CALLBACK Collect(HWND h, LPARAM windows) {
@@ -134,10 +134,28 @@ BOOL CALLBACK Collect(HWND h, LPARAM windows) {
   return TRUE;
 }
 
-// A caption read without a message: the target may be busy.
-std::string Caption(HWND hwnd) {
+std::vector<HWND> TopLevel() {
+  std::vector<HWND> all;
+  EnumWindows(Collect, LPARAM(&all));
+  return all;
+}
+
+// A class name, or a caption read without a message: the target may be busy.
+std::string WindowString(HWND hwnd, int(WINAPI* get)(HWND, LPSTR, int)) {
   char buf[1024];
-  return std::string(buf, size_t(std::max(GetWindowTextA(hwnd, buf, sizeof buf), 0)));
+  return std::string(buf, size_t(std::max(get(hwnd, buf, sizeof buf), 0)));
+}
+std::string Caption(HWND hwnd) { return WindowString(hwnd, GetWindowTextA); }
+
+HWND WaitFor(const std::function<std::vector<HWND>()>& windows, const std::function<bool(HWND)>& fits,
+             const std::string& what) {
+  HWND found = nullptr;
+  Await([&] {
+    for (HWND h : windows())
+      if (fits(h)) return (found = h) != nullptr;
+    return false;
+  }, what);
+  return found;
 }
 
 }  // namespace
@@ -145,10 +163,9 @@ std::string Caption(HWND hwnd) {
 LRESULT SendTimeout(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutA(hwnd, msg, wp, lp, SMTO_ABORTIFHUNG | SMTO_BLOCK, 3000, &result))
-    Fail("window " + Hex(hwnd) + " did not answer message " + std::to_string(msg));
+    Fail("window " + Handle(hwnd) + " did not answer message " + std::to_string(msg));
   return LRESULT(result);
 }
-
 
 bool WaitUntil(const std::function<bool()>& pred, Duration timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
@@ -185,8 +202,7 @@ std::string ProbePath() { return BesideTest("Probe.exe"); }
 Process::Process(const std::vector<std::string>& argv, const std::string& folder) {
   std::string commandLine;
   for (const auto& arg : argv) {
-    // Quoted as it is, which the runtime reads back whole only without a quote
-    // inside or a backslash before the closing one.
+    // Quoted as it is: whole only without a quote or a backslash at its end.
     if (arg.find('"') != std::string::npos || (!arg.empty() && arg.back() == '\\'))
       Fail("an argument the quoting cannot carry: " + arg);
     commandLine += (commandLine.empty() ? "\"" : " \"") + arg + "\"";
@@ -261,10 +277,7 @@ void KillAll() {
   for (const auto& [job, process] : g_started) WaitForSingleObject(process, 5000);
 }
 
-std::string ClassName(HWND hwnd) {
-  char buf[256];
-  return std::string(buf, size_t(std::max(GetClassNameA(hwnd, buf, sizeof buf), 0)));
-}
+std::string ClassName(HWND hwnd) { return WindowString(hwnd, GetClassNameA); }
 
 std::string Text(HWND hwnd) {
   std::string buf(size_t(SendTimeout(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 2, '\0');
@@ -287,12 +300,11 @@ RECT ScreenRect(HWND hwnd) {
 }
 
 std::vector<HWND> TopWindows(DWORD pid, const std::string& className) {
-  std::vector<HWND> all, out;
-  EnumWindows(Collect, LPARAM(&all));
-  std::copy_if(all.begin(), all.end(), std::back_inserter(out), [&](HWND h) {
-    return ProcessOf(h) == pid && IsWindowVisible(h) && (className.empty() || ClassName(h) == className);
+  std::vector<HWND> all = TopLevel();
+  std::erase_if(all, [&](HWND h) {
+    return ProcessOf(h) != pid || !IsWindowVisible(h) || (!className.empty() && ClassName(h) != className);
   });
-  return out;
+  return all;
 }
 
 std::vector<HWND> Descendants(HWND parent) {
@@ -302,37 +314,25 @@ std::vector<HWND> Descendants(HWND parent) {
 }
 
 HWND WaitWindow(DWORD pid, const std::string& className, const std::string& caption) {
-  HWND found = nullptr;
-  Await([&] {
-    for (HWND h : TopWindows(pid, className))
-      if (Caption(h) == caption) return (found = h) != nullptr;
-    return false;
-  }, "a window of class \"" + className + "\" captioned \"" + utf8(caption) + "\"");
-  return found;
+  return WaitFor([&] { return TopWindows(pid, className); }, [&](HWND h) { return Caption(h) == caption; },
+                 "a window of class \"" + className + "\" captioned \"" + utf8(caption) + "\"");
 }
 
 HWND WaitChild(HWND parent, const std::string& className) {
-  HWND found = nullptr;
-  Await([&] {
-    for (HWND h : Descendants(parent))
-      if (ClassName(h) == className) return (found = h) != nullptr;
-    return false;
-  }, "a child of class \"" + className + "\" in " + Hex(parent));
-  return found;
+  return WaitFor([&] { return Descendants(parent); }, [&](HWND h) { return ClassName(h) == className; },
+                 "a child of class \"" + className + "\" in " + Handle(parent));
 }
 
 void WaitGone(HWND hwnd) {
-  Await([&] { return !IsWindowVisible(hwnd); }, "window " + Hex(hwnd) + " \"" + utf8(Caption(hwnd)) + "\" to go");
+  Await([&] { return !IsWindowVisible(hwnd); }, "window " + Handle(hwnd) + " \"" + utf8(Caption(hwnd)) + "\" to go");
 }
 
 std::string DescribeWindows() {
-  std::vector<HWND> all;
-  EnumWindows(Collect, LPARAM(&all));
   std::string out;
-  for (HWND h : all) {
+  for (HWND h : TopLevel()) {
     if (!IsWindowVisible(h) || ProcessOf(h) == GetCurrentProcessId()) continue;
     const RECT r = ScreenRect(h);
-    out += "  pid " + std::to_string(ProcessOf(h)) + " " + Hex(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) +
+    out += "  pid " + std::to_string(ProcessOf(h)) + " " + Handle(h) + " " + ClassName(h) + " \"" + utf8(Caption(h)) +
            "\" at " + std::to_string(r.left) + "," + std::to_string(r.top) + " size " +
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "\n";
     // What a dialog says.
@@ -345,7 +345,7 @@ std::string DescribeWindows() {
 void ForegroundWindow(HWND hwnd) {
   // Wine lets another process make a window the foreground one.
   SetForegroundWindow(hwnd);
-  Await([hwnd] { return GetForegroundWindow() == hwnd; }, "window " + Hex(hwnd) + " in the foreground", 3s);
+  Await([hwnd] { return GetForegroundWindow() == hwnd; }, "window " + Handle(hwnd) + " in the foreground", 3s);
 }
 
 MessageBoxView WaitMessageBox(DWORD pid, const std::string& caption) {
@@ -364,23 +364,19 @@ void TypeKeys(const std::vector<UINT>& keys, UINT modifier) {
   std::optional<HeldKey> held;
   if (modifier) held.emplace(modifier);
   std::vector<INPUT> in;
-  for (UINT vk : keys) {
-    in.push_back(KeyInput(vk, false));
-    in.push_back(KeyInput(vk, true));
-  }
+  for (UINT vk : keys) in.insert(in.end(), {KeyInput(vk, false), KeyInput(vk, true)});
   SendInputs(in);
 }
 
 void TypeKeysInX(const std::vector<UINT>& keys) {
+  static const std::pair<UINT, const char*> named[] = {{VK_DOWN, "Down"},   {VK_UP, "Up"},         {VK_LEFT, "Left"},
+                                                       {VK_RIGHT, "Right"}, {VK_RETURN, "Return"}, {VK_ESCAPE, "Escape"}};
   std::vector<std::string> args{"key"};
   for (UINT vk : keys) {
-    static const std::pair<UINT, const char*> named[] = {{VK_DOWN, "Down"},     {VK_UP, "Up"},
-                                                         {VK_LEFT, "Left"},     {VK_RIGHT, "Right"},
-                                                         {VK_RETURN, "Return"}, {VK_ESCAPE, "Escape"}};
     const auto it = std::find_if(std::begin(named), std::end(named), [vk](const auto& n) { return n.first == vk; });
     if (it != std::end(named)) args.push_back(it->second);
     // Letters as X names them: the small one, so that no Shift is added.
-    else if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) args.push_back(std::string(1, char(std::tolower(int(vk)))));
+    else if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) args.push_back(std::string(1, char(vk | 0x20)));
     else Fail("no X name for key " + std::to_string(vk));
   }
   if (!XdoTool(args)) Fail("xdotool could not type the keys");
@@ -388,56 +384,38 @@ void TypeKeysInX(const std::vector<UINT>& keys) {
 
 void TypeText(const std::wstring& text) {
   std::vector<INPUT> in;
-  for (wchar_t unit : text)
-    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
-      INPUT key{};
-      key.type = INPUT_KEYBOARD;
-      key.ki.wScan = WORD(unit);
-      key.ki.dwFlags = KEYEVENTF_UNICODE | up;
-      in.push_back(key);
-    }
+  for (wchar_t unit : text) in.insert(in.end(), {KeyInput(0, false, unit), KeyInput(0, true, unit)});
   SendInputs(in);
 }
 
 void DropFiles(HWND window, const std::vector<std::wstring>& paths) {
-  std::wstring names;
-  for (const auto& path : paths) names.append(path).push_back(L'\0');
-  names.push_back(L'\0');
-  std::string block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t), '\0');
-  DROPFILES header{};
-  header.pFiles = sizeof header;
-  header.fWide = TRUE;
+  // The names in UTF-16 after the header, each ended, and an empty one.
+  const DROPFILES header{sizeof header, {}, FALSE, TRUE};
+  std::wstring block(sizeof header / sizeof(wchar_t), L'\0');
   std::memcpy(block.data(), &header, sizeof header);
-  std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
-  // Left to the target, which lets go of it as it can: it lives as long as
-  // the program.
-  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessOf(window));
-  void* remote = process ? VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE) : nullptr;
-  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
-  if (process) CloseHandle(process);
-  if (!written) Fail("cannot place the dropped names in the memory of window " + Hex(window) + "'s program");
-  Post(window, WM_DROPFILES, WPARAM(remote), 0);
+  for (const auto& path : paths) block.append(path).push_back(L'\0');
+  block.push_back(L'\0');
+  // Left to the target, which cannot free it: it lives as long as the program.
+  const auto post = [&](void* remote) { Post(window, WM_DROPFILES, WPARAM(remote), 0); };
+  InTarget(window, block.data(), block.size() * sizeof(wchar_t), post, true);
 }
 
 void PostKeys(HWND target, const std::vector<UINT>& keys) {
   for (UINT vk : keys) {
     const LPARAM scan = LPARAM(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16 | LPARAM(Extended(vk)) << 24;
     Post(target, WM_KEYDOWN, vk, 1 | scan);
-    // The key may have closed its window already (Escape or Enter in a
-    // popup); then there is nothing left to release it in.
+    // The key may have closed its window (Escape in a popup): no release then.
     PostMessageA(target, WM_KEYUP, vk, 1 | scan | LPARAM(3) << 30);
   }
 }
 
-// X tells Wine which keys it holds whenever Wine maps or activates a window,
-// and Wine drops any modifier X does not hold: the key goes to X too, and to
-// Wine only once the foreground thread has read what X said before (see
-// README.md).
+// The key goes to X too (Wine drops a modifier X does not hold), and to Wine
+// once the foreground thread has read what X said before: see README.md.
 void HeldKey::Press(bool up) {
   const auto settle = [] {
     const HWND front = GetForegroundWindow();
     if (front && ProcessOf(front) != GetCurrentProcessId()) try {
-        ReadMenu(front, 0, 0);  // only the round trip: no menu to read
+        AskHook<hook::MenuRecord>(front, hook::kMenuRequest, 0, 0);  // only the round trip: no menu to read
       } catch (const Failure&) {  // it ended: nothing left to agree with
       }
   };
@@ -449,8 +427,7 @@ void HeldKey::Press(bool up) {
 }
 
 void ReleaseModifiers() {
-  // X may still hold one after a test killed mid-hold, even when Wine has
-  // forgotten.
+  // X may still hold one a killed test held, even when Wine has forgotten.
   XdoTool({"keyup", "Shift_L", "Shift_R", "Control_L", "Control_R", "Alt_L", "Alt_R"});
   for (UINT vk : {VK_SHIFT, VK_CONTROL, VK_MENU})
     if (GetAsyncKeyState(int(vk)) < 0) SendInputs({KeyInput(vk, true)});
@@ -464,8 +441,7 @@ void Click(HWND hwnd, POINT p, bool right) {
 }
 
 void MovePointer(POINT p) {
-  // While a menu is open its program holds the X pointer grab, and Wine's
-  // SetCursorPos gives up without a grab of its own; X moves it anyway.
+  // Wine's SetCursorPos gives up while another program's menu holds the grab.
   if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y)})) SetCursorPos(p.x, p.y);
   POINT now{};
   Await([&] { return GetCursorPos(&now) && now.x == p.x && now.y == p.y; },
@@ -485,86 +461,46 @@ HWND WaitPopupMenu(DWORD pid, HWND previous) {
 }
 
 std::vector<std::string> PopupTexts(HWND popup) {
-  const auto menu = WPARAM(SendTimeout(popup, MN_GETHMENU, 0, 0));
   std::vector<std::string> texts;
-  for (const auto& item : ReadMenu(popup, menu, 0))
-    if (item[0] == "0") texts.push_back(item[2]);
+  const auto menu = WPARAM(SendTimeout(popup, MN_GETHMENU, 0, 0));
+  for (const auto& item : AskHook<hook::MenuRecord>(popup, hook::kMenuRequest, menu, 0))
+    if (item.depth == 0) texts.push_back(item.caption);
   return texts;
 }
 
 UINT MenuBarCommand(HWND window, const std::vector<std::string>& path) {
   size_t depth = 0;
-  for (const auto& item : ReadMenu(window, 0, LPARAM(window))) {
-    const size_t at = std::stoul(item[0]);
-    if (at < depth) break;  // out of the entry on the way, without the next one
+  for (const auto& item : AskHook<hook::MenuRecord>(window, hook::kMenuRequest, 0, LPARAM(window))) {
+    if (size_t(item.depth) < depth) break;  // out of the entry on the way, without the next one
     // A shortcut's text follows the caption after a tab.
-    const std::string caption = item[2].substr(0, item[2].find('\t'));
-    if (at == depth && caption == path[depth] && ++depth == path.size()) return UINT(std::stoul(item[1]));
+    const std::string caption(item.caption, std::strcspn(item.caption, "\t"));
+    if (size_t(item.depth) == depth && caption == path[depth] && ++depth == path.size()) return item.id;
   }
   Fail("no menu entry " + utf8(path[std::min(depth, path.size() - 1)]));
 }
 
 std::vector<ControlView> ReadLayout(HWND window) {
-  std::vector<ControlView> views;
-  for (const auto& f : Lines(AskHook(window, hook::kLayoutMessageName, 0, LPARAM(window)))) {
-    ControlView v;
-    std::istringstream numbers(f.size() == 9 ? f[4] + ' ' + f[5] + ' ' + f[6] : std::string());
-    numbers >> v.rect.left >> v.rect.top >> v.rect.right >> v.rect.bottom >> v.room.cx >> v.room.cy >> v.needed.cx >>
-        v.needed.cy;
-    if (!numbers) Fail("the layout request answered an odd line");
-    v.hwnd = reinterpret_cast<HWND>(LONG_PTR(std::stoll(f[0])));
-    v.parent = reinterpret_cast<HWND>(LONG_PTR(std::stoll(f[1])));
-    v.className = f[2];
-    v.visible = f[3] == "1";
-    v.imageSide = std::stoi(f[7]);
-    v.text = f[8];
-    views.push_back(v);
-  }
-  return views;
+  return AskHook<ControlView>(window, hook::kLayoutRequest, 0, LPARAM(window));
 }
 
 POINT FirstTreeItemPoint(HWND tree) {
+  // The item goes in the rectangle's first bytes; the rectangle comes back.
   const auto item = HTREEITEM(SendTimeout(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
-  // Wine passes the rectangle across processes as it is, so it lives in the
-  // tree's own memory: the item in its first bytes, the rectangle back there.
-  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(tree));
-  void* remote = process ? VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE) : nullptr;
   RECT r{};
   std::memcpy(&r, &item, sizeof item);
-  const bool shown = remote && WriteProcessMemory(process, remote, &r, sizeof r, nullptr) &&
-                     SendTimeout(tree, TVM_GETITEMRECT, TRUE, LPARAM(remote)) &&
-                     ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  if (process) CloseHandle(process);
-  if (!shown) Fail("the first item of tree " + Hex(tree) + " is not shown");
+  if (!item || !SendInTarget(tree, TVM_GETITEMRECT, TRUE, &r, sizeof r))
+    Fail("the first item of tree " + Handle(tree) + " is not shown");
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-namespace {
-// Sends msg with lParam pointing at a copy of `data` in the target's memory,
-// and copies back what the target wrote there; fails when it cannot.
-LRESULT SendWithBuffer(HWND hwnd, UINT msg, WPARAM wp, void* data, size_t size) {
-  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, ProcessOf(hwnd));
-  void* remote = process ? VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE) : nullptr;
-  LRESULT result = 0;
-  const bool done = remote && WriteProcessMemory(process, remote, data, size, nullptr) &&
-                    ((result = SendTimeout(hwnd, msg, wp, LPARAM(remote))), true) &&
-                    ReadProcessMemory(process, remote, data, size, nullptr);
-  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  if (process) CloseHandle(process);
-  if (!done) Fail("message " + std::to_string(msg) + " to " + Hex(hwnd) + " could not carry its data");
-  return result;
-}
-}  // namespace
-
 RECT AskRect(HWND control, UINT msg, WPARAM wp, RECT in) {
-  SendWithBuffer(control, msg, wp, &in, sizeof in);
+  SendInTarget(control, msg, wp, &in, sizeof in);
   return in;
 }
 
 std::string StatusText(HWND bar, int part) {
   char text[1024] = "";
-  SendWithBuffer(bar, SB_GETTEXTA, WPARAM(part), text, sizeof text - 1);
+  SendInTarget(bar, SB_GETTEXTA, WPARAM(part), text, sizeof text - 1);
   return text;
 }
 
@@ -573,21 +509,12 @@ std::vector<COLORREF> ScreenPixels(HWND hwnd, RECT client) {
   const int width = client.right - client.left, height = client.bottom - client.top;
   if (width <= 0 || height <= 0) return {};
   // Copied in one go: the screen asked pixel by pixel is slow under Wine.
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, client.left, client.top, SRCCOPY);
-  GdiFlush();
-  const auto* first = static_cast<const COLORREF*>(bits);
-  std::vector<COLORREF> pixels(first, first + size_t(width) * size_t(height));
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  const auto pixels = RenderPixels(width, height, [&](HDC dc) {
+    const HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, width, height, screen, client.left, client.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
+  return {pixels.begin(), pixels.end()};
 }
 
 ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
@@ -597,27 +524,24 @@ ProbeLog::ProbeLog(const std::string& folder) : path_(folder + "\\probe.log") {
 std::vector<ProbeRecord> ProbeLog::WaitRecords(size_t n) const {
   std::vector<ProbeRecord> records;
   // Read under the probes' lock, so that no record is read half written.
-  const std::unique_ptr<void, decltype(&CloseHandle)> lock(CreateMutexA(nullptr, FALSE, "OstrevanProbeLog"),
-                                                          &CloseHandle);
+  const Owned lock(CreateMutexA(nullptr, FALSE, "OstrevanProbeLog"), &CloseHandle);
   Await([&] {
     const bool locked = lock && WaitForSingleObject(lock.get(), 5000) != WAIT_TIMEOUT;
-    std::istringstream text(ReadBytes(path_));
+    const std::string text = ReadBytes(path_);
     if (locked) ReleaseMutex(lock.get());
     records.clear();
-    for (std::string line; std::getline(text, line);) {
-      const std::string body = line.substr(0, line.size() - 1);  // without its CR; see Probe.cpp
-      std::vector<std::string> f;
-      for (size_t at = 0;;) {
-        const size_t end = body.find('\x1f', at);
-        f.push_back(body.substr(at, end - at));  // an empty last field too
-        if (end == std::string::npos) break;
-        at = end + 1;
-      }
+    for (const std::string& line : Split(text, '\n')) {
+      const auto f = Split(line.substr(0, line.size() - 1), '\x1f');  // without its CR; see Probe.cpp
       if (f.size() >= 4) records.push_back({f[0], f[1], f[3], {f.begin() + 4, f.end()}, std::stoi(f[2])});
     }
     return records.size() >= n;
   }, std::to_string(n) + " probe records");
   return records;
+}
+
+void RightClickInX(POINT p) {
+  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "3"}))
+    Fail("xdotool could not right-click at " + std::to_string(p.x) + "," + std::to_string(p.y));
 }
 
 }  // namespace e2e

@@ -1,9 +1,8 @@
 // The base of every end-to-end test: a folder of its own, no modifier key
-// left down by an earlier test, the mouse in the middle of the screen,
-// nothing left running afterwards, and a watchdog. A test that outlives its
-// limit gets the open windows reported, every program it started killed (so
-// that no modal window holds it) and a failure; one still stuck 15 s later
-// ends the test program with exit code 3.
+// left down, the mouse in the middle of the screen, nothing left running
+// afterwards, and a watchdog: past its limit a test gets the open windows
+// reported, all it started killed (so no modal window holds it) and a
+// failure; still stuck 15 s later, the test program ends with exit code 3.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,8 +20,7 @@ namespace e2e {
 
 class E2eTest : public ::testing::Test {
  protected:
-  // How long one test may take.
-  static constexpr std::chrono::seconds kLimit{90};
+  static constexpr std::chrono::seconds kLimit{90};  // for one test
 
   void SetUp() override {
     ReleaseModifiers();

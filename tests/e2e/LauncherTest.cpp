@@ -145,6 +145,11 @@ TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize)
       "Empty folder mark<none,0>[]{minimize}\r\n"
       "\"" + utf8(tool_) + "\"\r\n"
       "Tools<none,0>\r\n\r\n\t\r\n\t\r\n\tFound on PATH\r\n\tpathprobe.exe -p\r\n";
+  for (const auto& [name, value] : {std::pair{"E2E_BIN", bin}, {"E2E_TOOLS", programDir_}, {"E2E_VALUE", sjis("値 value")}})
+    SetEnvironmentVariableA(name, value.c_str());
+  const std::string portableMenu = sjis("プログラム dir\\portable.txt");
+  const std::string portable = "Beside<probe tool.exe,0>\r\n\"probe tool.exe\" beside\r\n"
+                               "Named<none,0>[%E2E_BIN%]\r\n\"%E2E_TOOLS%\\probe tool.exe\" \"%E2E_VALUE%\"\r\n";
   const std::string a = "A<none,0>\r\n\"" + utf8(tool_) + "\" a\r\n";
   const std::string b = "B<none,0>\r\n\"" + utf8(tool_) + "\" b\r\n";
 
@@ -159,6 +164,7 @@ TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize)
     std::string module, folder;
     Strings argv;
     int show;
+    std::string where = "menu file.txt";
   } cases[] = {
       {all, "", false, {VK_DOWN, VK_RETURN}, tool_, temp_.Path(), {"-a", "b c"}, SW_SHOW},
       // An entry's first letter picks it; the window size chosen in the editor.
@@ -170,13 +176,17 @@ TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize)
       // Swapped, then cut short: the user picked what the popup showed.
       {a + b, b + a, false, {VK_DOWN, VK_RETURN}, tool_, programDir_, {"a"}, SW_SHOW},
       {a + b, a, false, {VK_DOWN, VK_DOWN, VK_RETURN}, tool_, programDir_, {"b"}, SW_SHOW},
+      // A menu that travels with its programs: names beside it, and the
+      // environment's, wherever the launcher runs.
+      {portable, "", false, {VK_DOWN, VK_RETURN}, tool_, programDir_, {"beside"}, SW_SHOW, portableMenu},
+      {portable, "", true, {VK_DOWN, VK_DOWN, VK_RETURN}, tool_, bin, {sjis("値 value")}, SW_SHOW, portableMenu},
   };
   // One after the other, so the records come in this order; what each
   // launcher started lives as long as its process object.
   std::vector<Process> launchers;
   std::string menu, written;
   for (size_t i = 0; i < std::size(cases); ++i) {
-    if (cases[i].menu != written) menu = Menu(written = cases[i].menu);
+    if (cases[i].menu != written) menu = Menu(written = cases[i].menu, cases[i].where);
     const std::string cache = menu.substr(0, menu.size() - 4) + ".tmp";
     const uint64_t cacheWritten = LastWrite(cache);
     const auto save = [&](HWND) {
@@ -462,6 +472,73 @@ TEST_F(Launcher, AShiftPickBringsThePopupBackInFrontOfWhatItStartedAndAnyCloseWi
     EXPECT_EQ(p.ExitCode(), 0u) << how << ": the popup closed, the launcher ends";
     EXPECT_EQ(p.Started(), how == kPickWithoutShift ? 2u : 1u) << how;
   }
+}
+
+TEST_F(Launcher, AFolderSubmenuShowsTheFolderAsExplorerListsItAndStartsItsFilesThere) {
+  const std::string links = temp_.File("links");
+  for (const std::string& dir : {links, links + "\\B sub", links + "\\a sub"})
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+  for (const char* file : {"file10.txt", "file9.txt", "a & b.txt", "site.url", "hidden.txt"}) WriteBytes(links + "\\" + file, "");
+  SetFileAttributesA((links + "\\hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(CopyFileA(ProbePath().c_str(), (links + "\\B sub\\inner.exe").c_str(), FALSE));
+  const std::string menu = Menu("Links<none,0>[" + utf8(links) + "]\r\n\r\n\tOwn<none,0>\r\n\tx.exe\r\n"
+                                "Missing[" + utf8(temp_.File("missing")) + "]\r\n\r\n");
+  // Each level as it opens: the popup of that depth, read.
+  const auto level = [](const Process& p, size_t depth) {
+    std::vector<HWND> shown;
+    Await([&] { return (shown = TopWindows(p.Id(), "#32768")).size() == depth; }, "popup level " + std::to_string(depth));
+    return PopupTexts(shown.front());
+  };
+  Process p = Pick(menu, {VK_DOWN, VK_RIGHT});
+  EXPECT_EQ(level(p, 2), (Strings{"Own", "-", "a sub", "B sub", "a && b.txt", "file9.txt", "file10.txt", "site"}));
+  TypeKeysInX({VK_DOWN, VK_RIGHT});
+  EXPECT_EQ(level(p, 3), Strings{sjis("(空)")});
+  TypeKeysInX({VK_LEFT, VK_DOWN, VK_RIGHT});
+  EXPECT_EQ(level(p, 3), Strings{"inner.exe"}) << "a nested folder, read as it opens";
+  TypeKeysInX({VK_RETURN});
+  const ProbeRecord r = log_.WaitRecords(1).at(0);
+  EXPECT_TRUE(SamePath(r.module, links + "\\B sub\\inner.exe")) << r.module;
+  EXPECT_TRUE(SamePath(r.folder, links + "\\B sub")) << r.folder;
+  EXPECT_EQ(p.ExitCode(), 0u);
+
+  Process missing = Pick(menu, {VK_DOWN, VK_DOWN, VK_RIGHT});
+  EXPECT_EQ(level(missing, 2), Strings{sjis("(フォルダを開けません)")});
+  TypeKeysInX({VK_ESCAPE, VK_ESCAPE});
+  EXPECT_EQ(missing.ExitCode(), 0u);
+  EXPECT_EQ(missing.Started(), 0u);
+}
+
+// (Wine's shell opens only folders from its menu, and the test bed knows no
+// program for a folder: its file's properties are shown instead.)
+TEST_F(Launcher, ARightClickShowsTheShellsMenuOfTheTargetAndCtrlShiftStartsItAsAdministrator) {
+  HWND popup = nullptr;
+  const std::string menu = Menu("Tool<none,0>\r\n\"" + utf8(tool_) + "\" -x\r\n");
+  Process p = Pick(menu, {}, [&](HWND shown) { popup = shown; });
+  const RECT r = ScreenRect(popup);
+  for (const UINT key : {UINT(VK_ESCAPE), UINT('P')}) {
+    RightClickInX(POINT{r.left + 30, r.top + 10});
+    std::vector<HWND> shown;
+    Await([&] { return (shown = TopWindows(p.Id(), "#32768")).size() == 2; }, "the shell's menu over the popup");
+    const Strings commands = PopupTexts(shown.front());
+    EXPECT_NE(std::find(commands.begin(), commands.end(), sjis("開く(&O)")), commands.end());
+    TypeKeysInX({key});
+    if (key == VK_ESCAPE) popup = WaitPopupMenu(p.Id(), popup);  // back to the popup
+  }
+  std::vector<HWND> dialogs;
+  Await([&] { return !(dialogs = TopWindows(p.Id(), "#32770")).empty(); }, "the properties");
+  bool named = false;
+  for (HWND child : Descendants(dialogs[0])) named = named || Text(child) == "probe tool.exe";
+  EXPECT_TRUE(named) << "of the entry's target";
+  PressButton(dialogs[0], IDCANCEL);
+  EXPECT_EQ(p.ExitCode(), 0u);
+
+  // Ctrl+Shift+click starts it as administrator (as "open" under Wine), and
+  // the popup does not come back.
+  Process admin = Pick(menu, {}, [&](HWND shown) { popup = shown; });
+  const HeldKey shift(VK_SHIFT), ctrl(VK_CONTROL);
+  ClickInX(POINT{ScreenRect(popup).left + 30, ScreenRect(popup).top + 10});
+  EXPECT_EQ(log_.WaitRecords(1).at(0).argv, Strings{"-x"});
+  EXPECT_EQ(admin.ExitCode(), 0u);
 }
 
 TEST_F(Launcher, TheProgramFileCarriesItsSevenIcons) {

@@ -3,8 +3,8 @@
 //   e2eKeys KEY...    KEY: down up left right enter esc, or shift: Shift is
 //                     held for the keys after it
 // Waits up to 10 s for a visible popup menu, types the keys on the X
-// server's keyboard one after the other, as a user would, and ends: 0 when
-// it found a popup, 1 otherwise.
+// server's keyboard one by one, so that each submenu is drawn before the
+// next, and ends: 0 when it found a popup, 1 otherwise.
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -14,26 +14,20 @@
 
 int main(int argc, char** argv) {
   const std::map<std::string, UINT> vks{{"down", VK_DOWN},   {"up", VK_UP},        {"left", VK_LEFT},
-                                        {"right", VK_RIGHT}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}};
+                                        {"right", VK_RIGHT}, {"enter", VK_RETURN}, {"esc", VK_ESCAPE}, {"shift", 0}};
   for (int i = 1; i < argc; ++i)
-    if (!vks.count(argv[i]) && std::string(argv[i]) != "shift")
-      return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
+    if (!vks.count(argv[i])) return std::fprintf(stderr, "e2eKeys: unknown key %s\n", argv[i]), 2;
   // Any program's visible popup: a hidden menu window may stand before it.
-  const auto shownPopup = [] {
-    HWND h = nullptr;
-    while ((h = FindWindowExA(nullptr, h, "#32768", nullptr)) && !IsWindowVisible(h)) {}
-    return h;
-  };
-  HWND popup = nullptr;
-  if (!e2e::WaitUntil([&] { return (popup = shownPopup()) != nullptr; })) {
-    std::fputs("e2eKeys: no popup menu showed up\n", stderr);
-    return 1;
-  }
+  if (!e2e::WaitUntil([] {
+        HWND h = nullptr;
+        while ((h = FindWindowExA(nullptr, h, "#32768", nullptr)) && !IsWindowVisible(h)) {}
+        return h != nullptr;
+      }))
+    return std::fputs("e2eKeys: no popup menu showed up\n", stderr), 1;
   std::optional<e2e::HeldKey> shift;
-  // One by one, so that each submenu is drawn before the next key.
   for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "shift") shift.emplace(VK_SHIFT);
-    else e2e::TypeKeysInX({vks.at(argv[i])});
+    if (vks.at(argv[i])) e2e::TypeKeysInX({vks.at(argv[i])});
+    else shift.emplace(VK_SHIFT);
     Sleep(150);
   }
   return 0;

@@ -14,27 +14,24 @@ namespace {
 // each once its condition holds; a menu still open after ten seconds is
 // ended, so that a test never hangs on it.
 struct Steps {
-  std::vector<std::pair<std::function<bool()>, std::function<void()>>> steps;
-  size_t next = 0;
-  int ticks = 0;
-  static Steps*& Current() {
-    static Steps* current = nullptr;
-    return current;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    Steps& s = *Current();
-    if (++s.ticks > 100) EndMenu();
-    if (s.next < s.steps.size() && s.steps[s.next].first()) s.steps[s.next++].second();
-  }
-  explicit Steps(decltype(steps) list) : steps(std::move(list)) {
-    Current() = this;
-    timer = SetTimer(nullptr, 0, 100, Tick);
+  using Step = std::pair<std::function<bool()>, std::function<void()>>;
+  explicit Steps(std::vector<Step> list) : steps(std::move(list)), timer(SetTimer(nullptr, 0, 100, Tick)) {
+    current = this;
   }
   ~Steps() {
     KillTimer(nullptr, timer);
-    Current() = nullptr;
+    current = nullptr;
   }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (++current->ticks > 100) EndMenu();
+    if (current->next < current->steps.size() && current->steps[current->next].first())
+      current->steps[current->next++].second();
+  }
+  std::vector<Step> steps;
+  size_t next = 0;
+  int ticks = 0;
   UINT_PTR timer;
+  static inline Steps* current = nullptr;
 };
 
 void PostKeys(HWND window, std::initializer_list<WORD> keys) {
@@ -69,54 +66,24 @@ TMenuItem* PopupAndPick(TApplication& app, TPopupMenu& menu, const TPopupOwner& 
 }
 }  // namespace
 
-TEST(MenuItem, TreeOperationsAndTheirFailures) {
+TEST(MenuItem, AnItemBelongsToItsOwnerAloneAndItsNumberIsNotTakenAtOnce) {
   TApplication app;
   TComponent owner(nullptr);
-  TPopupMenu menu(&owner);
+  auto* menu = new TPopupMenu(&owner);
   auto* a = new TMenuItem(&owner);
-  auto* b = new TMenuItem(&owner);
   auto* c = new TMenuItem(&owner);
-  TMenuItem* top = menu.Items();
-  top->Add(a);
-  top->Insert(0, b);
+  menu->Items()->Add(a);
   a->Add(c);
-  EXPECT_EQ(top->Items(0), b);
-  EXPECT_EQ(top->Items(1), a);
-  EXPECT_EQ(c->Parent(), a);
-  EXPECT_EQ(c->Menu(), &menu);
-  EXPECT_EQ(a->MenuIndex(), 1);
-
-  EXPECT_THROW(b->Items(0), EMenuError) << "an item without children has no item 0";
-  EXPECT_THROW(top->Items(2), EMenuError);
-  EXPECT_THROW(top->Insert(3, new TMenuItem(&owner)), EMenuError);
-  EXPECT_THROW(top->Add(c), EMenuError) << "an item stands in one place only";
-
-  // An item belongs to its owner alone: deleting its parent only takes it
-  // out of the menu.
+  EXPECT_THROW(menu->Items()->Add(c), EMenuError) << "an item stands in one place only";
+  // Deleting its parent only takes it out of the menu.
   const UINT command = a->Command();
   delete a;
-  EXPECT_EQ(top->Count(), 1);
   EXPECT_EQ(TMenuItem::FromCommand(command), nullptr);
   EXPECT_EQ(c->Parent(), nullptr);
-  EXPECT_EQ(c->Menu(), nullptr);
-  EXPECT_EQ(owner.ComponentCount(), 4) << "menu, b, c and the loose item of the failed insert";
-}
-
-TEST(MenuItem, TheOwnerFreesWhatIsLeftWhicheverGoesFirst) {
-  TApplication app;
-  auto* owner = new TComponent(nullptr);
-  TPopupMenu* menu = new TPopupMenu(owner);
-  auto* parent = new TMenuItem(owner);
-  auto* child = new TMenuItem(owner);
-  menu->Items()->Add(parent);
-  parent->Add(child);
-  const UINT childCommand = child->Command();
-  menu->Handle();  // a built menu, as after a popup
-  delete menu;      // the items outlive their menu
-  EXPECT_EQ(parent->Menu(), nullptr);
-  EXPECT_EQ(parent->Count(), 1);
-  delete owner;  // and go with their owner, each once
-  EXPECT_EQ(TMenuItem::FromCommand(childCommand), nullptr);
+  EXPECT_NE((new TMenuItem(&owner))->Command(), command) << "a pick still queued for it must find nothing";
+  menu->Handle();
+  delete menu;
+  EXPECT_EQ(owner.ComponentCount(), 2) << "the items outlive their menu";
 }
 
 TEST(MainMenu, AFormRecreatedOrDestroyedWithItsMenuBarLeavesOneOwnerPerHandle) {
@@ -125,53 +92,34 @@ TEST(MainMenu, AFormRecreatedOrDestroyedWithItsMenuBarLeavesOneOwnerPerHandle) {
   auto* form = new TForm(&app);
   auto* menu = new TMainMenu(form);
   auto* file = new TMenuItem(form);
-  file->SetCaption("File");
   menu->Items()->Add(file);
   auto* open = new TMenuItem(form);
-  open->SetCaption("Open");
   file->Add(open);
+  TImageList images(nullptr);
   form->SetMenu(menu);
-  const HWND first = form->Handle();
-  const HMENU bar = GetMenu(first);
+  const HMENU bar = GetMenu(form->Handle());
   ASSERT_TRUE(IsMenu(bar));
-
   form->DestroyHandle();
   const HWND second = form->Handle();
   EXPECT_TRUE(IsMenu(GetMenu(second))) << "a recreated window gets a live menu bar";
-  EXPECT_EQ(GetMenuItemCount(GetMenu(second)), 1);
   form->SetMenu(nullptr);
   EXPECT_EQ(GetMenu(second), nullptr) << "a menu set on a live form changes at once";
   form->SetMenu(menu);
-  open->SetCaption("Open...");
+  // Images and shortcuts set on a built menu take effect.
+  open->SetImageIndex(0);
+  menu->SetImages(&images);
+  open->SetShortCut(ShortCut('S', scCtrl));
   const HMENU rebuilt = GetMenu(second);
-  EXPECT_TRUE(IsMenu(rebuilt));
-
+  EXPECT_EQ(CopyAcceleratorTableA(menu->Accelerators(), nullptr, 0), 1);
+  MENUITEMINFOA mii{};
+  mii.cbSize = sizeof mii;
+  mii.fMask = MIIM_BITMAP;
+  ASSERT_TRUE(GetMenuItemInfoA(GetSubMenu(rebuilt, 0), 0, TRUE, &mii));
+  EXPECT_EQ(mii.hbmpItem, HBMMENU_CALLBACK);
   delete form;
   EXPECT_FALSE(IsMenu(bar));
   EXPECT_FALSE(IsMenu(rebuilt));
   EXPECT_EQ(base::UniqueHandle<MenuTraits>::Live(), menus);
-}
-
-TEST(Menu, ImagesAndShortCutsSetOnABuiltMenuTakeEffect) {
-  TApplication app;
-  TComponent owner(nullptr);
-  TImageList images(&owner);
-  TMainMenu menu(&owner);
-  auto* item = new TMenuItem(&owner);
-  item->SetCaption("Save");
-  item->SetImageIndex(0);
-  menu.Items()->Add(item);
-  menu.Handle();
-  EXPECT_EQ(menu.Accelerators(), nullptr);
-  menu.SetImages(&images);
-  item->SetShortCut(ShortCut('S', scCtrl));
-  ASSERT_NE(menu.Accelerators(), nullptr);
-  EXPECT_EQ(CopyAcceleratorTableA(menu.Accelerators(), nullptr, 0), 1);
-  MENUITEMINFOA mii{};
-  mii.cbSize = sizeof mii;
-  mii.fMask = MIIM_BITMAP;
-  ASSERT_TRUE(GetMenuItemInfoA(menu.Handle(), 0, TRUE, &mii));
-  EXPECT_EQ(mii.hbmpItem, HBMMENU_CALLBACK);
 }
 
 TEST(PopupMenu, AKeyWithoutAMarkChoosesTheItemItsCaptionBeginsWith) {

@@ -8,6 +8,7 @@
 #include "Registry.h"
 #include "TestFiles.h"
 #include "TestText.h"
+#include "Text.h"
 #include "unitMain.h"
 
 using namespace gui;
@@ -38,6 +39,7 @@ class BuildMenuTest : public ::testing::Test {
     form_->ilstLaunch->SetCount(cachedImages);
     form_->ImageOfEntry = std::move(imageOfEntry);
     form_->MenuFileName = path_;
+    form_->MenuLines = base::LoadLines(path_);
     return form_->BuildLaunchMenu(fromCache);
   }
 
@@ -54,14 +56,17 @@ class BuildMenuTest : public ::testing::Test {
     return out;
   }
 
-  // Which of the launcher's icons the item shows; -1 for none of them.
+  // Which of the launcher's icons the item shows; -1 for no image, kOther
+  // for a picture not of the launcher's.
+  static constexpr int kOther = -2;
   int LauncherIconOf(const TMenuItem* item) {
+    if (item->ImageIndex() < 0) return -1;
     const auto pixels = ImagePixels(form_->ilstLaunch->Handle(), item->ImageIndex());
     for (int n = 0; n <= 6; ++n) {
       const TIcon icon = LauncherIcon(n, form_->ilstLaunch->Width());
       if (IconPixels(icon.Handle()) == pixels) return n;
     }
-    return -1;
+    return kOther;
   }
 
   TApplication app_;
@@ -104,13 +109,13 @@ TEST_F(BuildMenuTest, EveryEntryGetsItsIconWithTheRightFallback) {
       "Plain\r\n\r\n"                         // 4: submenu default
       "Hidden<none,0>\r\n\r\n"                // 5: submenu without icon: the blank one
       "Unknown\r\nno such program.exe\r\n"    // 6: item whose program is missing
-      "Own<Z:\\no\\such\\file.exe,-1>\r\nx.exe\r\n"));
-  const int expected[] = {5, -1, 1, 2, 2, 5, 1, 1, -1, 6};
-  for (int k = 0; k < 10; ++k)
-    EXPECT_EQ(k == 1 || k == 8 ? Top()->Items(k)->ImageIndex() : LauncherIconOf(Top()->Items(k)),
-              expected[k])
-        << "entry " << k;
-  EXPECT_EQ(form_->ilstLaunch->Count(), 4) << "each picture once";
+      "Own<Z:\\no\\such\\file.exe,-1>\r\nx.exe\r\n"
+      "Document\r\n" + path_ + "\r\n"           // 8, 9: what Explorer shows for them
+      "Folder\r\nC:\\windows\r\n"));
+  const int expected[] = {5, -1, 1, 2, 2, 5, 1, 1, kOther, kOther, -1, 6};
+  for (int k = 0; k < 12; ++k) EXPECT_EQ(LauncherIconOf(Top()->Items(k)), expected[k]) << "entry " << k;
+  EXPECT_NE(Top()->Items(8)->ImageIndex(), Top()->Items(9)->ImageIndex());
+  EXPECT_EQ(form_->ilstLaunch->Count(), 6) << "each picture once";
 }
 
 TEST_F(BuildMenuTest, AProgramsOwnIconIsTakenByNumber) {
@@ -119,14 +124,17 @@ TEST_F(BuildMenuTest, AProgramsOwnIconIsTakenByNumber) {
   char self[MAX_PATH];
   GetModuleFileNameA(nullptr, self, MAX_PATH);
   const std::string exe = self;
+  SetEnvironmentVariableA("BUILD_MENU_TEST", exe.c_str());
   ASSERT_TRUE(Build("ByTarget<,0>\r\n\"" + exe + "\" -x\r\n"
                     "Icon4<,4>\r\n\"" + exe + "\"\r\n"
                     "ByFile<" + exe + ",2>\r\nnothing.exe\r\n"
-                    "Again<" + exe + ",2>\r\nnothing.exe\r\n"));
+                    "Again<" + exe + ",2>\r\nnothing.exe\r\n"
+                    "Variable<%BUILD_MENU_TEST%,3>\r\nnothing.exe\r\n"));
   EXPECT_EQ(LauncherIconOf(Top()->Items(0)), 0);
   EXPECT_EQ(LauncherIconOf(Top()->Items(1)), 4) << "an empty icon file: the number applies to the program";
   EXPECT_EQ(LauncherIconOf(Top()->Items(2)), 2);
   EXPECT_EQ(Top()->Items(3)->ImageIndex(), Top()->Items(2)->ImageIndex()) << "the same icon, once";
+  EXPECT_EQ(LauncherIconOf(Top()->Items(4)), 3);
 }
 
 TEST_F(BuildMenuTest, CacheModeShowsTheImagesTheCacheNamesAndExtractsNothing) {

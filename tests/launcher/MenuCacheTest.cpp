@@ -69,11 +69,25 @@ TEST(CacheIsCurrent, AnyWriteSinceTheBuildMakesItStale) {
     EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0x80, 11))) << "a backup tool cleared the flag";
     EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0x80, 10, 1001))) << "same size, another time";
     EXPECT_FALSE(CacheIsCurrent(flagKept, built, with(0xFFFFFFFF))) << "cannot tell";
+    EXPECT_FALSE(CacheIsCurrent(flagKept, built, MenuFileStamp{0x80, 10, 1000, 1})) << "names lead elsewhere";
   }
   // Where the flag is kept, a write sets it, whatever stands beside it.
   for (uint32_t written : {0x20u, 0x21u, 0x22u, 0x820u, 0x2020u})
     EXPECT_FALSE(CacheIsCurrent(true, built, with(written))) << std::hex << written;
   EXPECT_TRUE(CacheIsCurrent(false, built, with(0x21))) << "where it is not kept it says nothing";
+}
+
+TEST(NamesKeyOf, ChangesWhenTheMenusNamesLeadElsewhere) {
+  SetEnvironmentVariableA("NAMES_KEY_A", "one");
+  const std::vector<std::string> lines{"A<%NAMES_KEY_A%\\a.ico,0>", "%NAMES_KEY_B%\\x.exe 100%"};
+  const uint64_t key = NamesKeyOf("menus\\menu.txt", lines);
+  EXPECT_NE(NamesKeyOf("other\\menu.txt", lines), key) << "the menu file moved";
+  SetEnvironmentVariableA("NAMES_KEY_UNNAMED", "x");
+  EXPECT_EQ(NamesKeyOf("menus\\menu.txt", lines), key) << "a variable the menu does not name";
+  for (const char* name : {"NAMES_KEY_B", "NAMES_KEY_A"}) {
+    SetEnvironmentVariableA(name, "two");
+    EXPECT_NE(NamesKeyOf("menus\\menu.txt", lines), key) << name;
+  }
 }
 
 TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {

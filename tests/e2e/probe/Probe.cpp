@@ -1,15 +1,10 @@
 // The program that end-to-end tests name as the target of menu entries. It
-// writes down how it was started, so a test can check what the launcher
-// asked the shell for, and ends at once without showing anything. With the
-// argument "/window" it is a program the user works in instead: it writes
-// nothing down, shows a window of class and caption "Probe" in the show
-// state it was given, and runs until that is closed.
-//
-// One record per start is appended to the file named by OSTREVAN_PROBE_LOG:
-// one line of fields split by 0x1F (command line, folder, show state,
-// program file, then each argument as the C runtime split them), ending in
-// CR LF. Values are the raw bytes the program got (Shift-JIS); a command line
-// holds no line break.
+// appends how it was started to the file OSTREVAN_PROBE_LOG names and ends
+// at once, showing nothing: one line of fields split by 0x1F (command line,
+// folder, show state, program file, then each argument as the C runtime
+// split them) ending in CR LF, in the raw bytes it got. With the argument
+// "/window" it is a program the user works in instead: it shows a window of
+// class and caption "Probe" in the show state it was given until closed.
 #include <windows.h>
 
 #include <string>
@@ -27,9 +22,9 @@ int ShowWindowUntilClosed(HINSTANCE instance, int show) {
   wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
   wc.lpszClassName = "Probe";
   RegisterClassA(&wc);
-  const HWND window = CreateWindowA("Probe", "Probe", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400, 300,
-                                    nullptr, nullptr, instance, nullptr);
-  ShowWindow(window, show);
+  ShowWindow(CreateWindowA("Probe", "Probe", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr,
+                           nullptr, instance, nullptr),
+             show);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   return 0;
@@ -41,22 +36,19 @@ bool WriteRecord() {
   const DWORD n = GetEnvironmentVariableA("OSTREVAN_PROBE_LOG", log, sizeof log);
   if (n == 0 || n >= sizeof log) return true;  // no log asked for
   STARTUPINFOA si{};
-  si.cb = sizeof si;
   GetStartupInfoA(&si);
   GetCurrentDirectoryA(sizeof cwd, cwd);
   GetModuleFileNameA(nullptr, module, sizeof module);
-
   std::string record = std::string(GetCommandLineA()) + '\x1f' + cwd + '\x1f' + std::to_string(si.wShowWindow) +
                        '\x1f' + module;
   for (int i = 1; i < __argc; ++i) record += std::string(1, '\x1f') + __argv[i];
   record += "\r\n";
-
   // Probes started together append a record each, in one write, under a
   // lock the driver's reader takes too: nobody ever sees half of one.
   const HANDLE lock = CreateMutexA(nullptr, FALSE, "OstrevanProbeLog");
   const bool locked = lock && WaitForSingleObject(lock, 10000) != WAIT_TIMEOUT;
-  const HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
   const bool ok = file != INVALID_HANDLE_VALUE &&
                   WriteFile(file, record.data(), DWORD(record.size()), &written, nullptr) && written == record.size();
