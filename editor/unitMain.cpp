@@ -71,69 +71,20 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   ilstMainMenu->AddMasked("MAINMENUGLYPHS", kGlyphKey);
   ilstLaunch = new TImageList(this, IconSize(), IconSize());
 
-  // --- main menu
-  MainMenu = new TMainMenu(this);
-  MainMenu->SetImages(ilstMainMenu);
-  TMenuItem* root = MainMenu->Items();
-  MainMenu_F = NewItem(this, root, "ファイル(&F)");
-  MainMenu_FN = NewItem(this, MainMenu_F, "新規作成(&N)", [this](TObject* s) { MainMenu_FNClick(s); }, 0);
-  N4 = NewItem(this, MainMenu_F, "-");
-  MainMenu_FO = NewItem(this, MainMenu_F, "開く(&O)", [this](TObject* s) { MainMenu_FOClick(s); }, 1);
-  MainMenu_FS = NewItem(this, MainMenu_F, "保存(&S)", {}, 2);
-  MainMenu_FSS = NewItem(this, MainMenu_FS, "保存(&S)", [this](TObject* s) { MainMenu_FSSClick(s); }, 2);
-  MainMenu_FSS->SetShortCut(ShortCut('S', scCtrl));
-  MainMenu_FSA = NewItem(this, MainMenu_FS, "別名で保存(&A)", [this](TObject* s) { MainMenu_FSAClick(s); });
-  N6 = NewItem(this, MainMenu_F, "-");
-  MainMenu_FX = NewItem(this, MainMenu_F, "終了(&X)", [this](TObject* s) { MainMenu_FXClick(s); });
-  MainMenu_E = NewItem(this, root, "編集(&E)");
-  MainMenu_EM = NewItem(this, MainMenu_E, "メニュー追加(&M)");
-  MainMenu_EMI = NewItem(this, MainMenu_EM, "項目(&I)", [this](TObject* s) { pmnuTreeView_IClick(s); }, 3);
-  MainMenu_EMS = NewItem(this, MainMenu_EM, "セパレータ(&S)", [this](TObject* s) { pmnuTreeView_SClick(s); }, 4);
-  N1 = NewItem(this, MainMenu_EM, "-");
-  MainMenu_EMM = NewItem(this, MainMenu_EM, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); }, 5);
-  MainMenu_I = NewItem(this, root, "アイコン(&I)");
-  MainMenu_IT = NewItem(this, MainMenu_I, "ツールバー(&T)", [this](TObject* s) { MainMenu_ITClick(s); });
-  MainMenu_IT->SetEnabled(false);
-  MainMenu_ID = NewItem(this, MainMenu_I, "デスクトップ(&D)", [this](TObject* s) { MainMenu_IDClick(s); });
-  MainMenu_ID->SetEnabled(false);
-  MainMenu_H = NewItem(this, root, "ヘルプ(&H)");
-  MainMenu_HA = NewItem(this, MainMenu_H, "バージョン情報(&A)", [this](TObject* s) { MainMenu_HAClick(s); });
-  SetMenu(MainMenu);
-
-  // --- the tree's context menu
-  pmnuTreeView = new TPopupMenu(this);
-  TMenuItem* proot = pmnuTreeView->Items();
-  pmnuTreeView_I = NewItem(this, proot, "項目(&I)", [this](TObject* s) { pmnuTreeView_IClick(s); });
-  pmnuTreeView_P = NewItem(this, proot, "特殊な項目(&P)");
-  auto special = [this](TObject* s) { pmnuTreeView_PClick(s); };
-  pmnuTreeView_PM = NewItem(this, pmnuTreeView_P, "マイ コンピュータ", special);
-  pmnuTreeView_PM->Tag = 0;
-  M1 = NewItem(this, pmnuTreeView_P, "マイ ネットワーク", special);
-  M1->Tag = 1;
-  N3 = NewItem(this, pmnuTreeView_P, "マイ ドキュメント", special);
-  N3->Tag = 2;
-  pmnuTreeView_S = NewItem(this, proot, "セパレータ(&S)", [this](TObject* s) { pmnuTreeView_SClick(s); });
-  N8 = NewItem(this, proot, "-");
-  pmnuTreeView_M = NewItem(this, proot, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); });
-  N10 = NewItem(this, proot, "-");
-  pmnuTreeView_D = NewItem(this, proot, "削除(&D)", [this](TObject* s) { pmnuTreeView_DClick(s); });
-
+  gui::TPopupMenu* pmnuTreeView = CreateMenus();
   // --- window layout
   SetClientSize(632, 233);
 
-  ToolBar1 = new TToolBar(this);
+  auto* ToolBar1 = new TToolBar(this);
   ToolBar1->SetImages(ilstMainMenu);
   ToolBar1->SetHeight(24);
   ToolBar1->SetAlign(alTop);
   ToolBar1->SetParent(this);
-  tbtnNew = NewToolButton(this, ToolBar1, tbsButton, "新規作成", 0,
-                          [this](TObject* s) { MainMenu_FNClick(s); });
-  ToolButton1 = NewToolButton(this, ToolBar1, tbsSeparator);
-  tbtnOpen = NewToolButton(this, ToolBar1, tbsButton, "開く", 1,
-                           [this](TObject* s) { MainMenu_FOClick(s); });
-  tbtnSave = NewToolButton(this, ToolBar1, tbsButton, "保存", 2,
-                           [this](TObject* s) { MainMenu_FSSClick(s); });
-  ToolButton2 = NewToolButton(this, ToolBar1, tbsSeparator);
+  NewToolButton(this, ToolBar1, tbsButton, "新規作成", 0, [this](TObject* s) { MainMenu_FNClick(s); });
+  NewToolButton(this, ToolBar1, tbsSeparator);
+  NewToolButton(this, ToolBar1, tbsButton, "開く", 1, [this](TObject* s) { MainMenu_FOClick(s); });
+  NewToolButton(this, ToolBar1, tbsButton, "保存", 2, [this](TObject* s) { MainMenu_FSSClick(s); });
+  NewToolButton(this, ToolBar1, tbsSeparator);
   cmbbEditorPosition = new TComboBox(this);
   cmbbEditorPosition->SetBounds(0, 0, 276, 200);
   cmbbEditorPosition->AddItem("メニューエディタをランチャの最下行に挿入する");
@@ -194,6 +145,47 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   SaveDialog = new TSaveDialog(this);
   FolderDialog = new TFolderDialog(this);
   IconDialog = new TIconDialog(this);
+}
+
+TPopupMenu* TformMain::CreateMenus() {
+  auto* MainMenu = new TMainMenu(this);
+  MainMenu->SetImages(ilstMainMenu);
+  TMenuItem* root = MainMenu->Items();
+  TMenuItem* MainMenu_F = NewItem(this, root, "ファイル(&F)");
+  NewItem(this, MainMenu_F, "新規作成(&N)", [this](TObject* s) { MainMenu_FNClick(s); }, 0);
+  NewItem(this, MainMenu_F, "-");
+  NewItem(this, MainMenu_F, "開く(&O)", [this](TObject* s) { MainMenu_FOClick(s); }, 1);
+  TMenuItem* MainMenu_FS = NewItem(this, MainMenu_F, "保存(&S)", {}, 2);
+  NewItem(this, MainMenu_FS, "保存(&S)", [this](TObject* s) { MainMenu_FSSClick(s); }, 2)->SetShortCut(ShortCut('S', scCtrl));
+  NewItem(this, MainMenu_FS, "別名で保存(&A)", [this](TObject* s) { MainMenu_FSAClick(s); });
+  NewItem(this, MainMenu_F, "-");
+  NewItem(this, MainMenu_F, "終了(&X)", [this](TObject* s) { MainMenu_FXClick(s); });
+  TMenuItem* MainMenu_EM = NewItem(this, NewItem(this, root, "編集(&E)"), "メニュー追加(&M)");
+  NewItem(this, MainMenu_EM, "項目(&I)", [this](TObject* s) { pmnuTreeView_IClick(s); }, 3);
+  NewItem(this, MainMenu_EM, "セパレータ(&S)", [this](TObject* s) { pmnuTreeView_SClick(s); }, 4);
+  NewItem(this, MainMenu_EM, "-");
+  NewItem(this, MainMenu_EM, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); }, 5);
+  TMenuItem* MainMenu_I = NewItem(this, root, "アイコン(&I)");
+  MainMenu_IT = NewItem(this, MainMenu_I, "ツールバー(&T)", [this](TObject* s) { MainMenu_ITClick(s); });
+  MainMenu_IT->SetEnabled(false);
+  MainMenu_ID = NewItem(this, MainMenu_I, "デスクトップ(&D)", [this](TObject* s) { MainMenu_IDClick(s); });
+  MainMenu_ID->SetEnabled(false);
+  NewItem(this, NewItem(this, root, "ヘルプ(&H)"), "バージョン情報(&A)", [this](TObject* s) { MainMenu_HAClick(s); });
+  SetMenu(MainMenu);
+
+  // The tree's context menu; the special items' tags choose their row.
+  auto* pmnuTreeView = new TPopupMenu(this);
+  TMenuItem* proot = pmnuTreeView->Items();
+  NewItem(this, proot, "項目(&I)", [this](TObject* s) { pmnuTreeView_IClick(s); });
+  TMenuItem* pmnuTreeView_P = NewItem(this, proot, "特殊な項目(&P)");
+  for (int tag = 0; tag < int(std::size(kSpecialItems)); ++tag)
+    NewItem(this, pmnuTreeView_P, kSpecialItems[tag].caption, [this](TObject* s) { pmnuTreeView_PClick(s); })->Tag = tag;
+  NewItem(this, proot, "セパレータ(&S)", [this](TObject* s) { pmnuTreeView_SClick(s); });
+  NewItem(this, proot, "-");
+  NewItem(this, proot, "サブメニュー(&M)", [this](TObject* s) { pmnuTreeView_MClick(s); });
+  NewItem(this, proot, "-");
+  NewItem(this, proot, "削除(&D)", [this](TObject* s) { pmnuTreeView_DClick(s); });
+  return pmnuTreeView;
 }
 
 void TformMain::DpiChanged() {

@@ -27,80 +27,6 @@ class TformMain : public gui::TForm {
  public:
   explicit TformMain(gui::TComponent* AOwner);
 
-  gui::TImageList* ilstMainMenu;
-  gui::TImageList* ilstLaunch;
-  gui::TToolBar* ToolBar1;
-  gui::TToolButton* tbtnNew;
-  gui::TToolButton* ToolButton1;
-  gui::TToolButton* tbtnOpen;
-  gui::TToolButton* tbtnSave;
-  gui::TToolButton* ToolButton2;
-  gui::TComboBox* cmbbEditorPosition;
-  gui::TStatusBar* StatusBar;
-  gui::TTreeView* TreeView;
-  gui::TSplitter* Splitter1;
-  gui::TPanel* Panel3;
-  gui::TPanel* panlGeneral;
-  gui::TLabel* Label1;
-  gui::TEdit* editItemName;
-  gui::TLabel* Label2;
-  gui::TImage* imageIcon;
-  gui::TEdit* editIconFileName;
-  gui::TEdit* editIconIndex;
-  gui::TSpeedButton* sbtnOpenIconFile;
-  gui::TSpeedButton* sbtnIconClear;
-  gui::TPanel* panlOptional;
-  gui::TLabel* Label3;
-  gui::TEdit* editExeName;
-  gui::TSpeedButton* sbtnOpenExeName;
-  gui::TLabel* Label4;
-  gui::TEdit* editCmdLine;
-  gui::TLabel* Label5;
-  gui::TEdit* editWorkFolder;
-  gui::TSpeedButton* sbtnOpenWorkFolder;
-  gui::TLabel* Label6;
-  gui::TComboBox* cmbbWindowState;
-  gui::TImageList* ilstPanelButtons;
-  gui::TTimer* Timer;
-  gui::TOpenDialog* OpenDialog;
-  gui::TSaveDialog* SaveDialog;
-  gui::TFolderDialog* FolderDialog;
-  TIconDialog* IconDialog;
-
-  gui::TMainMenu* MainMenu;
-  gui::TMenuItem* MainMenu_F;
-  gui::TMenuItem* MainMenu_FN;
-  gui::TMenuItem* N4;
-  gui::TMenuItem* MainMenu_FO;
-  gui::TMenuItem* MainMenu_FS;
-  gui::TMenuItem* MainMenu_FSS;
-  gui::TMenuItem* MainMenu_FSA;
-  gui::TMenuItem* N6;
-  gui::TMenuItem* MainMenu_FX;
-  gui::TMenuItem* MainMenu_E;
-  gui::TMenuItem* MainMenu_EM;
-  gui::TMenuItem* MainMenu_EMI;
-  gui::TMenuItem* MainMenu_EMS;
-  gui::TMenuItem* N1;
-  gui::TMenuItem* MainMenu_EMM;
-  gui::TMenuItem* MainMenu_I;
-  gui::TMenuItem* MainMenu_IT;
-  gui::TMenuItem* MainMenu_ID;
-  gui::TMenuItem* MainMenu_H;
-  gui::TMenuItem* MainMenu_HA;
-
-  gui::TPopupMenu* pmnuTreeView;
-  gui::TMenuItem* pmnuTreeView_I;
-  gui::TMenuItem* pmnuTreeView_P;
-  gui::TMenuItem* pmnuTreeView_PM;
-  gui::TMenuItem* M1;
-  gui::TMenuItem* N3;
-  gui::TMenuItem* pmnuTreeView_S;
-  gui::TMenuItem* N8;
-  gui::TMenuItem* pmnuTreeView_M;
-  gui::TMenuItem* N10;
-  gui::TMenuItem* pmnuTreeView_D;
-
   // The document, which lives as long as the window.
   std::unique_ptr<TSubject> Subject;
   // The node whose record the property panel shows; never a node that is gone.
@@ -170,6 +96,43 @@ class TformMain : public gui::TForm {
   SIZE MinClientSize() override;
 
  private:
+  // The test seam reaches the widgets by name; nothing else outside does.
+  friend class TformMainSeam;
+
+  gui::TImageList* ilstMainMenu;
+  gui::TImageList* ilstLaunch;
+  gui::TImageList* ilstPanelButtons;
+  gui::TComboBox* cmbbEditorPosition;
+  gui::TStatusBar* StatusBar;
+  gui::TTreeView* TreeView;
+  gui::TSplitter* Splitter1;
+  gui::TLabel* Label1;
+  gui::TEdit* editItemName;
+  gui::TLabel* Label2;
+  gui::TImage* imageIcon;
+  gui::TEdit* editIconFileName;
+  gui::TEdit* editIconIndex;
+  gui::TSpeedButton* sbtnOpenIconFile;
+  gui::TSpeedButton* sbtnIconClear;
+  gui::TLabel* Label3;
+  gui::TEdit* editExeName;
+  gui::TSpeedButton* sbtnOpenExeName;
+  gui::TLabel* Label4;
+  gui::TEdit* editCmdLine;
+  gui::TLabel* Label5;
+  gui::TEdit* editWorkFolder;
+  gui::TSpeedButton* sbtnOpenWorkFolder;
+  gui::TLabel* Label6;
+  gui::TComboBox* cmbbWindowState;
+  gui::TTimer* Timer;
+  gui::TOpenDialog* OpenDialog;
+  gui::TSaveDialog* SaveDialog;
+  gui::TFolderDialog* FolderDialog;
+  TIconDialog* IconDialog;
+  // The shortcut commands, usable once the file has a name.
+  gui::TMenuItem* MainMenu_IT;
+  gui::TMenuItem* MainMenu_ID;
+
   // A change the user made to the document, which the status bar shows
   // until it is saved.
   void Changed();
@@ -188,6 +151,8 @@ class TformMain : public gui::TForm {
   // Empties the tree and the panel for a document without entries.
   void ClearDocument();
   gui::TTreeNode* AddEntry(std::unique_ptr<TRecord> record, const TNodePicture& picture);
+  // The main menu, and the tree's context menu, which it returns.
+  gui::TPopupMenu* CreateMenus();
   void CreatePanel();
   // Places the panel's fields after the widest of their captions, as the
   // captions measure in the panel's font.
@@ -204,6 +169,8 @@ class TformMain : public gui::TForm {
   // The record the panel shows, while its node is still the selected one.
   TRecord* PanelRecord();
   void SetNodeIcon(gui::TTreeNode* node, const TNodePicture& picture);
+  // Whether a node other than `node` shows that image.
+  bool ImageShared(const gui::TTreeNode* node, int image);
   // Every node's picture taken again at the size of ilstLaunch, each in the
   // image it had.
   void RetakePictures();

@@ -93,12 +93,12 @@ void TformMain::CreatePanel() {
   auto change = [this](TObject* s) { EditChange(s); };
   auto exit = [this](TObject* s) { editIconFileNameExit(s); };
 
-  Panel3 = new TPanel(this);
+  auto* Panel3 = new TPanel(this);
   Panel3->SetBevelOuter(bvNone);
   Panel3->SetAlign(alClient);
   Panel3->SetParent(this);
 
-  panlGeneral = NewGroup(this, Panel3, 0, 65);
+  TPanel* panlGeneral = NewGroup(this, Panel3, 0, 65);
   Label1 = NewLabel(this, panlGeneral, "項目名：", 8);
   editItemName = NewEdit(this, panlGeneral, change);
   Label2 = NewLabel(this, panlGeneral, "アイコン：", 36, 50);
@@ -117,7 +117,7 @@ void TformMain::CreatePanel() {
   sbtnIconClear = NewButton(this, panlGeneral, 328, 36, ilstPanelButtons, kClear,
                             [this](TObject* s) { sbtnIconClearClick(s); });
 
-  panlOptional = NewGroup(this, Panel3, 68, 121);
+  TPanel* panlOptional = NewGroup(this, Panel3, 68, 121);
   Label3 = NewLabel(this, panlOptional, "リンク先：", 8);
   editExeName = NewEdit(this, panlOptional, change);
   sbtnOpenExeName = NewButton(this, panlOptional, 328, 8, ilstPanelButtons, kBrowse,
@@ -240,15 +240,28 @@ void TformMain::ShowPreview(int image) {
 void TformMain::SetNodeIcon(TTreeNode* node, const TNodePicture& picture) {
   pictures_[node] = picture;
   const TIcon icon = TakePicture(picture, IconSize(), Subject->Names());
-  // In place, so that every other node keeps its image number; a node that
-  // had no picture yet gets an image of its own.
+  // In place, so that every other node keeps its image number, where the
+  // image is the node's alone; nodes a load gave one picture share its
+  // image, and a node that leaves them, or had no picture, gets its own.
   int image = node->ImageIndex();
-  if (image >= 0 && image < ilstLaunch->Count()) ilstLaunch->ReplaceIcon(image, icon);
-  else image = ilstLaunch->AddIcon(icon);
+  if (image < 0 || image >= ilstLaunch->Count() || ImageShared(node, image)) {
+    image = ilstLaunch->Count();
+    ilstLaunch->SetCount(image + 1);
+  }
+  ilstLaunch->ReplaceIcon(image, icon);
   node->SetImageIndex(image);
   node->SetSelectedIndex(image);
   TreeView->Invalidate();
   if (node == CurrentNode) ShowPreview(image);
+}
+
+bool TformMain::ImageShared(const TTreeNode* node, int image) {
+  TTreeNodes* nodes = TreeView->Items();
+  for (int i = 0; i < nodes->Count(); ++i) {
+    const TTreeNode* other = nodes->Item(i);
+    if (other != node && other->ImageIndex() == image) return true;
+  }
+  return false;
 }
 
 void TformMain::StoreIconFields(TTreeNode* node) {

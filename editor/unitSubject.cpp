@@ -38,6 +38,15 @@ const TIcon& TPictureTaker::ShellIcon(const std::string& name) {
 }
 
 const TIcon& TPictureTaker::Take(const TNodePicture& written) {
+  // A menu writes the same few pictures over and over: each is found once.
+  auto key = std::make_tuple(written.Location, written.File, written.Index, written.FileIsTarget, written.Fallback);
+  if (const auto known = written_.find(key); known != written_.end()) return *known->second;
+  const TIcon& icon = Find(written);
+  written_.emplace(std::move(key), &icon);
+  return icon;
+}
+
+const TIcon& TPictureTaker::Find(const TNodePicture& written) {
   const TNodePicture picture = names_.Resolved(written);
   if (!picture.Location.empty())
     if (const TIcon& icon = ShellIcon(picture.Location); !icon.Empty()) return icon;
@@ -59,44 +68,28 @@ TNodePicture RecordPicture(const TRecord& r) { return menufile::IconOf(r, menufi
 
 namespace {
 
-// One image per node, as always, but made cheaply: the list grows in large
-// steps instead of one image at a time, each distinct icon is drawn into it
-// once, and every further node with that icon gets a copy of that image.
-// What was reserved and not used goes again at the end, also after a failure.
+// Each distinct picture of a load goes into the list once, and every node
+// that shows it names that image.
 class ImageSlots {
  public:
-  explicit ImageSlots(TImageList* list) : list_(list), base_(list ? list->Count() : 0) {}
-  ~ImageSlots() {
-    if (!list_) return;
-    try {
-      list_->SetCount(base_ + used_);
-    } catch (...) {
-      // Shrinking does not fail; the spare blank images would do no harm.
-    }
-  }
+  explicit ImageSlots(TImageList* list) : list_(list) {}
   int Add(const TIcon& icon) {
     if (!list_ || icon.Empty()) return -1;
-    if (used_ == reserved_) {
-      reserved_ = reserved_ ? reserved_ * 2 : 256;
-      list_->SetCount(base_ + reserved_);
+    auto [it, added] = first_.try_emplace(&icon, -1);
+    if (added) {
+      try {
+        it->second = list_->AddIcon(icon);
+      } catch (...) {
+        first_.erase(it);
+        throw;
+      }
     }
-    const int index = base_ + used_++;
-    auto drawn = first_.find(&icon);
-    if (drawn != first_.end()) {
-      list_->CopyImage(index, drawn->second);
-    } else {
-      list_->ReplaceIcon(index, icon);
-      first_.emplace(&icon, index);
-    }
-    return index;
+    return it->second;
   }
 
  private:
   TImageList* list_;
-  int base_;
-  int used_ = 0;
-  int reserved_ = 0;
-  std::map<const TIcon*, int> first_;  // icons of the load's cache, by address
+  std::map<const TIcon*, int> first_;  // icons of the load's taker, by address
 };
 
 // Ends the tree's update however the load ends; a failure to end it is

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "Classes.h"
@@ -43,12 +44,15 @@ class TPictureTaker {
   const gui::TIcon& Take(const TNodePicture& picture);
 
  private:
+  const gui::TIcon& Find(const TNodePicture& picture);
   const gui::TIcon& FileIcon(const std::string& file, int index);
   const gui::TIcon& ShellIcon(const std::string& name);
   int size_;
   menufile::MenuNames names_;
   std::map<std::pair<std::string, int>, gui::TIcon> files_;
   std::map<std::string, gui::TIcon> shell_;
+  // What each picture as written came to.
+  std::map<std::tuple<std::string, std::string, int32_t, bool, int>, const gui::TIcon*> written_;
   gui::TIcon none_;
 };
 // One picture, taken once.
@@ -89,7 +93,8 @@ class TSubject : public gui::TObject {
   std::optional<TFileIdentity> UnreadFile;
 
   // Adds the entries of FileName to the tree (which the caller has emptied)
-  // with their icons appended to the tree's Images, at the list's size;
+  // with their icons appended to the tree's Images, at the list's size, each
+  // distinct one once for every node that shows it;
   // every node gets its own record, which holds the names as written (but
   // for a program found only on PATH, held with its full path there). An empty file adds nothing; one with an odd number of lines is
   // reported, asks the application to end and adds nothing. A file

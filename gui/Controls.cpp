@@ -367,7 +367,13 @@ TSubclassedControl::~TSubclassedControl() {
 }
 
 void TSubclassedControl::CreateWnd() {
+  controlProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(handle_, GWLP_WNDPROC));
   SetWindowSubclass(handle_, Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT TSubclassedControl::ControlProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return controlProc_ ? CallWindowProcA(controlProc_, handle_, msg, wParam, lParam)
+                      : SendMessageA(handle_, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK TSubclassedControl::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

@@ -214,9 +214,14 @@ class TSubclassedControl : public TWinControl {
   void CreateWnd() override;
   virtual LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT DefSubclassProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  // A message straight to the control's own procedure, past the subclass,
+  // for messages the subclass has nothing to do with that go in bulk: under
+  // Wine every message through a subclass costs two trips to the server.
+  LRESULT ControlProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  WNDPROC controlProc_ = nullptr;
 };
 
 // Registers a window class of the program's own, once however often asked:

@@ -129,8 +129,8 @@ void TTreeNodes::CreateItem(TTreeNode* node, HTREEITEM after) {
   ins.item.iImage = ItemImage(node->imageIndex_);
   ins.item.iSelectedImage = ItemImage(node->selectedIndex_);
   ins.item.lParam = reinterpret_cast<LPARAM>(node);
-  node->item_ = reinterpret_cast<HTREEITEM>(
-      SendMessageA(owner_->handle_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  // A load makes thousands of these at once.
+  node->item_ = reinterpret_cast<HTREEITEM>(owner_->ControlProc(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
   if (!node->item_) throw EOSError("ツリーに項目を追加できません。");
 }
 

@@ -34,16 +34,16 @@ TEST_F(DocumentTest, EntriesShowTheirPicturesAndSaveBackInTheWritersForm) {
   // Defaults stand in when the named file yields nothing: item 1, submenu 2;
   // an item without icon file shows icon 0 of its target.
   for (const auto& [name, icon] : {std::pair{"Notepad", 1}, {"中", 0}, {"ツール", 2}, {"x", 3}}) {
-    EXPECT_EQ(NodePicture(*form, Find(name)), FilePicture("Ostrevan.exe", icon)) << name;
+    EXPECT_EQ(NodePicture(Find(name)), FilePicture("Ostrevan.exe", icon)) << name;
     EXPECT_EQ(Find(name)->SelectedIndex(), Find(name)->ImageIndex()) << name;
   }
   EXPECT_EQ(Find("サブ")->ImageIndex(), -1) << "\"none\" shows no icon";
   EXPECT_EQ(Find("Notepad")->GetFirstChild()->ImageIndex(), -1) << "nor does a separator";
-  EXPECT_EQ(NodePicture(*form, Find("folder")), FilePicture("shell32.dll", -4)) << "Explorer's folder";
-  const auto document = NodePicture(*form, Find("memo"));
+  EXPECT_EQ(NodePicture(Find("folder")), FilePicture("shell32.dll", -4)) << "Explorer's folder";
+  const auto document = NodePicture(Find("memo"));
   EXPECT_NE(document, FilePicture("Ostrevan.exe", 1)) << "the type's icon, not the blank page";
   EXPECT_NE(document, std::vector<uint32_t>(256, 0xFFFFFF));
-  EXPECT_EQ(form->ilstLaunch->Count(), 8);
+  EXPECT_EQ(ui->ilstLaunch->Count(), 6) << "one image for each picture, whatever shows it";
   EXPECT_NE(FilePicture("Ostrevan.exe", 1), FilePicture("Ostrevan.exe", 2));
 
   EXPECT_EQ(SaveToUtf8("out.txt"),
@@ -65,7 +65,8 @@ TEST_F(DocumentTest, AFailedLoadKeepsWhatWasReadAndLeavesNothingHalfMade) {
   EXPECT_THROW(Load(path), std::exception);
   EXPECT_EQ(Shape(), "A, B[C]");
   EXPECT_TRUE(boxes.empty()) << "the caller reports it, and the editor goes on";
-  EXPECT_EQ(form->ilstLaunch->Count(), 3) << "no picture for the entry that failed";
+  EXPECT_EQ(ui->ilstLaunch->Count(), 2);
+  EXPECT_EQ(Find("A")->ImageIndex(), Find("C")->ImageIndex()) << "one picture, one image";
 
   EXPECT_EQ(SaveToUtf8("elsewhere.txt"), "A\r\na.exe\r\nB\r\n\r\n\tC\r\n\tc.exe\r\n") << "another file may take it: every node has its record";
 }

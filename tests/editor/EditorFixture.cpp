@@ -36,7 +36,9 @@ void EditorTest::SetUp() {
 
 void EditorTest::NewForm() {
   form.reset();
+  ui.reset();
   form = std::make_unique<TformMain>(nullptr);
+  ui = std::make_unique<TformMainSeam>(*form);
   formMain = form.get();
   // The window stays hidden (showing and hiding top-level windows on a
   // display without a window manager costs seconds); the tree gets the size
@@ -61,6 +63,7 @@ void EditorTest::Start(const std::string& file) {
 
 void EditorTest::TearDown() {
   SetCursorPos(cursor_.x, cursor_.y);
+  ui.reset();
   form.reset();
   formMain = nullptr;
   formAbout = nullptr;
@@ -70,6 +73,18 @@ void EditorTest::TearDown() {
   RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   if (registry_) RegCloseKey(registry_);
   RegDeleteTreeA(HKEY_CURRENT_USER, registryKey_.c_str());
+}
+
+TMenuItem* EditorTest::MenuEntry(std::initializer_list<const char*> path) {
+  TMenuItem* item = form->Menu()->Items();
+  for (const char* caption : path) {
+    TMenuItem* next = nullptr;
+    for (int i = 0; i < item->Count(); ++i)
+      if (item->Items(i)->Caption() == sjis(caption)) next = item->Items(i);
+    if (!next) throw std::runtime_error(std::string("no menu entry ") + caption);
+    item = next;
+  }
+  return item;
 }
 
 namespace {
@@ -103,8 +118,8 @@ POINT EditorTest::PointOn(TTreeNode* node, THitTest part) {
   return POINT{-1, -1};
 }
 
-std::vector<uint32_t> NodePicture(TformMain& form, TTreeNode* node) {
-  return ImagePixels(form.ilstLaunch->Handle(), node->ImageIndex(), form.ilstLaunch->Width());
+std::vector<uint32_t> EditorTest::NodePicture(TTreeNode* node) {
+  return ImagePixels(ui->ilstLaunch->Handle(), node->ImageIndex(), ui->ilstLaunch->Width());
 }
 
 std::vector<uint32_t> FilePicture(const std::string& file, int index, int size) {

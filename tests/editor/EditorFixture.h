@@ -18,6 +18,29 @@
 #include "TestText.h"
 #include "unitMain.h"
 
+// The form's widgets the tests reach by name; the form keeps them to itself.
+class TformMainSeam {
+ public:
+  explicit TformMainSeam(TformMain& f)
+      : TreeView(f.TreeView), ilstLaunch(f.ilstLaunch), ilstMainMenu(f.ilstMainMenu),
+        ilstPanelButtons(f.ilstPanelButtons), StatusBar(f.StatusBar), Timer(f.Timer), imageIcon(f.imageIcon),
+        fields{f.editItemName, f.editIconFileName, f.editIconIndex, f.editExeName, f.editCmdLine, f.editWorkFolder},
+        cmbbWindowState(f.cmbbWindowState), cmbbEditorPosition(f.cmbbEditorPosition),
+        buttons{f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName, f.sbtnOpenWorkFolder},
+        SaveDialog(f.SaveDialog) {}
+  gui::TTreeView* TreeView;
+  gui::TImageList *ilstLaunch, *ilstMainMenu, *ilstPanelButtons;
+  gui::TStatusBar* StatusBar;
+  gui::TTimer* Timer;
+  gui::TImage* imageIcon;
+  // Name, icon file, icon number, target, options, folder.
+  std::vector<gui::TEdit*> fields;
+  gui::TComboBox *cmbbWindowState, *cmbbEditorPosition;
+  // Icon browse, icon clear, target browse, folder browse.
+  std::vector<gui::TSpeedButton*> buttons;
+  gui::TSaveDialog* SaveDialog;
+};
+
 class EditorTest : public testing::Test {
  protected:
   void SetUp() override;
@@ -28,8 +51,15 @@ class EditorTest : public testing::Test {
   void NewForm();
   void Start(const std::string& file = {});
 
-  gui::TTreeView& Tree() { return *form->TreeView; }
-  gui::TTreeNodes& Nodes() { return *form->TreeView->Items(); }
+  gui::TTreeView& Tree() { return *ui->TreeView; }
+  gui::TTreeNodes& Nodes() { return *ui->TreeView->Items(); }
+  // An entry of the menu bar by its captions (UTF-8), and its command as
+  // picked; an entry of the special-items menu by its tag.
+  gui::TMenuItem* MenuEntry(std::initializer_list<const char*> path);
+  void Command(std::initializer_list<const char*> path) {
+    SendMessageA(form->Handle(), WM_COMMAND, MenuEntry(path)->Command(), 0);
+  }
+  gui::TMenuItem* Special(int tag) { return Tree().PopupMenu->Items()->Items(1)->Items(tag); }
 
   // Files in this test's own folder, their text in UTF-8 here and in
   // Shift-JIS on disk; loaded into the tree and saved from it by the document.
@@ -61,8 +91,12 @@ class EditorTest : public testing::Test {
     for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
   }
 
+  // The pixels of a node's image in the editor's list.
+  std::vector<uint32_t> NodePicture(gui::TTreeNode* node);
+
   std::unique_ptr<gui::TApplication> app;
   std::unique_ptr<TformMain> form;
+  std::unique_ptr<TformMainSeam> ui;
   // Every message box is recorded and answered with `answer`.
   std::vector<gui::MessageBoxRequest> boxes;
   int answer = IDOK;
@@ -79,7 +113,6 @@ class EditorTest : public testing::Test {
   POINT cursor_{};
 };
 
-// The pixels of a node's image in the editor's list, and of an icon of the
-// launcher's file (or any other), for telling pictures apart.
-std::vector<uint32_t> NodePicture(TformMain& form, gui::TTreeNode* node);
+// The pixels of an icon of the launcher's file (or any other), for telling
+// pictures apart.
 std::vector<uint32_t> FilePicture(const std::string& file, int index, int size = 16);

@@ -1,11 +1,8 @@
-// The file commands, the settings kept between runs, files dropped from the
-// shell and the launcher's shortcuts, against the real registry functions,
-// drop handles and shell links.
+// The file commands, the settings kept between runs and what counts as a
+// change, against the real registry functions and drop handles.
 #include <shlobj.h>
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "EditorFixture.h"
 #include "SysUtils.h"
@@ -28,33 +25,6 @@ std::string Value(const char* key, const char* name) {
 void SetValue(const char* key, const char* name, const std::string& value) {
   RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value.c_str(), DWORD(value.size() + 1));
 }
-
-// A shell link object, made and let go within one test step.
-struct Link {
-  Link() {
-    CoInitialize(nullptr);
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
-    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  }
-  ~Link() {
-    file->Release();
-    link->Release();
-    CoUninitialize();
-  }
-  static std::string Read(const std::string& path) {
-    Link l;
-    char target[MAX_PATH] = "", arguments[1024] = "", description[1024] = "", icon[MAX_PATH] = "";
-    int number = -1;
-    if (!FileExists(path) || FAILED(l.file->Load(AnsiToWide(path).c_str(), STGM_READ))) return "no shortcut";
-    l.link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-    l.link->GetArguments(arguments, sizeof arguments);
-    l.link->GetDescription(description, sizeof description);
-    l.link->GetIconLocation(icon, MAX_PATH, &number);
-    return std::string(target) + "|" + arguments + "|" + description + "|" + icon + "," + std::to_string(number);
-  }
-  IShellLinkA* link = nullptr;
-  IPersistFile* file = nullptr;
-};
 
 // A drop handle as the shell makes one, for files named in the ANSI code page.
 HDROP DropOf(const std::vector<std::string>& paths) {
@@ -81,20 +51,12 @@ class FilesTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    CreateDirectoryA(Path("Desktop").c_str(), nullptr);
     SetValue(kShellFolders, "AppData", Path("AppData"));
     SetValue(kShellFolders, "Desktop", Path("Desktop"));
   }
   void TearDown() override {
     base::SetFileWriter(nullptr);
     EditorTest::TearDown();
-  }
-  void Command(TMenuItem* entry) { SendMessageA(form->Handle(), WM_COMMAND, entry->Command(), 0); }
-  void ToolbarClick(int index) {
-    HWND bar = form->ToolBar1->Handle();
-    TBBUTTON button{};
-    SendMessageA(bar, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
-    SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(button.idCommand, BN_CLICKED), reinterpret_cast<LPARAM>(bar));
   }
   // Answers the next file dialogs with these paths ("" cancels), and notes
   // what each offered.
@@ -111,9 +73,8 @@ class FilesTest : public EditorTest {
     };
   }
   std::string Commands() {
-    return std::string(form->MainMenu_IT->Enabled() ? "T" : "-") + (form->MainMenu_ID->Enabled() ? "D" : "-");
+    return std::string(MenuEntry({"アイコン(&I)", "ツールバー(&T)"})->Enabled() ? "T" : "-") + (MenuEntry({"アイコン(&I)", "デスクトップ(&D)"})->Enabled() ? "D" : "-");
   }
-  static constexpr char kQuickLaunch[] = "AppData\\Microsoft\\Internet Explorer\\Quick Launch\\";
   std::vector<std::string> offered;
 };
 
@@ -122,10 +83,10 @@ class FilesTest : public EditorTest {
 TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   const std::string folder = ExtractFilePath(GetModuleFileNameString());
   Choose({""});
-  ToolbarClick(2);  // Open
+  Command({"ファイル(&F)", "開く(&O)"});
   EXPECT_EQ(offered, std::vector<std::string>{"open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + folder + "*.*"});
   EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "nothing written before the close";
-  Command(form->MainMenu_FX);
+  Command({"ファイル(&F)", "終了(&X)"});
   EXPECT_EQ(Value(kSettings, "MenuFile"), folder + "*.*");
   EXPECT_EQ(Value(kSettings, "ExePath"), folder + "*.exe");
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
@@ -149,7 +110,7 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   EXPECT_EQ(boxes[0].text, sjis("「") + Path("missing.txt") + sjis("」を読めません。\n") +
                                base::SystemErrorText(ERROR_FILE_NOT_FOUND));
   EXPECT_TRUE(app->Terminated());
-  form->cmbbEditorPosition->SetItemIndex(1);
+  ui->cmbbEditorPosition->SetItemIndex(1);
   form->Close();
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "none");
 }
@@ -158,19 +119,19 @@ TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndOpenStartsOnTheOpenFile) {
   // No name yet: Save asks for one, and a cancel changes nothing.
   form->pmnuTreeView_SClick(nullptr);
   Choose({"", Path("named.txt")});
-  Command(form->MainMenu_FSS);
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(offered, std::vector<std::string>{"save メニュー情報ファイルを保存 メニュー情報ファイル（*.*）|*.* "});
-  EXPECT_EQ(form->SaveDialog->Options, unsigned(ofHideReadOnly | ofEnableSizing)) << "no question before replacing";
+  EXPECT_EQ(ui->SaveDialog->Options, unsigned(ofHideReadOnly | ofEnableSizing)) << "no question before replacing";
   EXPECT_EQ(Commands(), "--") << "no file yet";
-  Command(form->MainMenu_FSS);
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
   EXPECT_EQ(Commands(), "TD");
 
   // An empty file is a new menu, after Open as at start-up.
   const std::string file = WriteMenu("menu.txt", "");
   Choose({file, file});
-  Command(form->MainMenu_FO);
-  Command(form->MainMenu_FO);
+  Command({"ファイル(&F)", "開く(&O)"});
+  Command({"ファイル(&F)", "開く(&O)"});
   EXPECT_EQ(offered.back(), "open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + file) << "starts on the open file";
   NewForm();
   Start(file);
@@ -188,7 +149,7 @@ TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
     failure = cause;
     base::SetFileWriter(cause == ERROR_ACCESS_DENIED ? nullptr : FailingWrite);
     SetFileAttributesA(file.c_str(), cause == ERROR_ACCESS_DENIED ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-    Command(form->MainMenu_FSS);
+    Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
     EXPECT_EQ(ReadUtf8(file), "A\r\na.exe\r\n") << cause;
     ASSERT_EQ(boxes.size(), 1u) << cause;
     EXPECT_EQ(boxes[0].text, sjis("「") + file + sjis("」に保存できません。\n") + base::SystemErrorText(cause));
@@ -196,78 +157,16 @@ TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
   WIN32_FIND_DATAA found;
   EXPECT_EQ(FindFirstFileA(Path("*.new").c_str(), &found), INVALID_HANDLE_VALUE) << "nothing left beside it";
   base::SetFileWriter(nullptr);
-  Command(form->MainMenu_FSS);
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(ReadUtf8(file), "\r\n\r\n");
   EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_ARCHIVE)) << "the launcher's sign to build again";
   SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
-  Command(form->MainMenu_FSS);
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(GetFileAttributesA(file.c_str()), DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)) << "a hidden file stays so";
 }
 
-TEST_F(FilesTest, ALauncherReadingDuringSavesSeesTheOldOrTheNewMenuWhole) {
-  const std::vector<std::string> big(4000, "an entry of the menu"), small(1000, "an entry of the menu");
-  const std::string file = Path("menu.txt");
-  base::SaveLines(file, big);
-  std::atomic<bool> saving{true};
-  std::atomic<int> reads{0}, torn{0};
-  std::thread launcher([&] {
-    for (; saving; Sleep(1), ++reads) {
-      try {
-        const size_t lines = base::LoadLines(file).size();  // as the launcher reads it
-        torn += lines != big.size() && lines != small.size();
-      } catch (const std::exception&) {
-        ++torn;
-      }
-    }
-  });
-  // As the document saves it; a reader holds the file only for a moment.
-  for (int round = 0; round < 40; ++round) EXPECT_NO_THROW(base::SaveLines(file, round % 2 ? big : small));
-  saving = false;
-  launcher.join();
-  EXPECT_GT(reads, 0);
-  EXPECT_EQ(torn, 0);
-}
-
-TEST_F(FilesTest, ShortcutsStartTheLauncherBesideTheEditorOnTheQuotedFile) {
-  const std::string menu = Path("My Menus\\tools.txt");
-  CreateDirectoryA(Path("My Menus").c_str(), nullptr);
-  WriteBytes(menu, "A\r\na.exe\r\n");
-  Choose({menu});
-  Command(form->MainMenu_FO);
-  EXPECT_EQ(Commands(), "TD") << "an open file makes them usable";
-  const std::string launcher = ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe";
-  for (auto [command, lnk] : {std::pair{form->MainMenu_IT, Path(kQuickLaunch) + "tools.lnk"},
-                              {form->MainMenu_ID, Path("Desktop\\tools.lnk")}}) {
-    answer = IDCANCEL;
-    Command(command);
-    EXPECT_EQ(Link::Read(lnk), "no shortcut") << "cancelled";
-    answer = IDOK;
-    Command(command);
-    EXPECT_EQ(Link::Read(lnk), launcher + "|\"" + menu + "\"|tools|" + launcher + ",6");
-  }
-  ASSERT_EQ(boxes.size(), 4u);
-  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "ツールバーにショートカットを作成します。確認");
-  EXPECT_EQ(utf8(boxes[2].text), "デスクトップにショートカットを作成します。");
-  EXPECT_EQ(boxes[2].flags, UINT(MB_OKCANCEL | MB_ICONQUESTION));
-
-  // Several dots: the last extension goes. Without AppData the toolbar
-  // command is unusable; without Desktop the command says so.
-  form->Subject->FileName = Path("my.menu.txt");
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "AppData");
-  Command(form->MainMenu_FSS);
-  EXPECT_EQ(Commands(), "-D");
-  Command(form->MainMenu_ID);
-  EXPECT_EQ(Link::Read(Path("Desktop\\my.menu.lnk")),
-            launcher + "|\"" + Path("my.menu.txt") + "\"|my.menu|" + launcher + ",6");
-  SetValue(kShellFolders, "Desktop", "");
-  boxes.clear();
-  Command(form->MainMenu_ID);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "デスクトップのフォルダが分からないため、ショートカットを作成できません。警告");
-}
-
 TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) {
-  form->Panel3->Handle();
+  ui->fields[0]->Handle();
   const std::string menu = "A\r\na.exe\r\n\r\n\r\nS<Ostrevan.exe,4>\r\n\r\n\tchild\r\n\tc.exe\r\n";
   const auto select = [&](const char* caption) { Tree().SetSelected(Find(caption)); };
   const auto leave = [](TEdit* field, const char* text) {
@@ -282,26 +181,26 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
   };
   WriteMenu("dropped.txt", "");
   const std::vector<std::pair<const char*, std::function<void()>>> changes{
-      {"a typed target", [&] { form->editExeName->SetText("b.exe"); }},
+      {"a typed target", [&] { ui->fields[3]->SetText("b.exe"); }},
       {"a submenu's folder typed", [&] {
          select("S");
-         form->editWorkFolder->SetText("C:\\Links");
+         ui->fields[5]->SetText("C:\\Links");
        }},
-      {"an icon number left", [&] { leave(form->editIconIndex, "2"); }},
+      {"an icon number left", [&] { leave(ui->fields[2], "2"); }},
       {"a caption edited in place",
        [&] {
          Find("A")->EditText();
          SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0)), "B");
          Tree().EndEditing();
        }},
-      {"a special item", [&] { form->M1->Click(); }},
+      {"a special item", [&] { Special(1)->Click(); }},
       {"a deleted entry", [&] { form->pmnuTreeView_DClick(nullptr); }},
       {"a dropped file",
        [&] { SendMessageA(form->Handle(), WM_DROPFILES, WPARAM(DropOf({Path("dropped.txt")})), 0); }},
-      {"an icon chosen", [&] { form->sbtnOpenIconFile->Click(); }},
+      {"an icon chosen", [&] { ui->buttons[0]->Click(); }},
       {"the icon cleared", [&] {
          select("S");
-         form->sbtnIconClear->Click();
+         ui->buttons[1]->Click();
        }},
   };
   for (const auto& [change, make] : changes) {
@@ -309,26 +208,14 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
     Load(WriteMenu("menu.txt", menu));
     // Going through every entry and back, and saving, changes nothing.
     for (const char* caption : {"A", "━━━━━━━━", "S", "child", "A"}) select(caption);
-    leave(form->editIconFileName, "");
-    form->sbtnIconClear->Click();
+    leave(ui->fields[1], "");
+    ui->buttons[1]->Click();
     EXPECT_FALSE(form->Subject->Modified) << change;
     make();
     EXPECT_TRUE(form->Subject->Modified) << change;
-    Command(form->MainMenu_FSS);
+    Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
     EXPECT_FALSE(form->Subject->Modified) << change;
   }
 
-  // Yes with no name yet asks for one: cancelled, the editor stays with its
-  // changes. No lets them go.
-  form->Subject->FileName.clear();
-  form->pmnuTreeView_SClick(nullptr);
-  answer = IDYES;
-  Choose({""});
-  form->Close();
-  EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "not closed";
-  EXPECT_TRUE(form->Subject->Modified);
-  answer = IDNO;
-  form->Close();
-  EXPECT_NE(Value(kSettings, "MenuFile"), "-") << "closed";
-  EXPECT_EQ(boxes.back().flags, UINT(MB_YESNOCANCEL | MB_ICONQUESTION));
 }
+

@@ -23,10 +23,12 @@ long OwnedHandles() {
 
 TEST_F(EditorTest, TheMainWindowMadeAndDestroyedAgainAndAgainLeavesNothingBehind) {
   const std::string file = WriteMenu("menu.txt", "A\r\na.exe\r\nS\r\n\r\n\ts1\r\n\ts1.exe\r\n\r\n\r\n");
+  ui.reset();
   form.reset();
   const long owned = OwnedHandles();
   for (int round = 0; round < 300; ++round) {
     form = std::make_unique<TformMain>(nullptr);
+    ui = std::make_unique<TformMainSeam>(*form);
     form->OnShow = nullptr;
     std::vector<HWND> windows{form->Handle()};
     Load(file);
@@ -35,7 +37,8 @@ TEST_F(EditorTest, TheMainWindowMadeAndDestroyedAgainAndAgainLeavesNothingBehind
     std::set<HGDIOBJ> fonts;
     for (HWND w : windows) fonts.insert(reinterpret_cast<HGDIOBJ>(SendMessageA(w, WM_GETFONT, 0, 0)));
     fonts.erase(nullptr);
-    const HMENU menus[] = {GetMenu(windows[0]), form->pmnuTreeView->Handle()};
+    const HMENU menus[] = {GetMenu(windows[0]), Tree().PopupMenu->Handle()};
+    ui.reset();
     form.reset();
     for (HWND w : windows) ASSERT_FALSE(IsWindow(w)) << "round " << round;
     for (HMENU m : menus) ASSERT_FALSE(IsMenu(m)) << "round " << round;

@@ -19,7 +19,7 @@ class PanelTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    form->Panel3->Handle();
+    ui->fields[0]->Handle();
     Load(WriteMenu("menu.txt", kMenu));
   }
   void Select(const char* utf8Caption) { Tree().SetSelected(Find(utf8Caption)); }
@@ -33,69 +33,61 @@ class PanelTest : public EditorTest {
     Leave(field);
   }
   std::vector<uint32_t> Preview() {
-    auto icon = reinterpret_cast<HICON>(SendMessageA(form->imageIcon->Handle(), STM_GETICON, 0, 0));
+    auto icon = reinterpret_cast<HICON>(SendMessageA(ui->imageIcon->Handle(), STM_GETICON, 0, 0));
     return icon ? IconPixels(icon) : std::vector<uint32_t>{};
   }
   static std::vector<uint32_t> Icon(int index) { return IconPixels(ExtractSmallIcon("Ostrevan.exe", index).Handle()); }
 
   // '+' for a control the user can use, '-' for one he cannot: the six
-  // labels, the six fields, the list, the four buttons. A field or the
-  // list that can be used has the window's colour, else the panel's.
+  // fields, the size list, the four buttons. A field or the list that can
+  // be used has the window's colour, else the panel's.
   std::string Usability() {
-    TformMain& f = *form;
     std::string out;
     auto add = [&](TWinControl* c, bool coloured) {
       const bool on = IsWindowEnabled(c->Handle()) != FALSE;
       EXPECT_TRUE(!coloured || c->Color() == (on ? clWindow : clBtnFace)) << out;
       out += on ? '+' : '-';
     };
-    for (TWinControl* c : {f.Label1, f.Label2, f.Label3, f.Label4, f.Label5, f.Label6}) add(c, false);
+    for (TEdit* c : ui->fields) add(c, true);
+    add(ui->cmbbWindowState, true);
     out += ' ';
-    for (TEdit* c : Fields()) add(c, true);
-    out += ' ';
-    add(f.cmbbWindowState, true);
-    out += ' ';
-    for (TWinControl* c : {f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName, f.sbtnOpenWorkFolder}) add(c, false);
+    for (TWinControl* c : ui->buttons) add(c, false);
     return out;
-  }
-  std::vector<TEdit*> Fields() {
-    return {form->editItemName, form->editIconFileName, form->editIconIndex, form->editExeName, form->editCmdLine,
-            form->editWorkFolder};
   }
   std::string Shown() {
     std::string out;
-    for (TEdit* c : Fields()) out += utf8(c->Text()) + "|";
-    return out + std::to_string(form->cmbbWindowState->ItemIndex());
+    for (TEdit* c : ui->fields) out += utf8(c->Text()) + "|";
+    return out + std::to_string(ui->cmbbWindowState->ItemIndex());
   }
 };
 
 }  // namespace
 
 TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectionMoves) {
-  EXPECT_EQ(Usability(), "------ ------ - ----") << "nothing to edit yet";
+  EXPECT_EQ(Usability(), "------- ----") << "nothing to edit yet";
 
   Select("Alpha");
-  EXPECT_EQ(Usability(), "++++++ ++++++ + ++++");
+  EXPECT_EQ(Usability(), "+++++++ ++++");
   EXPECT_EQ(Shown(), "Alpha|Ostrevan.exe|3|C:\\Program Files\\a.exe|-x|C:\\Work|2");
   EXPECT_EQ(Preview(), Icon(3));
 
   // The icon number goes to the record, and the node's picture follows, when
   // the selection moves on.
-  form->editIconIndex->SetText("6");
+  ui->fields[2]->SetText("6");
   Select("━━━━━━━━");
-  EXPECT_EQ(NodePicture(*form, Find("Alpha")), FilePicture("Ostrevan.exe", 6));
-  EXPECT_EQ(Usability(), "------ ------ - ----");
+  EXPECT_EQ(NodePicture(Find("Alpha")), FilePicture("Ostrevan.exe", 6));
+  EXPECT_EQ(Usability(), "------- ----");
   EXPECT_EQ(Shown(), "━━━━━━━━||||||0");
   EXPECT_TRUE(Preview().empty());
 
   // A submenu's folder is the one whose contents it shows, which the status
   // bar says while it is selected.
   Select("Sub");
-  EXPECT_EQ(Usability(), "++--+- +++--+ - ++-+");
+  EXPECT_EQ(Usability(), "+++--+- ++-+");
   EXPECT_EQ(Shown(), "Sub|Ostrevan.exe|4|||C:\\Links|0");
   const auto hint = [&] {
     char text[256] = "";
-    SendMessageA(form->StatusBar->Handle(), SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(text));
+    SendMessageA(ui->StatusBar->Handle(), SB_GETTEXTA, 2, reinterpret_cast<LPARAM>(text));
     return utf8(text);
   };
   EXPECT_EQ(hint(), "作業フォルダの中身をサブメニューに表示します");
@@ -112,34 +104,35 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
   Select("Beta");
   TTreeNode* beta = Find("Beta");
   TRecord* record = RecordOf(beta);
-  Type(form->editItemName, "XY");
+  Type(ui->fields[0], "XY");
   EXPECT_EQ(beta->Text(), "BetaXY");
   EXPECT_EQ(record->ItemName, "BetaXY");
 
   // Leaving icon settings as they were keeps the default picture.
-  Leave(form->editIconFileName);
-  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 1));
+  Leave(ui->fields[1]);
+  EXPECT_EQ(NodePicture(beta), FilePicture("Ostrevan.exe", 1));
 
-  Type(form->editIconFileName, "Ostrevan.exe");
+  Type(ui->fields[1], "Ostrevan.exe");
   EXPECT_TRUE(record->IconFileName.empty());
-  Leave(form->editIconFileName);
+  Leave(ui->fields[1]);
   EXPECT_EQ(record->IconFileName, "Ostrevan.exe");
-  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 0));
-  SetAndLeave(form->editIconIndex, "2");
-  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 2));
+  EXPECT_EQ(NodePicture(beta), FilePicture("Ostrevan.exe", 0));
+  SetAndLeave(ui->fields[2], "2");
+  EXPECT_EQ(NodePicture(beta), FilePicture("Ostrevan.exe", 2));
+  EXPECT_EQ(NodePicture(Find("child")), FilePicture("Ostrevan.exe", 1)) << "the image it shared stays";
   EXPECT_EQ(Preview(), Icon(2));
-  SetAndLeave(form->editIconIndex, "zwei");
+  SetAndLeave(ui->fields[2], "zwei");
   EXPECT_EQ(record->IconIndex, 0);
-  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 0));
+  EXPECT_EQ(NodePicture(beta), FilePicture("Ostrevan.exe", 0));
   // No default stands in for an emptied icon file.
-  SetAndLeave(form->editIconFileName, "");
-  EXPECT_EQ(NodePicture(*form, beta), std::vector<uint32_t>(256, 0xFFFFFF));
+  SetAndLeave(ui->fields[1], "");
+  EXPECT_EQ(NodePicture(beta), std::vector<uint32_t>(256, 0xFFFFFF));
 
   // A name typed in the tree is the one the panel stores again later.
   beta->EditText();
   SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0)), "Gamma");
   Tree().EndEditing();
-  EXPECT_EQ(form->editItemName->Text(), "Gamma");
+  EXPECT_EQ(ui->fields[0]->Text(), "Gamma");
   Select("Alpha");
   EXPECT_EQ(beta->Text(), "Gamma");
   EXPECT_EQ(record->ItemName, "Gamma");
@@ -149,12 +142,12 @@ TEST_F(PanelTest, OnAScreenOfAnotherDpiEveryPictureIsTakenAgainAtItsSizeInItsOwn
   // Pictures that are not their records' (an icon chosen in the panel, a
   // special item), and the image of a deleted node among the others.
   Select("Beta");
-  SetAndLeave(form->editIconFileName, "Ostrevan.exe");
-  SetAndLeave(form->editIconIndex, "6");
+  SetAndLeave(ui->fields[1], "Ostrevan.exe");
+  SetAndLeave(ui->fields[2], "6");
   Select("child");
   form->pmnuTreeView_DClick(nullptr);
   Tree().SetSelected(nullptr);
-  form->M1->Click();
+  Special(1)->Click();
   Select("Alpha");
   struct Picture {
     TTreeNode* node;
@@ -171,17 +164,17 @@ TEST_F(PanelTest, OnAScreenOfAnotherDpiEveryPictureIsTakenAgainAtItsSizeInItsOwn
     RECT suggested{0, 0, ScaleToDpi(640, dpi), ScaleToDpi(300, dpi)};
     SendMessageA(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     const int side = SmallIconSize(dpi);
-    for (TImageList* list : {form->ilstLaunch, form->ilstMainMenu, form->ilstPanelButtons}) EXPECT_EQ(list->Width(), side);
-    EXPECT_EQ(form->ilstMainMenu->Count(), 6);
-    EXPECT_EQ(form->ilstPanelButtons->Count(), 2);
+    for (TImageList* list : {ui->ilstLaunch, ui->ilstMainMenu, ui->ilstPanelButtons}) EXPECT_EQ(list->Width(), side);
+    EXPECT_EQ(ui->ilstMainMenu->Count(), 6);
+    EXPECT_EQ(ui->ilstPanelButtons->Count(), 2);
     for (const Picture& p : pictures) {
       EXPECT_EQ(p.node->ImageIndex(), p.image) << p.file << " " << p.index;
-      EXPECT_EQ(NodePicture(*form, p.node), FilePicture(p.file, p.index, side)) << p.file << " " << p.index;
+      EXPECT_EQ(NodePicture(p.node), FilePicture(p.file, p.index, side)) << p.file << " " << p.index;
     }
     // The preview shows the selected node's picture at the new size.
-    const auto preview = reinterpret_cast<HICON>(SendMessageA(form->imageIcon->Handle(), STM_GETICON, 0, 0));
+    const auto preview = reinterpret_cast<HICON>(SendMessageA(ui->imageIcon->Handle(), STM_GETICON, 0, 0));
     EXPECT_EQ(IconPixels(preview, side), FilePicture("Ostrevan.exe", 3, side));
-    EXPECT_EQ(form->imageIcon->Width(), side);
+    EXPECT_EQ(ui->imageIcon->Width(), side);
   }
 }
 
@@ -198,32 +191,32 @@ TEST_F(PanelTest, IconBrowseStartsOnTheTargetWithinItsPathBufferAndClearAsksFirs
     icons.IconIndex = 6;
     return true;
   };
-  form->sbtnOpenIconFile->Click();
+  ui->buttons[0]->Click();
   ASSERT_EQ(offered.size(), 1u);
   EXPECT_EQ(offered[0], std::make_pair(std::string("b.exe"), 0)) << "without an icon file: the target";
   EXPECT_EQ(Shown(), "Beta|Ostrevan.exe|6|b.exe|||0");
-  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 6));
-  form->sbtnOpenIconFile->Click();
+  EXPECT_EQ(NodePicture(beta), FilePicture("Ostrevan.exe", 6));
+  ui->buttons[0]->Click();
   ASSERT_EQ(offered.size(), 2u);
   EXPECT_EQ(offered[1], std::make_pair(std::string("Ostrevan.exe"), 6)) << "the last number chosen";
   EXPECT_EQ(record->IconIndex, 6) << "cancelled";
 
   answer = IDCANCEL;
-  form->sbtnIconClear->Click();
+  ui->buttons[1]->Click();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(utf8(boxes[0].text + boxes[0].caption), "アイコンに関する設定を消します。確認");
   EXPECT_EQ(boxes[0].flags, UINT(MB_OKCANCEL | MB_ICONQUESTION));
   EXPECT_EQ(record->IconFileName, "Ostrevan.exe");
   answer = IDOK;
-  form->sbtnIconClear->Click();
+  ui->buttons[1]->Click();
   EXPECT_TRUE(record->IconFileName.empty());
   EXPECT_EQ(record->IconIndex, 0);
   EXPECT_EQ(Shown(), "Beta||0|b.exe|||0");
-  EXPECT_EQ(NodePicture(*form, beta), FilePicture("Ostrevan.exe", 1)) << "the target has no icon";
+  EXPECT_EQ(NodePicture(beta), FilePicture("Ostrevan.exe", 1)) << "the target has no icon";
 
   Select("Sub");
-  form->sbtnIconClear->Click();
-  EXPECT_EQ(NodePicture(*form, Find("Sub")), FilePicture("Ostrevan.exe", 2));
+  ui->buttons[1]->Click();
+  EXPECT_EQ(NodePicture(Find("Sub")), FilePicture("Ostrevan.exe", 2));
   EXPECT_EQ(boxes.size(), 3u);
 
   // A name too long for the dialog's path buffer opens no dialog.
@@ -253,16 +246,16 @@ TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastC
     return true;
   };
   Select("Beta");
-  form->editExeName->SetText("");
-  form->sbtnOpenExeName->Click();
+  ui->fields[3]->SetText("");
+  ui->buttons[2]->Click();
   EXPECT_EQ(form->Subject->ExePath, pick);
   EXPECT_EQ(RecordFor("Beta")->ExeName, pick);
 
   Select("Alpha");
   pick.clear();
-  form->sbtnOpenExeName->Click();
-  form->editExeName->SetText("");
-  form->sbtnOpenExeName->Click();
+  ui->buttons[2]->Click();
+  ui->fields[3]->SetText("");
+  ui->buttons[2]->Click();
   EXPECT_EQ(offered, (std::vector<std::string>{firstPath, "C:\\Program Files\\a.exe", "C:\\Tools\\new.exe"}));
   EXPECT_TRUE(RecordFor("Alpha")->ExeName.empty()) << "cancelled: the emptied field stays";
 
@@ -270,7 +263,7 @@ TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastC
   // that same folder chosen keeps the name as written.
   CreateDirectoryA(Path("work").c_str(), nullptr);
   Select("Sub");
-  form->editWorkFolder->SetText("work");
+  ui->fields[5]->SetText("work");
   offered.clear();
   pick = Path("work");
   chooser = [&](TComponent& dialog) {
@@ -280,10 +273,10 @@ TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastC
     folder.FolderName = pick;
     return true;
   };
-  form->sbtnOpenWorkFolder->Click();
+  ui->buttons[3]->Click();
   EXPECT_EQ(RecordFor("Sub")->WorkFolder, "work");
   pick = "C:\\Links";
-  form->sbtnOpenWorkFolder->Click();
+  ui->buttons[3]->Click();
   EXPECT_EQ(RecordFor("Sub")->WorkFolder, "C:\\Links");
   EXPECT_EQ(offered, (std::vector<std::string>{Path("work"), Path("work")}));
 }
@@ -297,13 +290,13 @@ TEST_F(PanelTest, ThePanelOutlivesADeletedNodeAndResetsForANewDocument) {
   }
   EXPECT_EQ(Nodes().Count(), 0);
   EXPECT_EQ(Shown(), "Beta||0|b.exe|||0") << "the last contents stay";
-  Type(form->editItemName, "Z");  // stores nowhere
-  Leave(form->editIconFileName);
+  Type(ui->fields[0], "Z");  // stores nowhere
+  Leave(ui->fields[1]);
 
   form->ResetPanel();
-  EXPECT_EQ(Usability(), "------ ------ - ----");
+  EXPECT_EQ(Usability(), "------- ----");
   EXPECT_EQ(Shown(), "||||||0");
   EXPECT_TRUE(Preview().empty());
-  form->sbtnIconClear->Click();
+  ui->buttons[1]->Click();
   EXPECT_TRUE(boxes.empty()) << "a disabled button does nothing";
 }
