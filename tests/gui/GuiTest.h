@@ -10,9 +10,9 @@
 class GuiTest : public testing::Test {
  protected:
   // A T owned by the form; a control stands on `parent`.
-  template <class T, class... Args>
-  T* Make(gui::TWinControl* parent = nullptr, Args... args) {
-    auto* made = new T(&form, args...);
+  template <class T>
+  T* Make(gui::TWinControl* parent = nullptr) {
+    auto* made = new T(&form);
     if constexpr (std::is_base_of_v<gui::TWinControl, T>) made->SetParent(parent);
     return made;
   }
