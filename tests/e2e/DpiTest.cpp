@@ -17,20 +17,6 @@ namespace {
 
 const char kLayerClass[] = "OstrevanWindow";
 
-// The prefix's DPI, which every Wine program reads when it starts (no other
-// Wine test runs meanwhile: this one holds all their locks); 96, as the test
-// bed starts, however the test ends.
-struct PrefixDpi {
-  explicit PrefixDpi(DWORD dpi) {
-    if (RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi))
-      throw Failure("cannot set the prefix's LogPixels");
-  }
-  ~PrefixDpi() {
-    const DWORD dpi = 96;
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
-  }
-};
-
 std::string Describe(const ControlView& v) {
   return std::string(v.className) + " \"" + utf8(v.text) + "\" at " + std::to_string(v.rect.left) + "," +
          std::to_string(v.rect.top) + "-" + std::to_string(v.rect.right) + "," + std::to_string(v.rect.bottom);

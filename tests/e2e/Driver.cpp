@@ -448,8 +448,8 @@ void MovePointer(POINT p) {
         "the pointer at " + std::to_string(p.x) + "," + std::to_string(p.y), 2s);
 }
 
-void ClickInX(POINT p) {
-  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "1"}))
+void ClickInX(POINT p, int button) {
+  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", std::to_string(button)}))
     Fail("xdotool could not click at " + std::to_string(p.x) + "," + std::to_string(p.y));
 }
 
@@ -537,11 +537,6 @@ std::vector<ProbeRecord> ProbeLog::WaitRecords(size_t n) const {
     return records.size() >= n;
   }, std::to_string(n) + " probe records");
   return records;
-}
-
-void RightClickInX(POINT p) {
-  if (!XdoTool({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "3"}))
-    Fail("xdotool could not right-click at " + std::to_string(p.x) + "," + std::to_string(p.y));
 }
 
 }  // namespace e2e

@@ -110,10 +110,11 @@ void ReleaseModifiers();
 // Files dropped on a window as the shell drops them (WM_DROPFILES).
 void DropFiles(HWND window, const std::vector<std::wstring>& paths);
 // Buttons posted at client coordinates; the pointer moved (where popups
-// open); a left click through X, as the user's, leaving the pointer there.
+// open); a click through X (button 1 left, 3 right), as the user's, leaving
+// the pointer there.
 void Click(HWND hwnd, POINT client, bool right = false);
 void MovePointer(POINT screen);
-void ClickInX(POINT screen);
+void ClickInX(POINT screen, int button = 1);
 
 // The process's popup, one level and not `previous` (shown again, it is a
 // new window).
@@ -151,8 +152,5 @@ class ProbeLog {
  private:
   std::string path_;
 };
-
-// A click of the right button through the X server, the pointer left there.
-void RightClickInX(POINT screen);
 
 }  // namespace e2e

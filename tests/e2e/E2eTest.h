@@ -18,6 +18,18 @@
 
 namespace e2e {
 
+// The prefix's DPI, which every Wine program reads as it starts (a test that
+// sets it holds every Wine test's lock); 96, as the test bed starts, however
+// the test ends.
+struct PrefixDpi {
+  explicit PrefixDpi(DWORD dpi) { Set(dpi); }
+  ~PrefixDpi() { Set(96); }
+  static void Set(DWORD dpi) {
+    EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi), 0)
+        << "cannot set the prefix's LogPixels";
+  }
+};
+
 class E2eTest : public ::testing::Test {
  protected:
   static constexpr std::chrono::seconds kLimit{90};  // for one test

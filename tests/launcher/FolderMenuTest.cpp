@@ -56,40 +56,8 @@ class FolderMenuTest : public ::testing::Test {
   TempFolder temp_{"folder"};
 };
 
-TEST_F(FolderMenuTest, ListsWhatExplorerShowsInItsOrderAndTellsEmptyFromUnreadable) {
-  const FolderListing all = ListFolder(Path());
-  std::wstring names;
-  for (const FolderEntry& e : all.entries) names += e.shown + (e.folder ? L"/" : L"") + L"|";
-  EXPECT_EQ(names, L"A dir/|b dir/|a & b.txt|app|File2.txt|file9.txt|file10.txt|site|\u00fc\u2603.txt|Zebra.txt|");
-  EXPECT_EQ(all.entries[3].name, L"app.lnk");
-
-  CreateDirectoryW(Path(L"only hidden").c_str(), nullptr);
-  CloseHandle(CreateFileW(Path(L"only hidden\\x").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_HIDDEN, nullptr));
-  using State = FolderListing::State;
-  const struct {
-    std::wstring folder;
-    size_t limit;
-    State state;
-    size_t count, leftOut;
-  } cases[] = {
-      {Path(), 3, State::Listed, 3, 8},  // "only hidden" is one more
-      {Path(L"b dir"), 10, State::Empty, 0, 0},
-      {Path(L"only hidden"), 10, State::Empty, 0, 0},
-      {Path(L"missing"), 10, State::Unreadable, 0, 0},
-      {Path(L"Zebra.txt"), 10, State::Unreadable, 0, 0},
-      {L"", 10, State::Unreadable, 0, 0},
-  };
-  for (const auto& c : cases) {
-    const FolderListing listing = ListFolder(c.folder, c.limit);
-    EXPECT_EQ(listing.state, c.state) << utf8(ShownName(c.folder));
-    EXPECT_EQ(listing.entries.size(), c.count);
-    EXPECT_EQ(listing.leftOut, c.leftOut);
-  }
-}
-
 // (What the launcher shows of a folder, opened level by level and picked,
-// is its end-to-end test's.)
+// empty, hidden or missing, is its end-to-end test's.)
 TEST_F(FolderMenuTest, ASubmenuIsFilledOnceWithAGreyedCountOfWhatIsLeftOutAndFindsOwnPicturesWhenDrawn) {
   TApplication app;
   TComponent owner(nullptr);

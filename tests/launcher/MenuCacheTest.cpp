@@ -34,30 +34,6 @@ class MenuCacheTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(MenuCacheTest, AWrittenCacheReadsBackUntilTheMenuFileIsWrittenAgain) {
-  TImageList empty(nullptr);
-  EXPECT_FALSE(ReadBack(empty)) << "no cache yet";
-
-  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
-
-  TImageList restored(nullptr);
-  ASSERT_TRUE(ReadBack(restored));
-  EXPECT_EQ(restored.Count(), 3);
-  EXPECT_EQ(images_, written_);
-
-  // Any save of the menu file, by the editor or another program, makes the
-  // next start build again, whether or not this file system keeps the flag;
-  // so does a save while the cache was being built from the file as it was.
-  const MenuFileStamp read = StampOf(menu_);
-  Sleep(20);
-  WriteBytes(menu_, "B\r\nb.exe\r\n");
-  TImageList stale(nullptr);
-  EXPECT_FALSE(ReadBack(stale));
-  EXPECT_EQ(stale.Count(), 0);
-  ASSERT_TRUE(WriteMenuCache(menu_, read, list_, written_));
-  EXPECT_FALSE(ReadBack(stale));
-}
-
 TEST(CacheIsCurrent, AnyWriteSinceTheBuildMakesItStale) {
   const MenuFileStamp built{0x80, 10, 1000};
   auto with = [](uint32_t attributes, uint64_t size = 10, uint64_t time = 1000) {
@@ -90,8 +66,14 @@ TEST(NamesKeyOf, ChangesWhenTheMenusNamesLeadElsewhere) {
   }
 }
 
-TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
-  ASSERT_TRUE(WriteMenuCache(menu_, StampOf(menu_), list_, written_));
+TEST_F(MenuCacheTest, ACacheReadsBackWholeAndOnlyForTheMenuFileAsItWasRead) {
+  const MenuFileStamp read = StampOf(menu_);
+  ASSERT_TRUE(WriteMenuCache(menu_, read, list_, written_));
+  TImageList restored(nullptr);
+  ASSERT_TRUE(ReadBack(restored));
+  EXPECT_EQ(restored.Count(), 3);
+  EXPECT_EQ(images_, written_);
+
   const std::string good = ReadBytes(cache_);
   std::string flipped = good;
   flipped[flipped.size() / 2] ^= 0x40;
@@ -106,6 +88,15 @@ TEST_F(MenuCacheTest, ABrokenCacheIsNeverUsed) {
     EXPECT_FALSE(ReadBack(into)) << bad.size() << " bytes";
     EXPECT_EQ(into.Count(), 0);
   }
+
+  // A save of the menu file while the cache was being built from the file as
+  // it was read: the next start builds again.
+  DeleteFileA(cache_.c_str());  // the broken one is nobody's cache to replace
+  Sleep(20);
+  WriteBytes(menu_, "B\r\nb.exe\r\n");
+  ASSERT_TRUE(WriteMenuCache(menu_, read, list_, written_));
+  TImageList stale(nullptr);
+  EXPECT_FALSE(ReadBack(stale));
 }
 
 TEST_F(MenuCacheTest, WhereNoCacheCanBeWrittenNothingIsChanged) {
