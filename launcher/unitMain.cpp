@@ -559,7 +559,7 @@ bool TformMain::ItemRightClick(TMenuItem* item, POINT at) {
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
 
-void TformMain::ShowProgramIcon() { Image1->SetIcon(LauncherIcon(0, Image1->Width())); }
+void TformMain::ShowProgramIcon() { Image1->SetIcon(LauncherIcon(menufile::kProgramIcon, Image1->Width())); }
 
 void TformMain::DpiChanged() {
   TForm::DpiChanged();
