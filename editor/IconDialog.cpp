@@ -156,32 +156,29 @@ bool TIconDialog::Execute() {
     int answer = -1;
     int index = IconIndex;
     std::string file;
-    if (HMODULE shell32 = LoadLibraryA("shell32.dll")) {
-      if (const auto pick = reinterpret_cast<PickIconDlgProc>(
-              reinterpret_cast<void*>(GetProcAddress(shell32, MAKEINTRESOURCEA(62))))) {
-        if (wide) {
-          // Never more characters than bytes, so the name fits here as well.
-          wchar_t widePath[kPathChars] = {};
-          AnsiToWide(path).copy(widePath, kPathChars - 1);
-          answer = pick(owner, widePath, kPathChars, &index);
-          widePath[kPathChars - 1] = L'\0';
-          // Converted whole (in the code page a name may take twice as many
-          // bytes as characters); a name it lacks characters of is taken by
-          // its short form, or refused rather than kept with a "?".
-          file = AnsiPath(widePath);
-          if (answer == 1 && file.empty() && widePath[0]) {
-            MessageDlg(owner, "「" + ShownName(widePath) +
-                                  "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
-                       "警告", MB_ICONSTOP | MB_OK);
-            answer = 0;
-          }
-        } else {
-          answer = pick(owner, path, kPathChars, &index);
-          path[kPathChars - 1] = '\0';
-          file = path;
+    if (const auto pick = reinterpret_cast<PickIconDlgProc>(
+            reinterpret_cast<void*>(Shell32Proc(MAKEINTRESOURCEA(62))))) {
+      if (wide) {
+        // Never more characters than bytes, so the name fits here as well.
+        wchar_t widePath[kPathChars] = {};
+        AnsiToWide(path).copy(widePath, kPathChars - 1);
+        answer = pick(owner, widePath, kPathChars, &index);
+        widePath[kPathChars - 1] = L'\0';
+        // Converted whole (in the code page a name may take twice as many
+        // bytes as characters); a name it lacks characters of is taken by
+        // its short form, or refused rather than kept with a "?".
+        file = AnsiPath(widePath);
+        if (answer == 1 && file.empty() && widePath[0]) {
+          MessageDlg(owner, "「" + ShownName(widePath) +
+                                "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
+                     "警告", MB_ICONSTOP | MB_OK);
+          answer = 0;
         }
+      } else {
+        answer = pick(owner, path, kPathChars, &index);
+        path[kPathChars - 1] = '\0';
+        file = path;
       }
-      FreeLibrary(shell32);
     }
     if (answer != 0 && answer != 1) return PickIcon(FileName, IconIndex);
     if (answer == 1) {

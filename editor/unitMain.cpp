@@ -147,6 +147,14 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   IconDialog = new TIconDialog(this);
 }
 
+TformMain::~TformMain() {
+  // The controls' events call into this form: the window and the controls
+  // go while all the form holds is still there. A drag in progress ends
+  // with the tree's window, without a word to anyone.
+  DestroyHandle();
+  DestroyComponents();
+}
+
 TPopupMenu* TformMain::CreateMenus() {
   auto* MainMenu = new TMainMenu(this);
   MainMenu->SetImages(ilstMainMenu);

@@ -26,6 +26,7 @@ constexpr gui::TColor kGlyphKey = RGB(255, 0, 255);
 class TformMain : public gui::TForm {
  public:
   explicit TformMain(gui::TComponent* AOwner);
+  ~TformMain() override;
 
   // The document, which lives as long as the window.
   std::unique_ptr<TSubject> Subject;

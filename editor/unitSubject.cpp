@@ -289,7 +289,7 @@ void TSubject::CreateShortcut(const std::string& description, const std::string&
     IShellLinkA* link = made.link.Handle();
     for (HRESULT step : {link->SetDescription(description.c_str()), link->SetPath(target.c_str()),
                          link->SetArguments(("\"" + menu + "\"").c_str()),
-                         link->SetIconLocation(target.c_str(), 6)})
+                         link->SetIconLocation(target.c_str(), menufile::kEditorIcon)})
       if (FAILED(step)) result = step;
   }
   if (SUCCEEDED(result)) result = made.file.Handle()->Save(AnsiToWide(path).c_str(), TRUE);

@@ -17,6 +17,16 @@ TComponent::TComponent(TComponent* AOwner) : owner_(AOwner) {
   if (owner_) owner_->components_.push_back(this);
 }
 
+void TComponent::DestroyComponents() {
+  // Last created goes first, so a component never outlives one it relies on.
+  while (!components_.empty()) {
+    TComponent* c = components_.back();
+    components_.pop_back();
+    c->owner_ = nullptr;
+    delete c;
+  }
+}
+
 TComponent::~TComponent() {
   // Whoever holds it without owning it lets go first.
   while (!links_.empty()) {
@@ -25,13 +35,7 @@ TComponent::~TComponent() {
     link->target_ = nullptr;
     if (link->gone_) link->gone_();
   }
-  // Last created goes first, so a component never outlives one it relies on.
-  while (!components_.empty()) {
-    TComponent* c = components_.back();
-    components_.pop_back();
-    c->owner_ = nullptr;
-    delete c;
-  }
+  DestroyComponents();
   if (owner_) {
     auto& list = owner_->components_;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());

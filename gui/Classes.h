@@ -119,6 +119,12 @@ class TComponent : public TObject {
   std::string Name;
   int Tag = 0;
 
+ protected:
+  // The components it owns go now, the last created first. An owner whose
+  // components' events call into it does this while what those events use
+  // is still there.
+  void DestroyComponents();
+
  private:
   friend class TComponentLink;
   TComponent* owner_;

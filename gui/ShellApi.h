@@ -57,6 +57,10 @@ class TShellIcons {
   // its target's, the shell's picture for anything else. Slow: the file is
   // read. -1 when there is none.
   int FileImage(const std::wstring& path);
+  // Icon `index` of a program, library or icon file (as ExtractIconAt
+  // takes it). Each file and number is read once, whichever question led
+  // to it. -1 when the file yields none.
+  int IconImage(const std::wstring& file, int index);
 
  private:
   enum class Own { None, InFile, Shortcut, InternetShortcut, Shell };

@@ -211,6 +211,11 @@ int TShellIcons::FileImage(const std::wstring& path) {
   return ImageOf(path, true);
 }
 
+int TShellIcons::IconImage(const std::wstring& file, int index) {
+  FollowSize();
+  return FromFile(file, index);
+}
+
 // Programs, icon files and shortcuts are read here rather than asked of the
 // shell: Wine's shell answers the same page for every file but a folder
 // (it finds no type for the items of its drives), and the file's own icon

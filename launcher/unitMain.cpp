@@ -40,13 +40,13 @@ bool IsProgram(const std::string& file) {
 // file once and holds a handful of images.
 class IconPlacer {
  public:
-  IconPlacer(TImageList& list, const menufile::MenuNames& names) : list_(list), names_(names) {}
+  IconPlacer(TImageList& list, const menufile::MenuNames& names) : list_(list), names_(names), shell_(list) {}
 
   // The image of the icon an entry shows (IconOf, names as written).
   int Of(const menufile::EntryIcon& written) {
     const menufile::EntryIcon icon = names_.Resolved(written);
     int image = icon.Location.empty() ? -1 : Shell(icon.Location);
-    if (image < 0 && !icon.File.empty()) image = FromFile(icon.File, icon.Index);
+    if (image < 0 && !icon.File.empty()) image = shell_.IconImage(AnsiToWide(icon.File), icon.Index);
     // A document, a folder, a shell location: what Explorer shows for it.
     // The shell is loaded only for such an entry: a program without icons
     // shows the launcher's page, as Explorer shows its own blank program.
@@ -64,32 +64,20 @@ class IconPlacer {
   }
 
  private:
-  // Icon `index` of the file; -1 when it yields none.
-  int FromFile(const std::string& file, int index) {
-    auto [it, fresh] = files_.try_emplace(std::make_pair(file, index), -1);
-    if (fresh) {
-      const TIcon icon = ExtractIconAt(file, index, list_.Width());
-      if (!icon.Empty()) it->second = list_.AddIcon(icon);
-    }
-    return it->second;
-  }
-
   // Asked once per name: the shell reads the file (some ms each).
   int Shell(const std::string& name) {
     auto [it, fresh] = shellImages_.try_emplace(name, -1);
-    if (fresh) {
-      if (!shell_) shell_.emplace(list_);
-      it->second = shell_->FileImage(AnsiToWide(name));
-    }
+    if (fresh) it->second = shell_.FileImage(AnsiToWide(name));
     return it->second;
   }
 
   TImageList& list_;
   const menufile::MenuNames& names_;
-  std::map<std::pair<std::string, int>, int> files_;  // its image, -1: the file has none
+  // The files' icons and the shell's pictures, in one store: a program
+  // named both as an icon file and as a target is read once.
+  TShellIcons shell_;
   std::map<int, int> launcher_;
   std::map<std::string, int> shellImages_;
-  std::optional<TShellIcons> shell_;
 };
 
 // The pick the popup has just posted, carried out as the message loop would.
@@ -559,7 +547,7 @@ bool TformMain::ItemRightClick(TMenuItem* item, POINT at) {
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
 
-void TformMain::ShowProgramIcon() { Image1->SetIcon(LauncherIcon(0, Image1->Width())); }
+void TformMain::ShowProgramIcon() { Image1->SetIcon(LauncherIcon(menufile::kProgramIcon, Image1->Width())); }
 
 void TformMain::DpiChanged() {
   TForm::DpiChanged();

@@ -154,6 +154,7 @@ class MenuReader {
 // The launcher's own icons, by their number in its program file; it has no
 // icon 7, which stands for none.
 enum LauncherIconNumber : int {
+  kProgramIcon = 0,  // the launcher's own
   kItemIcon = 1,     // a blank page
   kSubmenuIcon = 2,  // a folder
   kBlankIcon = 5,    // fully transparent
