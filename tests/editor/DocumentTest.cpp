@@ -44,7 +44,6 @@ TEST_F(DocumentTest, EntriesShowTheirPicturesAndSaveBackInTheWritersForm) {
   EXPECT_NE(document, FilePicture("Ostrevan.exe", 1)) << "the type's icon, not the blank page";
   EXPECT_NE(document, std::vector<uint32_t>(256, 0xFFFFFF));
   EXPECT_EQ(ui->ilstLaunch->Count(), 6) << "one image for each picture, whatever shows it";
-  EXPECT_NE(FilePicture("Ostrevan.exe", 1), FilePicture("Ostrevan.exe", 2));
 
   EXPECT_EQ(SaveToUtf8("out.txt"),
             "Notepad<C:\\n.exe,-2>[C:\\Work]{MAXIMIZE}\r\nC:\\n.exe\r\n"
@@ -57,16 +56,4 @@ TEST_F(DocumentTest, EntriesShowTheirPicturesAndSaveBackInTheWritersForm) {
             "\tメニュー\r\n\t\"C:\\a b\\c.exe\"\r\n"
             "ツール\r\n\r\nx<Ostrevan.exe,3>\r\n\r\n"
             "end\r\nC:\\e.exe\r\n");
-}
-
-TEST_F(DocumentTest, AFailedLoadKeepsWhatWasReadAndLeavesNothingHalfMade) {
-  const std::string path =
-      WriteMenu("bad.txt", "A\na.exe\nB\n\n\tC\nc.exe\n\tbroken<x.ico,1\nb.exe\nD\nd.exe\n");
-  EXPECT_THROW(Load(path), std::exception);
-  EXPECT_EQ(Shape(), "A, B[C]");
-  EXPECT_TRUE(boxes.empty()) << "the caller reports it, and the editor goes on";
-  EXPECT_EQ(ui->ilstLaunch->Count(), 2);
-  EXPECT_EQ(Find("A")->ImageIndex(), Find("C")->ImageIndex()) << "one picture, one image";
-
-  EXPECT_EQ(SaveToUtf8("elsewhere.txt"), "A\r\na.exe\r\nB\r\n\r\n\tC\r\n\tc.exe\r\n") << "another file may take it: every node has its record";
 }

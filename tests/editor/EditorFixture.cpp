@@ -9,9 +9,6 @@
 using namespace gui;
 
 void EditorTest::SetUp() {
-  // A test that moves the pointer puts it back: later tests of other
-  // programs open their menus where it rests.
-  GetCursorPos(&cursor_);
   // The user's registry stays out of it: this process's HKEY_CURRENT_USER is
   // a key of its own, empty at first.
   registryKey_ = "Software\\OstrevanTests\\" + ExtractFileName(dir_.Path());
@@ -62,7 +59,6 @@ void EditorTest::Start(const std::string& file) {
 }
 
 void EditorTest::TearDown() {
-  SetCursorPos(cursor_.x, cursor_.y);
   ui.reset();
   form.reset();
   formMain = nullptr;

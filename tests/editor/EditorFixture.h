@@ -22,23 +22,19 @@
 class TformMainSeam {
  public:
   explicit TformMainSeam(TformMain& f)
-      : TreeView(f.TreeView), ilstLaunch(f.ilstLaunch), ilstMainMenu(f.ilstMainMenu),
-        ilstPanelButtons(f.ilstPanelButtons), StatusBar(f.StatusBar), Timer(f.Timer), imageIcon(f.imageIcon),
+      : TreeView(f.TreeView), ilstLaunch(f.ilstLaunch), StatusBar(f.StatusBar), imageIcon(f.imageIcon),
         fields{f.editItemName, f.editIconFileName, f.editIconIndex, f.editExeName, f.editCmdLine, f.editWorkFolder},
         cmbbWindowState(f.cmbbWindowState), cmbbEditorPosition(f.cmbbEditorPosition),
-        buttons{f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName, f.sbtnOpenWorkFolder},
-        SaveDialog(f.SaveDialog) {}
+        buttons{f.sbtnOpenIconFile, f.sbtnIconClear, f.sbtnOpenExeName, f.sbtnOpenWorkFolder} {}
   gui::TTreeView* TreeView;
-  gui::TImageList *ilstLaunch, *ilstMainMenu, *ilstPanelButtons;
+  gui::TImageList* ilstLaunch;
   gui::TStatusBar* StatusBar;
-  gui::TTimer* Timer;
   gui::TImage* imageIcon;
   // Name, icon file, icon number, target, options, folder.
   std::vector<gui::TEdit*> fields;
   gui::TComboBox *cmbbWindowState, *cmbbEditorPosition;
   // Icon browse, icon clear, target browse, folder browse.
   std::vector<gui::TSpeedButton*> buttons;
-  gui::TSaveDialog* SaveDialog;
 };
 
 class EditorTest : public testing::Test {
@@ -82,7 +78,6 @@ class EditorTest : public testing::Test {
   // e.g. "A, B[b1, b2], C".
   std::string Shape();
   gui::TTreeNode* Find(const std::string& utf8Caption);
-  TRecord* RecordFor(const std::string& utf8Caption) { return RecordOf(Find(utf8Caption)); }
 
   // A point in the tree's client area over the given part of the node's row,
   // found by asking the tree itself.
@@ -110,7 +105,6 @@ class EditorTest : public testing::Test {
   std::string registryKey_;
   gui::MessageBoxResponder previous_;
   gui::DialogResponder previousChooser_;
-  POINT cursor_{};
 };
 
 // The pixels of an icon of the launcher's file (or any other), for telling

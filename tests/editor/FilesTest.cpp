@@ -1,12 +1,13 @@
 // The file commands, the settings kept between runs and what counts as a
 // change, against the real registry functions and drop handles.
-#include <shlobj.h>
-
 #include <functional>
 
 #include "EditorFixture.h"
 #include "SysUtils.h"
 #include "Text.h"
+// After windows.h, which they need.
+#include <sddl.h>
+#include <shlobj.h>
 
 using namespace gui;
 
@@ -36,6 +37,28 @@ HDROP DropOf(const std::vector<std::string>& paths) {
   memcpy(drop + 1, names.data(), names.size());
   GlobalUnlock(memory);
   return static_cast<HDROP>(memory);
+}
+
+// What a shortcut starts, with which arguments and icon.
+std::string ShortcutOf(const std::string& path) {
+  char target[MAX_PATH] = "", arguments[1024] = "", icon[MAX_PATH] = "";
+  int number = -1;
+  wchar_t wide[MAX_PATH] = L"";
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
+  if (link && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(wide, STGM_READ))) {
+    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+    link->GetArguments(arguments, sizeof arguments);
+    link->GetIconLocation(icon, MAX_PATH, &number);
+  }
+  if (file) file->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  return std::string(target) + "|" + arguments + "|" + icon + "," + std::to_string(number);
 }
 
 // A disk whose write fails half way, as a full disk or a share that went
@@ -91,15 +114,6 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   EXPECT_EQ(Value(kSettings, "ExePath"), folder + "*.exe");
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
 
-  // The position is read letter for letter, as the launcher reads it.
-  for (const auto& [stored, written] : {std::pair{"top", "top"}, {"Top", "none"}, {"", "none"}}) {
-    SetValue(kLauncher, "EditorPosition", stored);
-    NewForm();
-    Start();
-    form->Close();
-    EXPECT_EQ(Value(kLauncher, "EditorPosition"), written) << stored;
-  }
-
   // What was stored is what the editor starts with; an editor ended by a
   // failed start writes nothing.
   SetValue(kSettings, "MenuFile", "C:\\menus\\a.txt");
@@ -112,31 +126,24 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   EXPECT_TRUE(app->Terminated());
   ui->cmbbEditorPosition->SetItemIndex(1);
   form->Close();
-  EXPECT_EQ(Value(kLauncher, "EditorPosition"), "none");
+  EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
 }
 
-TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndOpenStartsOnTheOpenFile) {
+TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndAnEmptyFileIsANewMenu) {
   // No name yet: Save asks for one, and a cancel changes nothing.
   form->pmnuTreeView_SClick(nullptr);
   Choose({"", Path("named.txt")});
   Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(offered, std::vector<std::string>{"save メニュー情報ファイルを保存 メニュー情報ファイル（*.*）|*.* "});
-  EXPECT_EQ(ui->SaveDialog->Options, unsigned(ofHideReadOnly | ofEnableSizing)) << "no question before replacing";
   EXPECT_EQ(Commands(), "--") << "no file yet";
   Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
   EXPECT_EQ(Commands(), "TD");
 
-  // An empty file is a new menu, after Open as at start-up.
-  const std::string file = WriteMenu("menu.txt", "");
-  Choose({file, file});
-  Command({"ファイル(&F)", "開く(&O)"});
-  Command({"ファイル(&F)", "開く(&O)"});
-  EXPECT_EQ(offered.back(), "open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + file) << "starts on the open file";
   NewForm();
-  Start(file);
+  Start(WriteMenu("menu.txt", ""));
   EXPECT_EQ(Commands(), "TD");
-  EXPECT_TRUE(boxes.empty()) << "neither the Open nor the start-up failed";
+  EXPECT_TRUE(boxes.empty()) << "an empty file is a new menu";
 }
 
 TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
@@ -182,10 +189,6 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
   WriteMenu("dropped.txt", "");
   const std::vector<std::pair<const char*, std::function<void()>>> changes{
       {"a typed target", [&] { ui->fields[3]->SetText("b.exe"); }},
-      {"a submenu's folder typed", [&] {
-         select("S");
-         ui->fields[5]->SetText("C:\\Links");
-       }},
       {"an icon number left", [&] { leave(ui->fields[2], "2"); }},
       {"a caption edited in place",
        [&] {
@@ -219,3 +222,47 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
 
 }
 
+TEST_F(FilesTest, ShortcutsStartTheLauncherOnTheMenuByItsFullPathAndSettingsOnlyReadableAreRead) {
+  // A launcher key the user may read but not change.
+  SetValue(kLauncher, "EditorPosition", "top");
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kLauncher, 0, READ_CONTROL | WRITE_DAC, &key), ERROR_SUCCESS);
+  const auto allow = [key](const char* sddl) {
+    PSECURITY_DESCRIPTOR dacl = nullptr;
+    ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &dacl, nullptr);
+    EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, dacl), ERROR_SUCCESS);
+    LocalFree(dacl);
+  };
+  allow("D:P(A;;KR;;;WD)");
+  // Started on a name relative to the current folder, as typed there.
+  const std::string menu = WriteMenu("tools.txt", "A\r\na.exe\r\n");
+  char current[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(ExtractFilePath(menu).c_str());
+  NewForm();
+  Start("tools.txt");
+  EXPECT_EQ(ui->cmbbEditorPosition->ItemIndex(), 1) << "read";
+
+  // A quick-launch folder the shell has not made yet is made; the shortcut
+  // starts the launcher beside the editor, in whatever folder the shell
+  // likes, so the menu is named in full. A desktop that is not there is
+  // reported with the system's reason; one the shell does not name, so.
+  Command({"アイコン(&I)", "ツールバー(&T)"});
+  const std::string launcher = ExtractFilePath(GetModuleFileNameString()) + "Ostrevan.exe";
+  EXPECT_EQ(ShortcutOf(Path("AppData\\Microsoft\\Internet Explorer\\Quick Launch\\tools.lnk")),
+            launcher + "|\"" + menu + "\"|" + launcher + ",6");
+  Command({"アイコン(&I)", "デスクトップ(&D)"});
+  SetValue(kShellFolders, "Desktop", "");
+  Command({"アイコン(&I)", "デスクトップ(&D)"});
+  SetCurrentDirectoryA(current);
+  // The failed writes at the close are said once, with the reason.
+  form->Close();
+  allow("D:P(A;;KA;;;WD)");
+  RegCloseKey(key);
+  ASSERT_EQ(boxes.size(), 5u);
+  EXPECT_EQ(boxes[2].text.rfind(sjis("ショートカット「") + Path("Desktop\\tools.lnk") + sjis("」を作成できません。\r\n") +
+                                     base::SystemErrorText(ERROR_PATH_NOT_FOUND), 0), 0u) << boxes[2].text;
+  EXPECT_EQ(utf8(boxes[3].text), "デスクトップのフォルダが分からないため、ショートカットを作成できません。");
+  EXPECT_EQ(utf8(boxes[4].text).rfind("設定を保存できませんでした。\r\n", 0), 0u) << boxes[4].text;
+  EXPECT_NE(boxes[4].text.find(base::SystemErrorText(ERROR_ACCESS_DENIED)), std::string::npos) << boxes[4].text;
+}
