@@ -63,15 +63,6 @@ BOOL CALLBACK DescribeChild(HWND h, LPARAM param) {
   GetClientRect(h, &c);
   r.room = SIZE{c.right, c.bottom};
   const std::string_view cls = r.className;
-  if (cls == WC_TREEVIEWA) {
-    // A tree's text is its selected item's: what a chooser will answer.
-    TVITEMA item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = HTREEITEM(SendMessageA(h, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    item.pszText = r.text;
-    item.cchTextMax = sizeof r.text;
-    if (!item.hItem || !SendMessageA(h, TVM_GETITEMA, 0, LPARAM(&item))) r.text[0] = 0;
-  }
   const LONG type = GetWindowLongA(h, GWL_STYLE) & SS_TYPEMASK;
   const bool wraps = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT;
   if (cls == "Static" && r.text[0] && (wraps || type == SS_LEFTNOWORDWRAP)) {

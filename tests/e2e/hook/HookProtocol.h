@@ -28,7 +28,7 @@ struct MenuRecord {
 
 struct ControlRecord {
   HWND hwnd, parent;
-  char className[64], text[512];  // a tree: its selected item's text
+  char className[64], text[512];
   BOOL visible;
   RECT rect;  // on the screen
   // The room the control gives its text (a drop-down list: its closed box
