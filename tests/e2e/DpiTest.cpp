@@ -89,6 +89,10 @@ TEST_F(Dpi, TheEditorsWindowsShowEveryCaptionFieldAndPictureWholeAtEveryDpi) {
     PostMessageA(main, WM_COMMAND, MenuBarCommand(main, {sjis("ヘルプ(&H)"), sjis("バージョン情報(&A)")}), 0);
     const HWND about = WaitWindow(editor.Id(), kLayerClass, sjis("バージョン情報"));
     ExpectWhole("the version window", about, smallIcon, MulDiv(32, dpi, 96));
+    // Escape closes it, as it closes any dialog of the system.
+    ForegroundWindow(about);
+    TypeKeys({VK_ESCAPE});
+    WaitGone(about);
   }
 }
 
