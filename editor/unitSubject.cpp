@@ -52,7 +52,7 @@ const TIcon& TPictureTaker::Find(const TNodePicture& written) {
     if (const TIcon& icon = ShellIcon(picture.Location); !icon.Empty()) return icon;
   if (!picture.File.empty()) {
     if (const TIcon& icon = FileIcon(picture.File, picture.Index); !icon.Empty()) return icon;
-    if (picture.FileIsTarget)
+    if (picture.FileIsTarget && !menufile::IsProgramName(picture.File))
       if (const TIcon& icon = ShellIcon(picture.File); !icon.Empty()) return icon;
   }
   return picture.Fallback == kNoIcon ? none_ : FileIcon(kLauncherFile, picture.Fallback);

@@ -28,11 +28,6 @@ const char kEditorCaption[] = "メニューエディタ";
 // the whole name.
 constexpr size_t kMaxCaptionBytes = 60;
 
-bool IsProgram(const std::string& file) {
-  const std::string extension = LowerCaseAscii(ExtractFileExt(file));
-  return extension == ".exe" || extension == ".com";
-}
-
 // Gives each entry the image of its icon in the menu's image list, taken
 // from its file at the list's size. Each distinct picture is extracted,
 // converted and added once, and every entry that shows it shares that
@@ -50,7 +45,7 @@ class IconPlacer {
     // A document, a folder, a shell location: what Explorer shows for it.
     // The shell is loaded only for such an entry: a program without icons
     // shows the launcher's page, as Explorer shows its own blank program.
-    if (image < 0 && icon.FileIsTarget && !IsProgram(icon.File) && names_.IsThere(icon.File)) image = Shell(icon.File);
+    if (image < 0 && icon.FileIsTarget && !menufile::IsProgramName(icon.File) && names_.IsThere(icon.File)) image = Shell(icon.File);
     if (image < 0 && icon.Fallback != menufile::kNoIcon) image = Launcher(icon.Fallback);
     return image;
   }

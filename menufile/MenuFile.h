@@ -190,6 +190,11 @@ std::string ExpandVariables(std::string_view text, const FileSystem& fs);
 // "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}".
 bool IsShellLocation(std::string_view name);
 
+// A program by its name (".exe", ".com" in any letter case). Where such a
+// file has no icon of its own, both programs show the launcher's page rather
+// than ask the shell: the shell would be loaded for nothing but a blank.
+bool IsProgramName(std::string_view name);
+
 // The names one menu file writes, as its programs use them: references to
 // the environment expanded, and a relative name that is not there relative
 // to the current folder taken relative to the menu file's own folder, so

@@ -3,6 +3,8 @@
 #include "Chars.h"
 #include "MenuFile.h"
 
+#include <cctype>
+
 namespace menufile {
 
 using chars::Find;
@@ -28,6 +30,15 @@ std::string ExpandVariables(std::string_view text, const FileSystem& fs) {
 }
 
 bool IsShellLocation(std::string_view name) { return name.size() > 2 && name.substr(0, 3) == "::{"; }
+
+bool IsProgramName(std::string_view name) {
+  // Neither a lead nor a trail byte of the code page is a '.', so the last
+  // four bytes are the extension whatever stands before them.
+  if (name.size() < 4 || name[name.size() - 4] != '.') return false;
+  std::string extension(name.substr(name.size() - 3));
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return extension == "exe" || extension == "com";
+}
 
 namespace {
 
