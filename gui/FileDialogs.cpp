@@ -123,7 +123,9 @@ struct FolderStart {
 int CALLBACK FolderDialogEvent(HWND dialog, UINT msg, LPARAM, LPARAM data) {
   if (msg != BFFM_INITIALIZED) return 0;
   const auto* start = reinterpret_cast<const FolderStart*>(data);
-  // The folder first: a chooser that shows its title is a finished one.
+  // The folder before the title. Wine's chooser may still be walking down
+  // its tree to the folder after both: an OK pressed at once can answer a
+  // folder above it.
   if (!start->folder.empty()) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->folder.c_str()));
   if (!start->title.empty()) SetWindowTextW(dialog, start->title.c_str());
   return 0;
