@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../BenchStart.h"
 #include "Driver.h"
 #include "TestText.h"
 
@@ -106,21 +107,11 @@ void WriteMenu(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: editor_bench <bin folder> [runs]\n");
-    return 2;
-  }
-  const std::string bin = argv[1];
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-  for (const char* program : {"Calvenor.exe", "FloorTree.exe"}) {
-    if (GetFileAttributesA((bin + "\\" + program).c_str()) == INVALID_FILE_ATTRIBUTES) {
-      std::fprintf(stderr, "editor_bench: FAILED: no %s in %s\n", program, bin.c_str());
-      return 1;
-    }
-  }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string menu = std::string(temp) + "calvenor-bench.txt";
+  const BenchStart start = StartBench(argc, argv, "editor_bench", 5, {"Calvenor.exe", "FloorTree.exe"});
+  const std::string& bin = start.bin;
+  const int runs = start.runs;
+  const std::string& temp = start.temp;
+  const std::string menu = temp + "calvenor-bench.txt";
   WriteMenu(menu);
   const std::string editor = "\"" + bin + "\\Calvenor.exe\" \"" + menu + "\"";
   const std::string floor = "\"" + bin + "\\FloorTree.exe\" " + std::to_string(kEntries);

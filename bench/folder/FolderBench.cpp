@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "../BenchStart.h"
+
 namespace {
 
 double Now() {
@@ -137,22 +139,12 @@ void EmptyFolder(const std::string& folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: folder_bench <bin folder> [runs]\n");
-    return 2;
-  }
-  const std::string bin = argv[1];
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  for (const char* program : {"Ostrevan.exe", "FloorFolder.exe"}) {
-    if (GetFileAttributesA((bin + "\\" + program).c_str()) == INVALID_FILE_ATTRIBUTES) {
-      std::fprintf(stderr, "folder_bench: FAILED: no %s in %s\n", program, bin.c_str());
-      return 1;
-    }
-  }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string folder = std::string(temp) + "ostrevan-bench-folder";
-  const std::string menu = std::string(temp) + "ostrevan-bench-folder.txt";
+  const BenchStart start = StartBench(argc, argv, "folder_bench", 7, {"Ostrevan.exe", "FloorFolder.exe"});
+  const std::string& bin = start.bin;
+  const int runs = start.runs;
+  const std::string& temp = start.temp;
+  const std::string folder = temp + "ostrevan-bench-folder";
+  const std::string menu = temp + "ostrevan-bench-folder.txt";
   FillFolder(folder);
   std::ofstream(menu, std::ios::binary) << "Folder[" << folder << "]\r\n\r\n";
   const std::string launcher = "\"" + bin + "\\Ostrevan.exe\" \"" + menu + "\"";

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "../BenchStart.h"
 #include "StartupTrace.h"
 
 namespace {
@@ -168,21 +169,11 @@ void PrintBreakdown(int dpi, int entries, const Traced (&traced)[3]) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: launcher_bench <bin folder> [runs]\n");
-    return 2;
-  }
-  const std::string bin = argv[1];
-  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  for (const char* program : {"Ostrevan.exe", "FloorPopup.exe"}) {
-    if (GetFileAttributesA((bin + "\\" + program).c_str()) == INVALID_FILE_ATTRIBUTES) {
-      std::fprintf(stderr, "launcher_bench: FAILED: no %s in %s\n", program, bin.c_str());
-      return 1;
-    }
-  }
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  const std::string tracePath = std::string(temp) + "ostrevan-bench-trace.txt";
+  const BenchStart start = StartBench(argc, argv, "launcher_bench", 7, {"Ostrevan.exe", "FloorPopup.exe"});
+  const std::string& bin = start.bin;
+  const int runs = start.runs;
+  const std::string& temp = start.temp;
+  const std::string tracePath = temp + "ostrevan-bench-trace.txt";
 
   // Wine reads the DPI as a program starts: each start takes the value set
   // before it. The test bed's own value comes back at the end.
@@ -215,7 +206,7 @@ int main(int argc, char** argv) {
     for (int dpi : kDpis) {
       Screen& screen = screens.emplace_back();
       screen.dpi = dpi;
-      screen.menu = std::string(temp) + "ostrevan-bench-" + std::to_string(entries) + "-" + std::to_string(dpi) + ".txt";
+      screen.menu = temp + "ostrevan-bench-" + std::to_string(entries) + "-" + std::to_string(dpi) + ".txt";
       screen.cache = screen.menu.substr(0, screen.menu.size() - 4) + ".tmp";
       screen.launcher = "\"" + bin + "\\Ostrevan.exe\" \"" + screen.menu + "\"";
       WriteMenu(screen.menu, entries);

@@ -1,0 +1,38 @@
+// What each benchmark driver does first: its arguments ("<bin folder>
+// [runs]"), the programs it compares found in that folder, and the temporary
+// folder for its files. A run that cannot measure ends here, loudly, so that
+// no ratio is ever printed for nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
+
+struct BenchStart {
+  std::string bin;   // the folder of the programs measured
+  int runs;
+  std::string temp;  // the system's temporary folder, with its backslash
+};
+
+inline BenchStart StartBench(int argc, char** argv, const char* name, int defaultRuns,
+                             std::initializer_list<const char*> programs) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <bin folder> [runs]\n", name);
+    std::exit(2);
+  }
+  BenchStart start{argv[1], argc > 2 ? std::max(1, std::atoi(argv[2])) : defaultRuns, {}};
+  for (const char* program : programs) {
+    if (GetFileAttributesA((start.bin + "\\" + program).c_str()) == INVALID_FILE_ATTRIBUTES) {
+      std::fprintf(stderr, "%s: FAILED: no %s in %s\n", name, program, start.bin.c_str());
+      std::exit(1);
+    }
+  }
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  start.temp = temp;
+  return start;
+}
