@@ -221,36 +221,70 @@ HIMAGELIST TImageList::Handle() const {
   return handle_.Handle();
 }
 
+namespace {
+// Puts `count` images into comctl32's list as one strip of bitmaps, the
+// first at `index` (or appended where index is the list's count): comctl32
+// takes bitmaps in a fraction of the time it takes icons.
+bool PutImages(HIMAGELIST list, int index, const uint32_t* pixels, int count, int width, int height) {
+  const int stripWidth = width * count;
+  const BITMAPINFO info = TopDown32(stripWidth, height);
+  void* bits = nullptr;
+  const TBitmap color(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!color) return false;
+  auto* to = static_cast<uint32_t*>(bits);
+  const size_t stride = size_t(stripWidth + 15) / 16 * 2;  // monochrome rows end on a word
+  std::vector<BYTE> maskBits(stride * size_t(height), 0);
+  for (int k = 0; k < count; ++k)
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const uint32_t p = pixels[(size_t(k) * size_t(height) + size_t(y)) * size_t(width) + size_t(x)];
+        const size_t column = size_t(k) * size_t(width) + size_t(x);
+        to[size_t(y) * size_t(stripWidth) + column] = p;
+        if (!(p >> 24)) maskBits[size_t(y) * stride + column / 8] |= BYTE(0x80 >> (column % 8));
+      }
+  const TBitmap mask(CreateBitmap(stripWidth, height, 1, 1, maskBits.data()));
+  if (!mask) return false;
+  if (index < ImageList_GetImageCount(list))
+    return count == 1 && ImageList_Replace(list, index, color.Handle(), mask.Handle());
+  return ImageList_Add(list, color.Handle(), mask.Handle()) == index;
+}
+
+// Strips of a bounded width, however long the list.
+constexpr int kStripImages = 64;
+}  // namespace
+
 TImageListHandle TImageList::MakeHandle(const std::vector<Pixel>& pixels) const {
   const int count = int(pixels.size() / Area());
   TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(count, 4), 16));
   if (!made) throw EOSError::LastError("イメージリストを作成できません。");
-  for (int i = 0; i < count; ++i) {
-    const TIcon icon = MakeIcon(pixels.data() + size_t(i) * Area(), width_, height_);
-    if (!icon || ImageList_AddIcon(made.Handle(), icon.Handle()) != i)
+  for (int at = 0; at < count; at += kStripImages)
+    if (!PutImages(made.Handle(), at, pixels.data() + size_t(at) * Area(), std::min(count - at, kStripImages),
+                   width_, height_))
       throw Exception("イメージリストにアイコンを追加できません。");
-  }
   return made;
 }
 
-void TImageList::MirrorImage(int index, HICON given) const {
-  if (!handle_) return;
-  const TIcon made = given ? TIcon() : MakeIcon(Image(index), width_, height_);
-  const HICON icon = given ? given : made.Handle();
-  const int at = index < ImageList_GetImageCount(handle_.Handle()) ? index : -1;
-  if (!icon || ImageList_ReplaceIcon(handle_.Handle(), at, icon) != index)
-    throw Exception("イメージリストにアイコンを追加できません。");
+void TImageList::MirrorImages(int index, int count) const {
+  if (!handle_ || count <= 0) return;
+  for (int done = 0; done < count;) {
+    // A replaced image goes alone; new ones go in one strip.
+    const int at = index + done;
+    const int n = at < ImageList_GetImageCount(handle_.Handle()) ? 1 : std::min(count - done, kStripImages);
+    if (!PutImages(handle_.Handle(), at, Image(at), n, width_, height_))
+      throw Exception("イメージリストにアイコンを追加できません。");
+    done += n;
+  }
 }
 
 void TImageList::CheckIndex(int index) const {
   if (index < 0 || index >= Count()) throw EListError("イメージのインデックスが範囲を超えています。");
 }
 
-int TImageList::Append(const std::vector<Pixel>& images, HICON given) {
+int TImageList::Append(const std::vector<Pixel>& images) {
   const int first = Count();
   pixels_.insert(pixels_.end(), images.begin(), images.end());
   try {
-    for (int i = first; i < Count(); ++i) MirrorImage(i, given);
+    MirrorImages(first, Count() - first);
   } catch (...) {
     // Neither copy keeps part of what was refused.
     pixels_.resize(size_t(first) * Area());
@@ -258,13 +292,6 @@ int TImageList::Append(const std::vector<Pixel>& images, HICON given) {
     throw;
   }
   return first;
-}
-
-// Whether comctl32 may read the icon itself: only at the list's own size,
-// where it has nothing to scale.
-static HICON SameSize(HICON icon, int width, int height) {
-  const SIZE own = TIconInfo(icon).Size();
-  return own.cx == width && own.cy == height ? icon : nullptr;
 }
 
 TIcon ResizedIcon(HICON icon, int width, int height) {
@@ -295,7 +322,7 @@ int TImageList::AddIcon(const TIcon& icon) {
   std::vector<Pixel> image(Area());
   if (!ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
-  return Append(image, SameSize(icon.Handle(), width_, height_));
+  return Append(image);
 }
 
 int TImageList::AddMasked(HBITMAP strip, TColor key) {
@@ -322,7 +349,7 @@ int TImageList::AddMasked(HBITMAP strip, TColor key) {
     if (side == width_ && side == height_) images.insert(images.end(), picture.begin(), picture.end());
     else for (Pixel p : ScalePixels(picture.data(), side, side, width_, height_)) images.push_back(p);
   }
-  return Append(images, nullptr);
+  return Append(images);
 }
 
 int TImageList::AddMasked(const char* resource, TColor key) {
@@ -370,7 +397,7 @@ void TImageList::ReplaceIcon(int index, const TIcon& icon) {
   if (icon && !ReadIcon(icon.Handle(), width_, height_, image.data()))
     throw Exception("イメージリストにアイコンを追加できません。");
   std::copy(image.begin(), image.end(), Image(index));
-  MirrorImage(index, SameSize(icon.Handle(), width_, height_));
+  MirrorImages(index, 1);
 }
 
 TIcon TImageList::GetIcon(int index) const {

@@ -111,10 +111,10 @@ class TImageList : public TComponent {
   void CheckIndex(int index) const;
   // Appends whole images to both copies and returns the number of the first;
   // on a refusal neither copy keeps any of them.
-  int Append(const std::vector<Pixel>& images, HICON given);
-  // comctl32's list, when there is one, takes image index: from the icon
-  // the list was given, which comctl32 reads itself, else from the pixels.
-  void MirrorImage(int index, HICON given = nullptr) const;
+  int Append(const std::vector<Pixel>& images);
+  // comctl32's list, when there is one, takes `count` images from `index`
+  // on (appended where they are new) from the pixels.
+  void MirrorImages(int index, int count) const;
   void Changed();
   // comctl32's list of these pixels; throws when comctl32 refuses it.
   TImageListHandle MakeHandle(const std::vector<Pixel>& pixels) const;
