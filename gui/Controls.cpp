@@ -148,17 +148,21 @@ void TWinControl::CreateHandle() {
 }
 
 void TWinControl::CreateChildHandles() {
-  bool created = false;
+  bool created = false, early = false;
   for (TWinControl* c : controls_)
     if (!c->handle_) {
       c->CreateHandle();
       created = true;
+    } else {
+      early = true;
     }
   if (!created) return;
   // Controls made early on demand take their place again, so the tab order
-  // is the order of declaration.
-  for (TWinControl* c : controls_)
-    SetWindowPos(c->handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // is the order of declaration; new windows go below their siblings, so
+  // controls made here in turn are in that order already.
+  if (early)
+    for (TWinControl* c : controls_)
+      SetWindowPos(c->handle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   AlignControls();
 }
 
@@ -348,6 +352,17 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       GetClientRect(handle_, &r);
       FillRect(reinterpret_cast<HDC>(wParam), &r, CtlColor(reinterpret_cast<HDC>(wParam)));
       return 1;
+    }
+    case WM_NCPAINT: {
+      // A control without frame or scroll bars has nothing to draw there,
+      // and under Wine the system's drawing of nothing costs as much as a
+      // control's whole background.
+      const LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+      const LONG_PTR exStyle = GetWindowLongPtrA(handle_, GWL_EXSTYLE);
+      if ((style & WS_CHILD) && !(style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_HSCROLL | WS_VSCROLL)) &&
+          !(exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)))
+        return 0;
+      break;
     }
     case WM_SIZE:
       AlignControls();

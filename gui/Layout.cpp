@@ -28,10 +28,14 @@ void TWinControl::BoundsChanged(const RECT& r) {
 }
 
 void TWinControl::Place(const RECT& r) {
+  const int width = std::max(0, int(r.right - r.left)), height = std::max(0, int(r.bottom - r.top));
+  // A window is only ever moved from here: where nothing moves, the system
+  // is not asked (under Wine each move of a window costs about a millisecond).
+  if (handle_ && r.left == left_ && r.top == top_ && width == width_ && height == height_) return;
   left_ = r.left;
   top_ = r.top;
-  width_ = std::max(0, int(r.right - r.left));
-  height_ = std::max(0, int(r.bottom - r.top));
+  width_ = width;
+  height_ = height;
   UpdateBounds();
 }
 
