@@ -115,9 +115,10 @@ DWORD ShellExecuteWide(HWND owner, const wchar_t* verb, const std::wstring& file
 
 
 void DragAcceptFiles(HWND window, bool accept) {
-  using Fn = void(WINAPI*)(HWND, BOOL);
-  static const Fn dragAccept = Proc<Fn>("DragAcceptFiles");
-  if (dragAccept) dragAccept(window, accept);
+  // All the shell's own call does, without loading the shell and the
+  // libraries it pulls in at every start: they come when files are dropped.
+  const LONG_PTR exStyle = GetWindowLongPtrA(window, GWL_EXSTYLE);
+  SetWindowLongPtrA(window, GWL_EXSTYLE, accept ? exStyle | WS_EX_ACCEPTFILES : exStyle & ~LONG_PTR(WS_EX_ACCEPTFILES));
 }
 
 namespace {
