@@ -31,6 +31,25 @@ template <class Fn>
 Fn Proc(const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(Shell32Proc(name)));
 }
+
+// A request as both of the shell's calls take it: no error box of the
+// shell's, since callers report failures themselves, and a conversation with
+// a program already running finished before the call returns, as the caller
+// may end right after.
+template <class Info, class Char>
+Info ExecuteRequest(HWND owner, const Char* verb, const Char* file, const Char* parameters, const Char* folder,
+                    int showCommand, bool keepProcess) {
+  Info info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT | (keepProcess ? SEE_MASK_NOCLOSEPROCESS : 0);
+  info.hwnd = owner;
+  info.lpVerb = verb;
+  info.lpFile = file;
+  info.lpParameters = parameters;
+  info.lpDirectory = folder;
+  info.nShow = showCommand;
+  return info;
+}
 }  // namespace
 
 INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& file,
@@ -39,18 +58,8 @@ INT_PTR ShellExecute(HWND owner, const std::string& verb, const std::string& fil
   using Fn = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
   static const Fn shellExecuteEx = Proc<Fn>("ShellExecuteExA");
   if (!shellExecuteEx) return SE_ERR_DLLNOTFOUND;
-  // No error box of the shell's, as ShellExecuteA: callers report failures
-  // themselves. A conversation with a program already running is finished
-  // before the call returns, as the caller may end right after.
-  SHELLEXECUTEINFOA info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
-  info.hwnd = owner;
-  info.lpVerb = verb.c_str();
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.c_str();
-  info.lpDirectory = folder.c_str();
-  info.nShow = showCommand;
+  auto info = ExecuteRequest<SHELLEXECUTEINFOA>(owner, verb.c_str(), file.c_str(), parameters.c_str(),
+                                                folder.c_str(), showCommand, process != nullptr);
   shellExecuteEx(&info);
   if (process) process->SetHandle(info.hProcess);
   return reinterpret_cast<INT_PTR>(info.hInstApp);
@@ -93,17 +102,9 @@ DWORD ShellExecuteWide(HWND owner, const wchar_t* verb, const std::wstring& file
   using Fn = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
   static const Fn shellExecuteEx = Proc<Fn>("ShellExecuteExW");
   if (!shellExecuteEx) return ERROR_DLL_NOT_FOUND;
-  // As ShellExecute above: no error box of the shell's, and a conversation
-  // with a program already running finished before the call returns.
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_FLAG_DDEWAIT | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
-  info.hwnd = owner;
-  info.lpVerb = verb;
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
-  info.nShow = showCommand;
+  auto info = ExecuteRequest<SHELLEXECUTEINFOW>(owner, verb, file.c_str(),
+                                                parameters.empty() ? nullptr : parameters.c_str(),
+                                                folder.empty() ? nullptr : folder.c_str(), showCommand, process != nullptr);
   SetLastError(ERROR_SUCCESS);
   if (shellExecuteEx(&info)) {
     if (process) process->SetHandle(info.hProcess);
