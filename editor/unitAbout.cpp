@@ -11,13 +11,14 @@ TformAbout* formAbout = nullptr;
 
 namespace {
 void UseFont(TLabel* control, const char* name, int height, unsigned style) {
-  // Wider where the caption would be cut in the font the system has.
-  control->SetGrowToCaption(true);
   control->SetParentFont(false);
   control->Font.SetName(name);
   control->Font.SetHeight(height);
   control->Font.SetCharset(ANSI_CHARSET);
   control->Font.SetStyle(style);
+  // Wider where the caption would be cut in the font the system has; asked
+  // once the font is whole, as each measuring makes the font anew.
+  control->SetGrowToCaption(true);
 }
 }  // namespace
 
