@@ -21,13 +21,6 @@ namespace {
 
 constexpr int kEntries = 5000;
 
-double Now() {
-  LARGE_INTEGER freq, now;
-  QueryPerformanceFrequency(&freq);
-  QueryPerformanceCounter(&now);
-  return double(now.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
 struct Run {
   double shown = -1;  // start to a responsive window whose tree holds every node
   double saved = -1;  // the save command, start to finish
@@ -73,16 +66,8 @@ Run Measure(const std::string& commandLine, const char* mainClass, int nodes, bo
       std::fprintf(stderr, "editor_bench: %s\n", e.what());
     }
   }
-  TerminateProcess(pi.hProcess, 0);
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  EndProgram(pi, 0);
   return run;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
 }
 
 // Programs with icons, a separator every tenth entry, a submenu every

@@ -19,17 +19,6 @@
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return double(now.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
 struct Popups {
   DWORD pid;
   std::vector<HWND> shown;
@@ -96,18 +85,8 @@ double TimeToLevels(const std::string& commandLine, int levels) {
     if (elapsed > 20000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
     Sleep(1);
   }
-  if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-  }
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  EndProgram(pi, 5000);
   return ms;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
 }
 
 // 1,000 files of four types, a tenth of them programs with icons of their own.

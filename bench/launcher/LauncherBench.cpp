@@ -49,17 +49,14 @@ double TimeToPopup(const std::string& commandLine, double* sinceCreation = nullp
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string cmd = commandLine;
-  LARGE_INTEGER freq, start, now;
-  QueryPerformanceFrequency(&freq);
-  QueryPerformanceCounter(&start);
+  const double start = Now();
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return -1;
   double ms = -1;
   for (;;) {
     Found found{pi.dwProcessId, nullptr};
     EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&found));
-    QueryPerformanceCounter(&now);
-    const double elapsed = double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
+    const double elapsed = Now() - start;
     if (found.popup) {
       ms = elapsed;
       if (sinceCreation) {
@@ -72,18 +69,8 @@ double TimeToPopup(const std::string& commandLine, double* sinceCreation = nullp
     if (elapsed > 20000 || WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) break;
     Sleep(1);
   }
-  if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 5000);
-  }
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
+  EndProgram(pi, 5000);
   return ms;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
 }
 
 // A menu of programs that have icons, with a separator every tenth entry and
