@@ -6,6 +6,31 @@
 
 namespace gui {
 
+namespace {
+// The strip an aligned control of that width and height takes from the edge
+// its alignment names; `rest` keeps what is left (all of it, for alClient).
+RECT TakeStrip(RECT& rest, TAlign align, int width, int height) {
+  RECT strip = rest;
+  switch (align) {
+    case alTop:
+      strip.bottom = rest.top += height;
+      break;
+    case alBottom:
+      strip.top = rest.bottom -= height;
+      break;
+    case alLeft:
+      strip.right = rest.left += width;
+      break;
+    case alRight:
+      strip.left = rest.right -= width;
+      break;
+    default:
+      break;
+  }
+  return strip;
+}
+}  // namespace
+
 void TWinControl::SetBounds(int left, int top, int width, int height) {
   design_ = {left, top, std::max(width, 0), std::max(height, 0)};
   if (BoundsInPixels()) Place(RECT{left, top, left + design_.width, top + design_.height});
@@ -94,23 +119,7 @@ SIZE TWinControl::DesignClientSize() const {
   for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
     for (const TWinControl* c : parent_->controls_) {
       if (c->align_ != pass || !c->visible_) continue;
-      RECT strip = rest;
-      switch (pass) {
-        case alTop:
-          strip.bottom = rest.top += c->design_.height;
-          break;
-        case alBottom:
-          strip.top = rest.bottom -= c->design_.height;
-          break;
-        case alLeft:
-          strip.right = rest.left += c->design_.width;
-          break;
-        case alRight:
-          strip.left = rest.right -= c->design_.width;
-          break;
-        default:
-          break;
-      }
+      const RECT strip = TakeStrip(rest, pass, c->design_.width, c->design_.height);
       if (c == this) return SIZE{std::max(0, int(strip.right - strip.left)), std::max(0, int(strip.bottom - strip.top))};
     }
   }
@@ -165,24 +174,7 @@ void TWinControl::AlignControls() {
   for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
     for (TWinControl* c : controls_) {
       if (c->align_ != pass || !c->visible_) continue;
-      RECT strip = rest;
-      switch (pass) {
-        case alTop:
-          strip.bottom = rest.top += c->Scale(c->design_.height);
-          break;
-        case alBottom:
-          strip.top = rest.bottom -= c->Scale(c->design_.height);
-          break;
-        case alLeft:
-          strip.right = rest.left += c->Scale(c->design_.width);
-          break;
-        case alRight:
-          strip.left = rest.right -= c->Scale(c->design_.width);
-          break;
-        default:
-          break;
-      }
-      c->Place(strip);
+      c->Place(TakeStrip(rest, pass, c->Scale(c->design_.width), c->Scale(c->design_.height)));
     }
   }
   if (changed)
