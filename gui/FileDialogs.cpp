@@ -69,6 +69,17 @@ UINT_PTR CALLBACK DialogHook(HWND page, UINT msg, WPARAM, LPARAM) {
   return 0;
 }
 
+// The programs keep names in the code page: a chosen name it cannot hold is
+// taken by its short form, or refused, with a word to the user, rather than
+// kept with a "?". Empty when refused.
+std::string NameInCodePage(HWND owner, const std::wstring& chosen) {
+  const std::string name = AnsiPath(chosen);
+  if (name.empty())
+    MessageDlg(owner, "「" + ShownName(chosen) + "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
+               "警告", MB_ICONSTOP | MB_OK);
+  return name;
+}
+
 }  // namespace
 
 bool TOpenDialog::Execute() { return Run(false); }
@@ -100,15 +111,8 @@ bool TOpenDialog::Run(bool save) {
     if (Options & ofEnableSizing) ofn.Flags |= OFN_ENABLESIZING;
     if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
     file.back() = L'\0';
-    const std::wstring chosen = file.data();
-    // The programs keep names in the code page; a name it cannot hold is
-    // taken by its short form, or refused rather than kept with a "?".
-    const std::string path = AnsiPath(chosen);
-    if (path.empty()) {
-      MessageDlg(owner, "「" + ShownName(chosen) + "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
-                 "警告", MB_ICONSTOP | MB_OK);
-      return false;
-    }
+    const std::string path = NameInCodePage(owner, file.data());
+    if (path.empty()) return false;
     FileName = path;
     return true;
   });
@@ -171,15 +175,8 @@ bool TFolderDialog::Execute() {
     const bool named = toPath(items, path);
     free(items);
     if (!named) return false;
-    const std::wstring chosen(path, wcsnlen(path, MAX_PATH));
-    // As with files: the short form of a name the code page cannot hold,
-    // else a refusal rather than a "?".
-    const std::string folder = AnsiPath(chosen);
-    if (folder.empty()) {
-      MessageDlg(owner, "「" + ShownName(chosen) + "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
-                 "警告", MB_ICONSTOP | MB_OK);
-      return false;
-    }
+    const std::string folder = NameInCodePage(owner, std::wstring(path, wcsnlen(path, MAX_PATH)));
+    if (folder.empty()) return false;
     FolderName = folder;
     return true;
   });
