@@ -4,11 +4,14 @@
 
 namespace base {
 
+LeadByteTable::LeadByteTable() {
+  for (int c = 0; c < 256; ++c)
 #ifdef _WIN32
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+    lead[c] = IsDBCSLeadByte(BYTE(c)) != 0;
 #else
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+    lead[c] = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 #endif
+}
 
 EmbeddedNul::EmbeddedNul(size_t offset)
     : std::runtime_error("ファイルの " + std::to_string(offset) +

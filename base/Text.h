@@ -49,9 +49,21 @@ std::vector<std::string> LoadLines(const std::string& path);
 // with the cause and leaves it as it was; a read-only file is refused.
 void SaveLines(const std::string& path, const std::vector<std::string>& lines);
 
-// True when c starts a double-byte character of the ANSI code page. On Windows
-// this asks the system; elsewhere it is the fixed Shift-JIS rule.
-bool IsLeadByte(unsigned char c);
+// The bytes that start a double-byte character of the ANSI code page, one
+// flag each. On Windows the system is asked once for all 256 (a walk by
+// characters asks for every byte, and a call into the system for each took
+// most of the time of reading a long menu); elsewhere it is the fixed
+// Shift-JIS rule.
+struct LeadByteTable {
+  LeadByteTable();
+  bool lead[256];
+};
+
+// True when c starts a double-byte character of the ANSI code page.
+inline bool IsLeadByte(unsigned char c) {
+  static const LeadByteTable table;
+  return table.lead[c];
+}
 
 // Length of the character that starts at i: two for a lead byte that still
 // has its second byte inside s, else one. A lead byte at the very end stands
