@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "Forms.h"
@@ -39,10 +40,10 @@ const TIcon& TPictureTaker::ShellIcon(const std::string& name) {
 
 const TIcon& TPictureTaker::Take(const TNodePicture& written) {
   // A menu writes the same few pictures over and over: each is found once.
-  auto key = std::make_tuple(written.Location, written.File, written.Index, written.FileIsTarget, written.Fallback);
+  const auto key = std::tie(written.Location, written.File, written.Index, written.FileIsTarget, written.Fallback);
   if (const auto known = written_.find(key); known != written_.end()) return *known->second;
   const TIcon& icon = Find(written);
-  written_.emplace(std::move(key), &icon);
+  written_.emplace(key, &icon);
   return icon;
 }
 
@@ -152,22 +153,28 @@ void TSubject::LoadTree(TTreeView& tree) {
   TPictureTaker pictures(tree.Images() ? tree.Images()->Width() : SmallIconSize(SystemDpi()), names);
   ImageSlots images(tree.Images());
   std::vector<TTreeNode*> made;
+  // Menus name a few programs many times over.
+  std::unordered_map<std::string, std::string> keptTargets;
   menufile::MenuReader reader(lines.Lines(), menufile::LevelRule::Editor);
   for (menufile::MenuEntry entry; reader.Next(entry);) {
     // Everything that can fail for this entry has happened before its node
     // exists, so a bad line leaves no half-made node and no stray record.
     auto record = std::make_unique<TRecord>();
-    static_cast<menufile::Entry&>(*record) = entry;
+    const int parent = entry.Parent;
+    static_cast<menufile::Entry&>(*record) = std::move(entry);
     // A submenu's window size means nothing; a program found only on PATH
     // is held with the path where it was found.
     if (record->Kind == EntryKind::Submenu) record->WindowState = menufile::wsNormal;
-    if (record->Kind == EntryKind::Item) record->ExeName = names.KeptTarget(entry.ExeName);
+    if (record->Kind == EntryKind::Item) {
+      auto [kept, fresh] = keptTargets.try_emplace(record->ExeName);
+      if (fresh) kept->second = names.KeptTarget(record->ExeName);
+      record->ExeName = kept->second;
+    }
     if (record->Kind == EntryKind::Separator) record->ItemName = kSeparatorCaption;
     const int image = images.Add(pictures.Take(RecordPicture(*record)));
 
     const std::string caption = record->ItemName;
-    TTreeNode* node = nodes->AddChildObject(entry.Parent < 0 ? nullptr : made[size_t(entry.Parent)], caption,
-                                            std::move(record));
+    TTreeNode* node = nodes->AddChildObject(parent < 0 ? nullptr : made[size_t(parent)], caption, std::move(record));
     node->SetImageIndex(image);
     node->SetSelectedIndex(image);
     made.push_back(node);

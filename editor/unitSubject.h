@@ -52,7 +52,7 @@ class TPictureTaker {
   std::map<std::pair<std::string, int>, gui::TIcon> files_;
   std::map<std::string, gui::TIcon> shell_;
   // What each picture as written came to.
-  std::map<std::tuple<std::string, std::string, int32_t, bool, int>, const gui::TIcon*> written_;
+  std::map<std::tuple<std::string, std::string, int32_t, bool, int>, const gui::TIcon*, std::less<>> written_;
   gui::TIcon none_;
 };
 // One picture, taken once.
