@@ -52,7 +52,7 @@ void SaveLines(const std::string& path, const std::vector<std::string>& lines);
 // The bytes that start a double-byte character of the ANSI code page, one
 // flag each. On Windows the system is asked once for all 256 (a walk by
 // characters asks for every byte, and a call into the system for each took
-// most of the time of reading a long menu); elsewhere it is the fixed
+// a third of the time of reading a long menu); elsewhere it is the fixed
 // Shift-JIS rule.
 struct LeadByteTable {
   LeadByteTable();
