@@ -5,7 +5,7 @@
 // windows themselves cost drops out and the layer's and the editor's own work
 // is left. All run here, in turn, so the ratios hold on a noisy machine.
 //
-//   editor_bench.exe <folder with Calvenor.exe, FloorTree.exe and FloorWindow.exe> [runs]
+//   editor_bench.exe <folder with Calvenor.exe and FloorTree.exe> [runs]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -94,7 +94,7 @@ void WriteMenu(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const BenchStart start = StartBench(argc, argv, "editor_bench", 5, {"Calvenor.exe", "FloorTree.exe", "FloorWindow.exe"});
+  const BenchStart start = StartBench(argc, argv, "editor_bench", 5, {"Calvenor.exe", "FloorTree.exe"});
   const std::string& bin = start.bin;
   const int runs = start.runs;
   const std::string& temp = start.temp;
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
   WriteMenu(menu);
   const std::string editor = "\"" + bin + "\\Calvenor.exe\" \"" + menu + "\"";
   const std::string floor = "\"" + bin + "\\FloorTree.exe\" " + std::to_string(kEntries);
-  const std::string floorWindow = "\"" + bin + "\\FloorWindow.exe\" " + std::to_string(kEntries);
+  const std::string floorWindow = floor + " window";
 
   std::vector<double> floorMs, windowMs, shownMs, savedMs, totalMs;
   Measure(editor, "OstrevanWindow", kEntries, false);  // warm the disk
