@@ -5,9 +5,10 @@
 // no layer in between: the same windows of the same classes and styles in
 // the same places and font (menu bar, toolbar with its list of choices,
 // status bar, tree with pictures, the bar between tree and panel, the
-// panel's groups, captions, fields, picture, buttons and list). What it
-// costs to make and show so many windows is then the same for both
-// programs; what the editor needs beyond it is the layer's and its own work.
+// panel's groups, captions, fields, picture, buttons and list), its
+// captions in plain letters. What it costs to make and show so many windows
+// is then the same for both programs; what the editor needs beyond it is the
+// layer's and its own work.
 #include <windows.h>
 #include <commctrl.h>
 
