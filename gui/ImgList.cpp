@@ -251,29 +251,32 @@ bool PutImages(HIMAGELIST list, int index, const uint32_t* pixels, int count, in
 
 // Strips of a bounded width, however long the list.
 constexpr int kStripImages = 64;
+
+// Images `index` to `index + count` of `images` (whole images of
+// width x height, one after the other) into comctl32's list: a replaced
+// image goes alone, new ones in strips.
+void PutRange(HIMAGELIST list, const uint32_t* images, int index, int count, int width, int height) {
+  const size_t area = size_t(width) * size_t(height);
+  for (int done = 0; done < count;) {
+    const int at = index + done;
+    const int n = at < ImageList_GetImageCount(list) ? 1 : std::min(count - done, kStripImages);
+    if (!PutImages(list, at, images + size_t(at) * area, n, width, height))
+      throw Exception("イメージリストにアイコンを追加できません。");
+    done += n;
+  }
+}
 }  // namespace
 
 TImageListHandle TImageList::MakeHandle(const std::vector<Pixel>& pixels) const {
   const int count = int(pixels.size() / Area());
   TImageListHandle made(ImageList_Create(width_, height_, ILC_COLOR32 | ILC_MASK, std::max(count, 4), 16));
   if (!made) throw EOSError::LastError("イメージリストを作成できません。");
-  for (int at = 0; at < count; at += kStripImages)
-    if (!PutImages(made.Handle(), at, pixels.data() + size_t(at) * Area(), std::min(count - at, kStripImages),
-                   width_, height_))
-      throw Exception("イメージリストにアイコンを追加できません。");
+  PutRange(made.Handle(), pixels.data(), 0, count, width_, height_);
   return made;
 }
 
 void TImageList::MirrorImages(int index, int count) const {
-  if (!handle_ || count <= 0) return;
-  for (int done = 0; done < count;) {
-    // A replaced image goes alone; new ones go in one strip.
-    const int at = index + done;
-    const int n = at < ImageList_GetImageCount(handle_.Handle()) ? 1 : std::min(count - done, kStripImages);
-    if (!PutImages(handle_.Handle(), at, Image(at), n, width_, height_))
-      throw Exception("イメージリストにアイコンを追加できません。");
-    done += n;
-  }
+  if (handle_) PutRange(handle_.Handle(), pixels_.data(), index, count, width_, height_);
 }
 
 void TImageList::CheckIndex(int index) const {
