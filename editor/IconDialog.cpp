@@ -165,14 +165,10 @@ bool TIconDialog::Execute() {
         answer = pick(owner, widePath, kPathChars, &index);
         widePath[kPathChars - 1] = L'\0';
         // Converted whole (in the code page a name may take twice as many
-        // bytes as characters); a name it lacks characters of is taken by
-        // its short form, or refused rather than kept with a "?".
-        file = AnsiPath(widePath);
-        if (answer == 1 && file.empty() && widePath[0]) {
-          MessageDlg(owner, "「" + ShownName(widePath) +
-                                "」の名前には、この環境の文字（シフト JIS）で表せない文字があるため、使えません。",
-                     "警告", MB_ICONSTOP | MB_OK);
-          answer = 0;
+        // bytes as characters).
+        if (answer == 1 && widePath[0]) {
+          file = NameInCodePage(owner, widePath);
+          if (file.empty()) answer = 0;
         }
       } else {
         answer = pick(owner, path, kPathChars, &index);

@@ -69,9 +69,8 @@ UINT_PTR CALLBACK DialogHook(HWND page, UINT msg, WPARAM, LPARAM) {
   return 0;
 }
 
-// The programs keep names in the code page: a chosen name it cannot hold is
-// taken by its short form, or refused, with a word to the user, rather than
-// kept with a "?". Empty when refused.
+}  // namespace
+
 std::string NameInCodePage(HWND owner, const std::wstring& chosen) {
   const std::string name = AnsiPath(chosen);
   if (name.empty())
@@ -79,8 +78,6 @@ std::string NameInCodePage(HWND owner, const std::wstring& chosen) {
                "警告", MB_ICONSTOP | MB_OK);
   return name;
 }
-
-}  // namespace
 
 bool TOpenDialog::Execute() { return Run(false); }
 

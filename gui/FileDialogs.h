@@ -2,6 +2,8 @@
 // their own, so that only a program that asks for a file loads the library.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "Classes.h"
@@ -60,5 +62,11 @@ class TFolderDialog : public TComponent {
   // Cancel or when the dialog could not open.
   bool Execute();
 };
+
+// The programs keep names in the code page: a name chosen in a system dialog
+// that the code page cannot hold is taken by its short form, or refused
+// with a word to the user (over `owner`) rather than kept with a "?".
+// Empty when refused.
+std::string NameInCodePage(HWND owner, const std::wstring& chosen);
 
 }  // namespace gui
