@@ -3,8 +3,6 @@
 #include "Chars.h"
 #include "MenuFile.h"
 
-#include <cctype>
-
 namespace menufile {
 
 using chars::Find;
@@ -35,9 +33,8 @@ bool IsProgramName(std::string_view name) {
   // Neither a lead nor a trail byte of the code page is a '.', so the last
   // four bytes are the extension whatever stands before them.
   if (name.size() < 4 || name[name.size() - 4] != '.') return false;
-  std::string extension(name.substr(name.size() - 3));
-  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return extension == "exe" || extension == "com";
+  const std::string_view extension = name.substr(name.size() - 3);
+  return chars::EqualIgnoringCase(extension, "exe") || chars::EqualIgnoringCase(extension, "com");
 }
 
 namespace {
