@@ -9,6 +9,11 @@
 // captions in plain letters. What it costs to make and show so many windows
 // is then the same for both programs; what the editor needs beyond it is the
 // layer's and its own work.
+//
+// FLOOR_WITHOUT names parts of the editor's window to leave out, to see what
+// each costs: menu, toolbar, status, pictures, bar, groups (the panel's two
+// groups with all they hold), captions (with the icon's preview), fields,
+// buttons, lists. `FLOOR_WITHOUT=fields,lists bench/run-editor`
 #include <windows.h>
 #include <commctrl.h>
 
@@ -51,6 +56,12 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// Whether FLOOR_WITHOUT leaves the part out.
+bool Without(const char* part) {
+  const char* parts = std::getenv("FLOOR_WITHOUT");
+  return parts && std::strstr(parts, part);
+}
+
 HWND Child(HWND parent, const char* cls, const char* text, DWORD style, DWORD exStyle, int x, int y, int w, int h) {
   const DWORD always = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   HWND hwnd = CreateWindowExA(exStyle, cls, text, always | style, x, y, w, h, parent, nullptr, instance, nullptr);
@@ -59,6 +70,7 @@ HWND Child(HWND parent, const char* cls, const char* text, DWORD style, DWORD ex
 }
 
 HWND List(HWND parent, int x, int y, int w, const char* const* choices, int count) {
+  if (Without("lists")) return nullptr;
   HWND box = Child(parent, "COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, x, y, w, 200);
   for (int i = 0; i < count; ++i) SendMessageA(box, CB_ADDSTRING, 0, LPARAM(choices[i]));
   SendMessageA(box, CB_SETCURSEL, 0, 0);
@@ -94,29 +106,23 @@ void Group(HWND parent, int top, int rows, unsigned buttons) {
   SetWindowLongPtrA(group, GWLP_USERDATA, 1);
   for (int row = 0; row < rows; ++row) {
     const int y = 8 + 28 * row;
-    Child(group, "STATIC", "Caption", SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 8, y + 4, 72, 13);
+    if (!Without("captions")) Child(group, "STATIC", "Caption", SS_NOPREFIX | SS_LEFTNOWORDWRAP, 0, 8, y + 4, 72, 13);
     if (rows == 4 && row == 3) {
       const char* const sizes[] = {"Normal", "Minimized", "Maximized"};
       List(group, 80, y, 272, sizes, 3);
       continue;
     }
-    Child(group, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80, y, 220, 20);
-    if (buttons & (1u << row)) Child(group, "FloorPanel", "", WS_TABSTOP, 0, 328, y - 1, 23, 22);
+    if (!Without("fields")) Child(group, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 80, y, 220, 20);
+    if (buttons & (1u << row) && !Without("buttons")) Child(group, "FloorPanel", "", WS_TABSTOP, 0, 328, y - 1, 23, 22);
   }
   if (rows == 2) {
-    Child(group, "STATIC", "", SS_NOTIFY | SS_ICON | SS_REALSIZECONTROL, 0, 60, 38, 16, 16);
-    Child(group, "EDIT", "0", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 280, 36, 21, 20);
-    Child(group, "FloorPanel", "", WS_TABSTOP, 0, 303, 35, 23, 22);
+    if (!Without("captions")) Child(group, "STATIC", "", SS_NOTIFY | SS_ICON | SS_REALSIZECONTROL, 0, 60, 38, 16, 16);
+    if (!Without("fields")) Child(group, "EDIT", "0", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, 280, 36, 21, 20);
+    if (!Without("buttons")) Child(group, "FloorPanel", "", WS_TABSTOP, 0, 303, 35, 23, 22);
   }
 }
 
-// The editor's main window, every control in its place; returns its tree.
-HWND EditorWindow(HWND& main) {
-  font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
-  Register("FloorPanel", PanelProc);
-  main = CreateWindowExA(WS_EX_CONTROLPARENT, "FloorTree", "FloorWindow", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                         100, 100, 648, 310, nullptr, MenuBar(), instance, nullptr);
-
+void Toolbar(HWND main) {
   HWND toolbar = Child(main, TOOLBARCLASSNAMEA, "",
                        CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT |
                            TBSTYLE_TRANSPARENT,
@@ -134,22 +140,34 @@ HWND EditorWindow(HWND& main) {
   SendMessageA(toolbar, TB_ADDBUTTONS, 5, LPARAM(buttons));
   const char* const positions[] = {"Insert the editor last", "Insert the editor first", "Do not insert the editor"};
   List(toolbar, 100, 0, 276, positions, 3);
+}
 
-  HWND status = Child(main, STATUSCLASSNAMEA, "", CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP, 0, 0, 257,
-                      632, 19);
-  int parts[] = {552, -1};
-  SendMessageA(status, SB_SETPARTS, 2, LPARAM(parts));
+// The editor's main window, every control in its place; returns its tree.
+HWND EditorWindow(HWND& main) {
+  font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, "MS UI Gothic");
+  Register("FloorPanel", PanelProc);
+  main = CreateWindowExA(WS_EX_CONTROLPARENT, "FloorTree", "FloorWindow", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                         100, 100, 648, 310, nullptr, Without("menu") ? nullptr : MenuBar(), instance, nullptr);
+  if (!Without("toolbar")) Toolbar(main);
+  if (!Without("status")) {
+    HWND status = Child(main, STATUSCLASSNAMEA, "", CCS_NORESIZE | CCS_NOPARENTALIGN | SBARS_SIZEGRIP, 0, 0, 257,
+                        632, 19);
+    int parts[] = {552, -1};
+    SendMessageA(status, SB_SETPARTS, 2, LPARAM(parts));
+  }
 
   HWND tree = Child(main, WC_TREEVIEWA, "",
                     WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
                         TVS_SHOWSELALWAYS | TVS_EDITLABELS,
                     WS_EX_CLIENTEDGE, 0, 24, 265, 233);
   SendMessageA(tree, TVM_SETINDENT, 19, 0);
-  SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(Pictures(1)));
-  Child(main, "FloorPanel", "", 0, 0, 265, 24, 3, 233);
+  if (!Without("pictures")) SendMessageA(tree, TVM_SETIMAGELIST, TVSIL_NORMAL, LPARAM(Pictures(1)));
+  if (!Without("bar")) Child(main, "FloorPanel", "", 0, 0, 265, 24, 3, 233);
   HWND panel = Child(main, "FloorPanel", "", 0, WS_EX_CONTROLPARENT, 268, 24, 364, 233);
-  Group(panel, 0, 2, 0b10);
-  Group(panel, 68, 4, 0b101);
+  if (!Without("groups")) {
+    Group(panel, 0, 2, 0b10);
+    Group(panel, 68, 4, 0b101);
+  }
   return tree;
 }
 
