@@ -2,12 +2,8 @@
 // its windows are read from inside the program (each control's place and
 // what its text takes in its own font) and must show every caption, field
 // and picture whole, at the size the DPI gives them.
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "E2eTest.h"
 

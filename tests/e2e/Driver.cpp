@@ -9,7 +9,6 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "HookProtocol.h"
@@ -491,11 +490,6 @@ POINT FirstTreeItemPoint(HWND tree) {
   if (!item || !SendInTarget(tree, TVM_GETITEMRECT, TRUE, &r, sizeof r))
     Fail("the first item of tree " + Handle(tree) + " is not shown");
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-RECT AskRect(HWND control, UINT msg, WPARAM wp, RECT in) {
-  SendInTarget(control, msg, wp, &in, sizeof in);
-  return in;
 }
 
 std::string StatusText(HWND bar, int part) {

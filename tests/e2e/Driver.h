@@ -130,10 +130,8 @@ using ControlView = hook::ControlRecord;
 std::vector<ControlView> ReadLayout(HWND window);
 
 // Another process's tree view's first caption's middle (client coordinates);
-// a message that fills a rectangle (given as `in`) for another process's
-// control; part `part` of a status bar.
+// part `part` of a status bar.
 POINT FirstTreeItemPoint(HWND tree);
-RECT AskRect(HWND control, UINT msg, WPARAM wp, RECT in = {});
 std::string StatusText(HWND bar, int part);
 std::vector<COLORREF> ScreenPixels(HWND hwnd, RECT client);  // as the screen shows them
 

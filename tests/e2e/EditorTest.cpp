@@ -1,7 +1,5 @@
 // Calvenor.exe driven as a user would, through its real windows, dialogs
 // and shortcuts; what its commands do in detail is tested in-process.
-#include <gtest/gtest.h>
-
 #include "E2eTest.h"
 // After windows.h, which it needs.
 #include <shlobj.h>

@@ -2,8 +2,6 @@
 // popup picked with the keyboard, and what it started checked through the
 // probe program named in the menu. Calvenor.exe joins it on the menu files
 // both refuse.
-#include <gtest/gtest.h>
-
 #include <windows.h>
 #include <shellapi.h>
 

@@ -55,7 +55,6 @@ BOOL CALLBACK DescribeChild(HWND h, LPARAM param) {
   ControlRecord& r = out.records[out.count++] = {};
   GetClassNameA(h, r.className, sizeof r.className);
   GetWindowTextA(h, r.text, sizeof r.text);
-  r.hwnd = h;
   r.parent = GetParent(h);
   r.visible = IsWindowVisible(h);
   GetWindowRect(h, &r.rect);

@@ -27,7 +27,7 @@ struct MenuRecord {
 };
 
 struct ControlRecord {
-  HWND hwnd, parent;
+  HWND parent;
   char className[64], text[512];
   BOOL visible;
   RECT rect;  // on the screen
