@@ -27,26 +27,22 @@ void EditorTest::SetUp() {
     ADD_FAILURE() << "a dialog opened that nobody answers";
     return false;
   });
-  NewForm();
   Start();
 }
 
-void EditorTest::NewForm() {
+void EditorTest::Start(const std::string& file) {
   form.reset();
   ui.reset();
   form = std::make_unique<TformMain>(nullptr);
   ui = std::make_unique<TformMainSeam>(*form);
   formMain = form.get();
   // The window stays hidden (showing and hiding top-level windows on a
-  // display without a window manager costs seconds); the tree gets the size
-  // the layout would give it.
+  // display without a window manager costs seconds); the tree gets the
+  // layout's width and room below the rows of every test's menu.
   form->Handle();
-  Tree().SetBounds(0, 0, 265, 200);
+  Tree().SetBounds(0, 0, 265, 400);
   Tree().Handle();
   Pump();
-}
-
-void EditorTest::Start(const std::string& file) {
   // The start-up reads the program's command line, which here is the test
   // program's: it sees the file alone.
   std::string program = "Calvenor.exe", argument = file;

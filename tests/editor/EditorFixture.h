@@ -42,9 +42,8 @@ class EditorTest : public testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // A new main window in place of the old one, and its start-up with the
-  // file as the program's command line names it (none when empty).
-  void NewForm();
+  // A new main window in place of the old one, started with the file as the
+  // program's command line names it (none when empty).
   void Start(const std::string& file = {});
 
   gui::TTreeView& Tree() { return *ui->TreeView; }
@@ -56,6 +55,10 @@ class EditorTest : public testing::Test {
     SendMessageA(form->Handle(), WM_COMMAND, MenuEntry(path)->Command(), 0);
   }
   gui::TMenuItem* Special(int tag) { return Tree().PopupMenu->Items()->Items(1)->Items(tag); }
+  void Select(const char* utf8Caption) { Tree().SetSelected(Find(utf8Caption)); }
+  // The focus leaving a field hands what it holds to the record.
+  static void Leave(gui::TEdit* field) { SendMessageA(field->Handle(), WM_KILLFOCUS, 0, 0); }
+  static void SetAndLeave(gui::TEdit* field, const std::string& text) { field->SetText(text), Leave(field); }
 
   // Files in this test's own folder, their text in UTF-8 here and in
   // Shift-JIS on disk; loaded into the tree and saved from it by the document.

@@ -117,7 +117,6 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   // What was stored is what the editor starts with; an editor ended by a
   // failed start writes nothing.
   SetValue(kSettings, "MenuFile", "C:\\menus\\a.txt");
-  NewForm();
   Start(Path("missing.txt"));
   EXPECT_EQ(form->Subject->MenuFile, "C:\\menus\\a.txt");
   ASSERT_EQ(boxes.size(), 1u);
@@ -140,7 +139,6 @@ TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndAnEmptyFileIsANewMenu) {
   EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
   EXPECT_EQ(Commands(), "TD");
 
-  NewForm();
   Start(WriteMenu("menu.txt", ""));
   EXPECT_EQ(Commands(), "TD");
   EXPECT_TRUE(boxes.empty()) << "an empty file is a new menu";
@@ -175,11 +173,6 @@ TEST_F(FilesTest, AFailedSaveLeavesTheFileWholeAndReportsItsCauseOnce) {
 TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) {
   ui->fields[0]->Handle();
   const std::string menu = "A\r\na.exe\r\n\r\n\r\nS<Ostrevan.exe,4>\r\n\r\n\tchild\r\n\tc.exe\r\n";
-  const auto select = [&](const char* caption) { Tree().SetSelected(Find(caption)); };
-  const auto leave = [](TEdit* field, const char* text) {
-    field->SetText(text);
-    SendMessageA(field->Handle(), WM_KILLFOCUS, 0, 0);
-  };
   chooser = [](TComponent& dialog) {
     auto& icons = dynamic_cast<TIconDialog&>(dialog);
     icons.FileName = "Ostrevan.exe";
@@ -189,7 +182,7 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
   WriteMenu("dropped.txt", "");
   const std::vector<std::pair<const char*, std::function<void()>>> changes{
       {"a typed target", [&] { ui->fields[3]->SetText("b.exe"); }},
-      {"an icon number left", [&] { leave(ui->fields[2], "2"); }},
+      {"an icon number left", [&] { SetAndLeave(ui->fields[2], "2"); }},
       {"a caption edited in place",
        [&] {
          Find("A")->EditText();
@@ -202,7 +195,7 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
        [&] { SendMessageA(form->Handle(), WM_DROPFILES, WPARAM(DropOf({Path("dropped.txt")})), 0); }},
       {"an icon chosen", [&] { ui->buttons[0]->Click(); }},
       {"the icon cleared", [&] {
-         select("S");
+         Select("S");
          ui->buttons[1]->Click();
        }},
   };
@@ -210,8 +203,8 @@ TEST_F(FilesTest, EveryChangeTheUserCanMakeIsUnsavedUntilSavedAndNothingElseIs) 
     Nodes().Clear();
     Load(WriteMenu("menu.txt", menu));
     // Going through every entry and back, and saving, changes nothing.
-    for (const char* caption : {"A", "━━━━━━━━", "S", "child", "A"}) select(caption);
-    leave(ui->fields[1], "");
+    for (const char* caption : {"A", "━━━━━━━━", "S", "child", "A"}) Select(caption);
+    SetAndLeave(ui->fields[1], "");
     ui->buttons[1]->Click();
     EXPECT_FALSE(form->Subject->Modified) << change;
     make();
@@ -239,7 +232,6 @@ TEST_F(FilesTest, ShortcutsStartTheLauncherOnTheMenuByItsFullPathAndSettingsOnly
   char current[MAX_PATH] = "";
   GetCurrentDirectoryA(MAX_PATH, current);
   SetCurrentDirectoryA(ExtractFilePath(menu).c_str());
-  NewForm();
   Start("tools.txt");
   EXPECT_EQ(ui->cmbbEditorPosition->ItemIndex(), 1) << "read";
 

@@ -22,15 +22,9 @@ class PanelTest : public EditorTest {
     ui->fields[0]->Handle();
     Load(WriteMenu("menu.txt", kMenu));
   }
-  void Select(const char* utf8Caption) { Tree().SetSelected(Find(utf8Caption)); }
   static void Type(TEdit* field, const std::string& chars) {
     SendMessageA(field->Handle(), EM_SETSEL, 0x7FFF, 0x7FFF);  // typing goes at the end
     for (char c : chars) SendMessageA(field->Handle(), WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
-  }
-  static void Leave(TEdit* field) { SendMessageA(field->Handle(), WM_KILLFOCUS, 0, 0); }
-  void SetAndLeave(TEdit* field, const std::string& text) {
-    field->SetText(text);
-    Leave(field);
   }
   std::vector<uint32_t> Preview() {
     auto icon = reinterpret_cast<HICON>(SendMessageA(ui->imageIcon->Handle(), STM_GETICON, 0, 0));

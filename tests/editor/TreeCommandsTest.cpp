@@ -9,10 +9,6 @@ namespace {
 
 class TreeCommandsTest : public EditorTest {
  protected:
-  void SetUp() override {
-    EditorTest::SetUp();
-    Tree().SetBounds(0, 0, 265, 400);
-  }
   // A, a separator, submenu S with s1 and s2, B, submenu T holding
   // submenu t1 with u1; everything open.
   void LoadSample() {
@@ -21,7 +17,7 @@ class TreeCommandsTest : public EditorTest {
     for (TTreeNode* n : Nodes().TopLevel()) n->Expand(true);
   }
   void Drop(const char* dragged, POINT at) {
-    Tree().SetSelected(Find(dragged));
+    Select(dragged);
     form->TreeViewDragDrop(&Tree(), &Tree(), at.x, at.y);
   }
 };
@@ -52,7 +48,7 @@ TEST_F(TreeCommandsTest, DeleteTakesTheSubtreeAndItsRecordsAndNothingPointsAtThe
   EXPECT_EQ(Nodes().Count(), 9) << "nothing selected, nothing deleted";
 
   // The window's current node lies inside the deleted submenu.
-  Tree().SetSelected(Find("T"));
+  Select("T");
   form->CurrentNode = Find("u1");
   int deletions = 0;
   const auto free = Tree().OnDeletion;
