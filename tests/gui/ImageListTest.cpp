@@ -1,9 +1,8 @@
-#include <vector>
-
 #include "GuiTest.h"
 #include "ImgList.h"
 #include "Pixels.h"
 #include "ShellApi.h"
+#include "SysUtils.h"
 
 using namespace gui;
 
@@ -58,10 +57,7 @@ TEST_F(GuiTest, WrittenImageListDataRestoresTheSameImagesAndNothingElseIsTaken) 
 // larger one, else from the largest: the icon and the first glyph are red at
 // 16 pixels and blue above; the second glyph green at 16 and yellow above.
 TEST_F(GuiTest, EveryImageSizeComesFromThePictureDrawnForItOrTheNearestLargerOne) {
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string iconFile = self;
-  iconFile.replace(iconFile.find_last_of('\\') + 1, std::string::npos, "two-sizes.ico");
+  const std::string self = GetModuleFileNameString(), iconFile = ExtractFilePath(self) + "two-sizes.ico";
   // One list for the strips, sized again for each size as for a form that
   // moves from screen to screen.
   TImageList glyphs(nullptr);
@@ -71,7 +67,7 @@ TEST_F(GuiTest, EveryImageSizeComesFromThePictureDrawnForItOrTheNearestLargerOne
     const uint32_t colours[2] = {size == 16 ? 0xFF0000u : 0x0000FFu, size == 16 ? 0x00A000u : 0xFFC800u};
     const size_t centre = size_t(size) * size_t(size / 2) + size_t(size / 2);
     // From a program's resources and from an icon file.
-    for (const std::string& file : {std::string(self), iconFile}) {
+    for (const std::string& file : {self, iconFile}) {
       TImageList list(nullptr, size, size);
       const TIcon icon = ExtractIconAt(file, 0, size);
       EXPECT_EQ(TIconInfo(icon.Handle()).Size().cx, size) << "an icon of the size asked for";

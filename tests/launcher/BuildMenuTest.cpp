@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Pixels.h"
 #include "Registry.h"
+#include "SysUtils.h"
 #include "TestFiles.h"
 #include "TestText.h"
 #include "Text.h"
@@ -65,9 +66,7 @@ class BuildMenuTest : public ::testing::Test {
 TEST_F(BuildMenuTest, EveryEntryGetsItsIconOnceWithTheRightFallback) {
   // The test program carries the launcher's icon set, so it can stand in for
   // any program file with several icons.
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const std::string exe = self;
+  const std::string exe = GetModuleFileNameString();
   SetEnvironmentVariableA("BUILD_MENU_TEST", exe.c_str());
   ASSERT_TRUE(Build(
       "NoIcon<NONE,0>\r\nx.exe\r\n"          // 0: the blank icon

@@ -27,9 +27,7 @@ class FolderMenuTest : public ::testing::Test {
         CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     }
     // A program with icons of its own: this one carries the launcher's.
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    CopyFileW(self, Path(L"A dir\\prog.exe").c_str(), TRUE);
+    CopyFileA(GetModuleFileNameString().c_str(), temp_.File("A dir\\prog.exe").c_str(), TRUE);
     SetFileAttributesW(Path(L"hidden dir").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW(Path(L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesW(Path(L"system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
