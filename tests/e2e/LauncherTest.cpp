@@ -40,12 +40,8 @@ std::string SolidIcons(const std::vector<std::pair<int, uint32_t>>& pictures) {
   std::string directory = bytes(uint16_t(0)) + bytes(uint16_t(1)) + bytes(uint16_t(pictures.size()));
   std::string images;
   for (const auto& [size, colour] : pictures) {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = size;
-    header.biHeight = 2 * size;  // the colours, then the mask
-    header.biPlanes = 1;
-    header.biBitCount = 32;
+    // As high as the colours and the mask together.
+    const BITMAPINFOHEADER header{sizeof header, size, 2 * size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::string image = bytes(header);
     for (int i = 0; i < size * size; ++i) image += bytes(uint32_t(0xFF000000 | colour));
     image.append(size_t((size + 31) / 32 * 4 * size), '\0');

@@ -43,14 +43,12 @@ HDROP DropOf(const std::vector<std::string>& paths) {
 std::string ShortcutOf(const std::string& path) {
   char target[MAX_PATH] = "", arguments[1024] = "", icon[MAX_PATH] = "";
   int number = -1;
-  wchar_t wide[MAX_PATH] = L"";
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
   CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
   CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, reinterpret_cast<void**>(&link));
   if (link && SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-      SUCCEEDED(file->Load(wide, STGM_READ))) {
+      SUCCEEDED(file->Load(AnsiToWide(path).c_str(), STGM_READ))) {
     link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
     link->GetArguments(arguments, sizeof arguments);
     link->GetIconLocation(icon, MAX_PATH, &number);
