@@ -17,7 +17,7 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 // A new empty folder under %TEMP%, removed with everything in it when done.
 class TempFolder {
  public:
-  explicit TempFolder(const std::string& tag = "test");
+  explicit TempFolder(const std::string& tag);
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;

@@ -48,10 +48,9 @@ void WriteShortcut(const std::wstring& path, const std::wstring& target, const s
 
 class Editing : public E2eTest {
  protected:
-  // Starts the editor (on the file, if any, in the folder, if any) and waits
-  // for its main window and tree.
-  void StartEditor(const std::string& file, const std::string& folder = {}) {
-    editor_ = Process(file.empty() ? Strings{Program("Calvenor")} : Strings{Program("Calvenor"), file}, folder);
+  // Starts the editor (on the file, if any) and waits for its main window and tree.
+  void StartEditor(const std::string& file) {
+    editor_ = Process(file.empty() ? Strings{Program("Calvenor")} : Strings{Program("Calvenor"), file});
     main_ = WaitWindow(editor_.Id(), kLayerClass, sjis("Morvath Ostrevan - メニューエディタ"));
     tree_ = WaitChild(main_, "SysTreeView32");
   }

@@ -114,12 +114,12 @@ std::vector<uint32_t> EditorTest::NodePicture(TTreeNode* node) {
   return ImagePixels(ui->ilstLaunch->Handle(), node->ImageIndex(), ui->ilstLaunch->Width());
 }
 
-std::vector<uint32_t> FilePicture(const std::string& file, int index, int size) {
+std::vector<uint32_t> FilePicture(const std::string& file, int index) {
   // Through an image list of the same kind, so that both pictures are drawn
   // the same way.
-  TIcon icon = ExtractIconAt(file, index, size);
+  TIcon icon = ExtractIconAt(file, index, 16);
   if (icon.Empty()) return {};
-  TImageList list(nullptr, size, size);
+  TImageList list(nullptr);
   list.AddIcon(icon);
-  return ImagePixels(list.Handle(), 0, size);
+  return ImagePixels(list.Handle(), 0);
 }

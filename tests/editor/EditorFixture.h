@@ -110,6 +110,6 @@ class EditorTest : public testing::Test {
   gui::DialogResponder previousChooser_;
 };
 
-// The pixels of an icon of the launcher's file (or any other), for telling
+// The pixels of a small icon of the launcher's file (or any other), for telling
 // pictures apart.
-std::vector<uint32_t> FilePicture(const std::string& file, int index, int size = 16);
+std::vector<uint32_t> FilePicture(const std::string& file, int index);
