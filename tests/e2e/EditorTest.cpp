@@ -74,8 +74,9 @@ class Editing : public E2eTest {
       if (ClassName(c) == "ComboBox") p.sizes = c;
       if (ClassName(c) == kLayerClass && r.right == 23 && r.bottom == 22) p.buttons.push_back(c);
     }
-    EXPECT_EQ(p.fields.size(), 6u);
-    EXPECT_EQ(p.buttons.size(), 4u);
+    if (p.fields.size() != 6 || p.buttons.size() != 4)
+      throw Failure("the panel has " + std::to_string(p.fields.size()) + " fields and " +
+                    std::to_string(p.buttons.size()) + " picture buttons, not 6 and 4");
     return p;
   }
   // The window that has the editor's keyboard focus.
@@ -219,7 +220,6 @@ TEST_F(Editing, NothingTypedIsLostNorAChangeGivenUpUnasked) {
   const std::string file = Menu("A\r\na.exe\r\n"), other = temp_.File("other.txt");
   StartEditor(file);
   const Panel panel = FindPanel();
-  ASSERT_EQ(panel.fields.size(), 6u);
   const auto saved = [&](const std::string& path, const std::string& text) {
     return WaitUntil([&] { return ReadBytes(path) == text && Status(0) == utf8(path) && Status(1).empty(); });
   };
