@@ -20,6 +20,9 @@ namespace {
 constexpr UINT kFirstCommand = 0x0100;
 constexpr UINT kLastCommand = 0xEFFF;
 
+// Far deeper than anyone nests a menu, and far short of what the stack holds.
+constexpr int kDeepestSubmenu = 100;
+
 struct CommandTable {
   std::unordered_map<UINT, TMenuItem*> items;
   UINT next = kFirstCommand;
@@ -258,8 +261,16 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
     const TMenu* owner = Menu();
     if (imageIndex_ >= 0 && owner && owner->Images()) mii.hbmpItem = HBMMENU_CALLBACK;
   }
+  const auto refused = [&] {
+    return EMenuError("「" + caption_ + "」（" + std::to_string(level) +
+                      " 階層目）をメニューに入れられません。\nサブメニューの階層が深すぎるか、"
+                      "システムの資源が足りません。");
+  };
   base::UniqueHandle<MenuTraits> submenu;
   if (!items_.empty() || fillOnPopup_) {
+    // Each level is made on the stack before the system may refuse it: a
+    // file nested thousands deep would end the program with no word.
+    if (level >= kDeepestSubmenu) throw refused();
     submenu.SetHandle(CreatePopupMenu());
     if (submenu.Empty()) throw EOSError::LastError("メニューを作成できません。");
     MarkSubmenu(submenu.Handle(), command_);
@@ -280,10 +291,7 @@ void TMenuItem::AppendTo(HMENU menu, int level) const {
   } else {
     inserted = InsertMenuItemA(menu, UINT(GetMenuItemCount(menu)), TRUE, &mii);
   }
-  if (!inserted)
-    throw EMenuError("「" + caption_ + "」（" + std::to_string(level) +
-                     " 階層目）をメニューに入れられません。\nサブメニューの階層が深すぎるか、"
-                     "システムの資源が足りません。");
+  if (!inserted) throw refused();
   submenu.Release();  // the menu holds it now
 }
 

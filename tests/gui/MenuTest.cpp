@@ -92,6 +92,18 @@ TEST_F(GuiTest, AFormRecreatedGetsItsMenuBarAndAShortcutSetOnABuiltMenuTakesEffe
   EXPECT_EQ(CopyAcceleratorTableA(menu->Accelerators(), nullptr, 0), 1);
 }
 
+TEST_F(GuiTest, AMenuNestedDeeperThanAnyoneNestsIsRefusedNotTakenDownWithTheStack) {
+  auto* menu = Make<TPopupMenu>();
+  TMenuItem* deepest = menu->Items();
+  for (int level = 0; level < 10000; ++level) {
+    auto* item = Make<TMenuItem>();
+    item->SetCaption("S");
+    deepest->Add(item);
+    deepest = item;
+  }
+  EXPECT_THROW(menu->Handle(), EMenuError);
+}
+
 TEST_F(Popup, AKeyWithoutAMarkChoosesTheItemItsCaptionBeginsWith) {
   for (const char* caption : {"Alpha", "beta", "-", "Bravo", "Charlie", "\x93\xfa\x96\x7b"})  // the last: 日本
     Item(menu.Items(), caption);
