@@ -499,7 +499,12 @@ void TformMain::LaunchItemClick(TObject* Sender) {
   const menufile::MenuEntry& entry = Entries[k];
   const menufile::MenuNames names(MenuFileName);
   const std::string program = names.Target(entry.ExeName);
-  const std::string folder = entry.WorkFolder.empty() ? ExtractFilePath(program) : names.Folder(entry.WorkFolder);
+  // An address or a shell location has no folder: "http:" is none, and the
+  // start would be refused for its missing working folder.
+  const bool located = IsUrl(program) || menufile::IsShellLocation(program);
+  const std::string folder = !entry.WorkFolder.empty() ? names.Folder(entry.WorkFolder)
+                             : located                 ? std::string()
+                                                       : ExtractFilePath(program);
   // The editor lets users pick a minimised or maximised start; honour it.
   const int show = ShowStateFor(entry.WindowState);
   // A target line that names no program (an unclosed quote) is named whole.

@@ -138,6 +138,12 @@ TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize)
   const std::string portableMenu = sjis("プログラム dir\\portable.txt");
   const std::string portable = "Beside<probe tool.exe,0>\r\n\"probe tool.exe\" beside\r\n"
                                "Named<none,0>[%E2E_BIN%]\r\n\"%E2E_TOOLS%\\probe tool.exe\" \"%E2E_VALUE%\"\r\n";
+  // An address starts the program its scheme names, in no folder of its own.
+  const std::string handler = "\"" + ProbePath() + "\" \"%1\"";
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, "e2eprobe", "URL Protocol", REG_SZ, "", 1);
+  RegSetKeyValueA(HKEY_CLASSES_ROOT, "e2eprobe\\shell\\open\\command", nullptr, REG_SZ,
+                  handler.c_str(), DWORD(handler.size() + 1));
+  const std::string address = "Web<none,0>\r\ne2eprobe:page\r\n";
   const std::string a = "A<none,0>\r\n\"" + utf8(tool_) + "\" a\r\n";
   const std::string b = "B<none,0>\r\n\"" + utf8(tool_) + "\" b\r\n";
 
@@ -168,6 +174,7 @@ TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize)
       // environment's, wherever the launcher runs.
       {portable, "", false, {VK_DOWN, VK_RETURN}, tool_, programDir_, {"beside"}, SW_SHOW, portableMenu},
       {portable, "", true, {VK_DOWN, VK_DOWN, VK_RETURN}, tool_, bin, {sjis("値 value")}, SW_SHOW, portableMenu},
+      {address, "", false, {VK_DOWN, VK_RETURN}, ProbePath(), temp_.Path(), {"e2eprobe:page"}, SW_SHOW},
   };
   // One after the other, so the records come in this order; what each
   // launcher started lives as long as its process object.
@@ -192,6 +199,7 @@ TEST_F(Launcher, APickStartsWhatThePopupShowedWithItsOptionsFolderAndWindowSize)
     }
   }
   SetEnvironmentVariableA("PATH", path);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "e2eprobe");
 }
 
 TEST_F(Launcher, TheEditorStartsFromTheLaunchersFolderThroughItsEntryOrItsVersionWindow) {
