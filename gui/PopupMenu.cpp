@@ -68,6 +68,8 @@ LRESULT CALLBACK RightButtonFilter(int code, WPARAM wParam, LPARAM lParam) {
 
 LRESULT TMenu::HandleMenuChar(WPARAM wParam, LPARAM lParam) {
   const auto menu = reinterpret_cast<HMENU>(lParam);
+  // The shell's menu shown over ours keeps data of its own with its items.
+  if (!ItemOfSubmenu(menu)) return MAKELRESULT(0, MNC_IGNORE);
   const auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : char(c); };
   const char key = fold(static_cast<unsigned char>(LOWORD(wParam)));
   // The key as a wide character, for wide captions: the window that asks is

@@ -121,6 +121,13 @@ TEST_F(Popup, AKeyWithoutAMarkChoosesTheItemItsCaptionBeginsWith) {
     EXPECT_EQ(TMenu::HandleMenuChar(MAKEWPARAM(c.key, MF_POPUP), LPARAM(menu.Handle())), MAKELRESULT(c.index, c.answer))
         << c.key;
   }
+  // The shell's menu, over ours, holds its own data with its items.
+  const base::UniqueHandle<MenuTraits> shell(CreatePopupMenu());
+  std::string junk(256, 'A');
+  const MENUITEMINFOA data{sizeof data, MIIM_DATA | MIIM_STRING, 0, 0, 1, nullptr, nullptr, nullptr,
+                           ULONG_PTR(junk.data()), junk.data(), 0, nullptr};
+  InsertMenuItemA(shell.Handle(), 0, TRUE, &data);
+  EXPECT_EQ(TMenu::HandleMenuChar(MAKEWPARAM('A', MF_POPUP), LPARAM(shell.Handle())), MAKELRESULT(0, MNC_IGNORE));
 }
 
 TEST_F(Popup, SubmenusFilledAsTheyOpenShowWhatTheyGotAndItsPicksWork) {
