@@ -108,11 +108,14 @@ void TTreeNode::Delete() {
   const int reports = tree->changeReports_;
   nodes->DropItems(this, false);
   nodes->Unlink(this);
+  // Uncounted at once: the events below see the tree as it stands.
+  const std::vector<TTreeNode*> doomed = TTreeNodes::Subtree(this);
+  nodes->count_ -= int(doomed.size());
   // A failing handler must not keep the unlinked nodes from going: they
   // would be lost to the tree and still counted.
   TFirstFailure failure;
   failure.Run([&] { tree->ReportSilentChange(selected, reports); });
-  failure.Run([&] { nodes->DestroyNodes(this); });
+  failure.Run([&] { nodes->DestroyNodes(doomed); });
   failure.Rethrow();
 }
 
@@ -216,22 +219,19 @@ void TTreeNodes::Unlink(TTreeNode* node) {
   Changed();
 }
 
-void TTreeNodes::DestroyNodes(TTreeNode* node) {
-  // Every node of the subtree is reported (children before their parent)
-  // while all of them still exist, then all of them go.
-  std::vector<TTreeNode*> doomed;
-  std::vector<TTreeNode*> stack{node};
-  while (!stack.empty()) {
-    TTreeNode* n = stack.back();
-    stack.pop_back();
-    doomed.push_back(n);
-    for (TTreeNode* c : n->children_) stack.push_back(c);
-  }
+std::vector<TTreeNode*> TTreeNodes::Subtree(TTreeNode* node) {
+  std::vector<TTreeNode*> subtree{node};
+  for (size_t i = 0; i < subtree.size(); ++i)
+    subtree.insert(subtree.end(), subtree[i]->children_.begin(), subtree[i]->children_.end());
+  return subtree;
+}
+
+void TTreeNodes::DestroyNodes(const std::vector<TTreeNode*>& doomed) {
+  // Every node is reported (children before their parent) while all of
+  // them still exist, then all of them go.
   TTreeView* tree = owner_;
   for (TTreeNode* n : doomed)
     if (tree->dropTarget_ == n) tree->dropTarget_ = nullptr;
-  count_ -= int(doomed.size());
-  Changed();
   TFirstFailure failure;
   for (auto it = doomed.rbegin(); it != doomed.rend() && tree->OnDeletion; ++it)
     failure.Run([&] { tree->OnDeletion(tree, *it); });
@@ -247,10 +247,11 @@ void TTreeNodes::Clear() {
   DropItems(nullptr, false);
   std::vector<TTreeNode*> roots;
   roots.swap(roots_);
+  count_ = 0;
   Changed();
   TFirstFailure failure;
   failure.Run([&] { owner_->ReportSilentChange(selected, reports); });
-  for (TTreeNode* root : roots) failure.Run([&] { DestroyNodes(root); });
+  for (TTreeNode* root : roots) failure.Run([&] { DestroyNodes(Subtree(root)); });
   failure.Run([&] { EndUpdate(); });
   failure.Rethrow();
 }

@@ -154,7 +154,8 @@ class TTreeNodes {
   std::vector<TTreeNode*>& SiblingsOf(const TTreeNode* node);
   void Unlink(TTreeNode* node);
   TTreeNode* FromItem(HTREEITEM item) const;
-  void DestroyNodes(TTreeNode* node);  // reports and frees a subtree
+  static std::vector<TTreeNode*> Subtree(TTreeNode* node);  // the node, then its descendants, parents first
+  void DestroyNodes(const std::vector<TTreeNode*>& doomed);  // reports and frees a subtree
   void Changed() { order_.clear(); }
   const std::vector<TTreeNode*>& Order();
 

@@ -59,7 +59,12 @@ TEST_F(TreeView, EveryWayTheSelectionMovesIsAnnouncedBeforeTheMoveAndNoFreedItem
   nodes->Add(nullptr, "d");
   const HWND h = tree->Handle();
   std::string log;
-  const auto note = [&](char mark, TTreeNode* n) { log.append(1, mark).append(n ? n->Text() : "-").append(" "); };
+  const auto note = [&](char mark, TTreeNode* n) {
+    log.append(1, mark).append(n ? n->Text() : "-").append(" ");
+    int roots = 0;
+    for (TTreeNode* r = nodes->GetFirstNode(); r; r = r->GetNextSibling()) ++roots;
+    EXPECT_EQ(nodes->Count(), roots) << "counted as the tree stands, at " << log;
+  };
   // The handler writes to the node the selection leaves, as an editor keeps
   // what was typed for it: a node that is going no longer has an item.
   tree->OnChanging = [&](TObject*, TTreeNode* n, bool&) {
