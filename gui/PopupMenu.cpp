@@ -16,6 +16,7 @@ namespace {
 constexpr UINT kRightClickMessage = WM_APP + 0x101;
 TPopupMenu* tracking = nullptr;
 HWND trackingOwner = nullptr;
+bool trackingEntered = false;  // the system's menu loop began: the popup showed
 struct PendingRightClick {
   UINT command = 0;
   POINT at{};
@@ -141,6 +142,9 @@ bool TMenu::HandleNotify(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LR
         }
         return false;  // drawn by HandleOwnerDraw
       }
+      case WM_ENTERMENULOOP:
+        trackingEntered = true;
+        return false;
       case WM_MENUCHAR: {
         TMenuItem* item = ItemOfSubmenu(reinterpret_cast<HMENU>(lParam));
         return item && item->Menu() ? false : foreign();
@@ -198,6 +202,7 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
     TPopupMenu& popup;
     TPopupMenu* const outer = tracking;
     const HWND outerOwner = trackingOwner;
+    const bool outerEntered = trackingEntered;
     HHOOK hook = nullptr;
     Showing(TPopupMenu& p, HWND owner) : popup(p) {
       pendingRightClick = {};
@@ -211,6 +216,7 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
       if (hook) UnhookWindowsHookEx(hook);
       tracking = outer;
       trackingOwner = outerOwner;
+      trackingEntered = outerEntered;
       popup.showing_ = false;
       if (std::exchange(popup.changedWhileShowing_, false)) popup.Changed();
     }
@@ -218,11 +224,13 @@ bool TPopupMenu::Popup(int x, int y, HWND owner) {
   UINT command;
   do {
     reopen_ = false;
-    // No command is either no pick or a popup that never showed; only the
-    // latter leaves an error code.
+    // No command is either no pick or a popup that never showed, which
+    // leaves an error code; so may the handlers run while it showed (a
+    // folder's listing ends on "no more files").
+    trackingEntered = false;
     SetLastError(ERROR_SUCCESS);
     command = UINT(TrackPopupMenuEx(menu, flags, x, y, owner, nullptr));
-    if (!command && GetLastError() != ERROR_SUCCESS) throw EOSError::LastError();
+    if (!command && !trackingEntered && GetLastError() != ERROR_SUCCESS) throw EOSError::LastError();
   } while (!command && reopen_);
   if (command) PostMessageA(Application->Handle(), WM_MENU_PICK, command, 0);
   return command != 0;
