@@ -320,7 +320,11 @@ void TformMain::FormCreate(TObject*) {
   stamp_.names = NamesKeyOf(MenuFileName, MenuLines);
   StartupStep("menu file read");
 
-  const bool fromCache = ReadMenuCache(MenuFileName, stamp_, *ilstLaunch, ImageOfEntry);
+  // A save while the popup's owner was made may have given the lines read
+  // another text than the one the cache was made for.
+  const MenuFileStamp read = StampOf(MenuFileName);
+  const bool savedMeanwhile = read.size != stamp.size || read.lastWrite != stamp.lastWrite;
+  const bool fromCache = !savedMeanwhile && ReadMenuCache(MenuFileName, stamp_, *ilstLaunch, ImageOfEntry);
   StartupStep(fromCache ? "cache read" : "no current cache");
 
   try {
