@@ -145,6 +145,11 @@ void TformMain::CreatePanel() {
                              {editIconIndex, "アイコンの番号"}, {editExeName, "リンク先"}, {editCmdLine, "オプション"},
                              {editWorkFolder, "作業フォルダ"}})
     field->FieldName = name;
+  // What the menu file would not read back as part of the field.
+  using menufile::NameLineField;
+  editItemName->RefusedChars = menufile::UnwritableChars(NameLineField::ItemName);
+  editIconFileName->RefusedChars = menufile::UnwritableChars(NameLineField::IconFileName);
+  editWorkFolder->RefusedChars = menufile::UnwritableChars(NameLineField::WorkFolder);
 
   // Nothing to edit until a node is chosen; the list shows no entry yet.
   SetPanelRows(false, false, false);

@@ -342,7 +342,7 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
   const std::string file = Menu("A\r\na.exe\r\n");
   StartEditor(file);
   const Panel panel = FindPanel();
-  enum Way { kDropped, kDroppedWithCtrl, kTypedOption, kTypedCaption };
+  enum Way { kDropped, kDroppedWithCtrl, kTypedOption, kTypedFolder, kTypedCaption };
   const struct {
     Way way;
     std::vector<std::wstring> input;  // the files dropped, or the text typed
@@ -362,7 +362,9 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
       {kDropped, {folder + L"gone.lnk"}, "ショートカット「gone.lnk」のリンク先「" + utf8(temp_.Path()) + "\\？？\\a.exe」" + refused, ""},
       // What the code page holds stays; nothing stands in for the rest.
       {kTypedOption, {L"a" + korean}, "「オプション」には、この環境の文字（シフト JIS）で表せない文字は入力できません。", ""},
+      {kTypedFolder, {L"["}, "「作業フォルダ」には、次の記号は使えません：[ ] < > { }", ""},
       {kTypedCaption, {L"b" + korean}, "「A」の新しい名前には、この環境の文字（シフト JIS）で表せない文字は使えません。", ""},
+      {kTypedCaption, {L"b[c"}, "「A」の新しい名前には、次の記号は使えません：[ ] < > { }", ""},
   };
   std::string first = "A\r\na.exe\r\n", added;
   for (const auto& c : cases) {
@@ -376,9 +378,9 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
       HeldKey ctrl(VK_CONTROL);
       DropFiles(main_, c.input);
       Await([&] { return Count() == before + 1; }, "the folder's submenu");
-    } else if (c.way == kTypedOption) {
+    } else if (c.way == kTypedOption || c.way == kTypedFolder) {
       Click(tree_, FirstTreeItemPoint(tree_));
-      Focus(panel.fields[4]);
+      Focus(panel.fields[c.way == kTypedOption ? 4 : 5]);
       TypeKeys({VK_END});
       TypeText(c.input[0]);
     } else {

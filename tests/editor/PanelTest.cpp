@@ -116,6 +116,12 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
   Type(ui->fields[0], "XY");
   EXPECT_EQ(beta->Text(), "BetaXY");
   EXPECT_EQ(record->ItemName, "BetaXY");
+  // Pasted in, a mark character is refused, and in an icon file a comma; the
+  // second byte of ー is none.
+  SetWindowTextW(ui->fields[1]->Handle(), L"a,b.ico");
+  EXPECT_EQ(utf8(boxes.at(0).text), "「アイコンのファイル」には、次の記号は使えません：[ ] < > { } ,");
+  SetWindowTextW(ui->fields[0]->Handle(), L"メニュー");
+  EXPECT_EQ(record->ItemName, sjis("メニュー"));
 
   // Leaving icon settings as they were keeps the default picture; without
   // an icon file the preview is the target's as soon as it is named.
