@@ -249,6 +249,15 @@ bool IsShortcutFile(const std::wstring& path) {
   return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".lnk") == 0;
 }
 
+// A dropped file's caption: its name without the extension, the whole name
+// where that leaves nothing (".gitconfig"), the path where the name is
+// nothing (a drive); an empty name would save the item as a separator.
+std::string DroppedCaption(const std::string& path) {
+  std::string name = ChangeFileExt(ExtractFileName(path), "");
+  if (name.empty()) name = ExtractFileName(path);
+  return name.empty() ? path : name;
+}
+
 }  // namespace
 
 void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
@@ -264,7 +273,7 @@ void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
   if (path.empty()) return RefuseDrop("「" + shown + "」の名前");
 
   auto record = std::make_unique<TRecord>();
-  record->ItemName = ChangeFileExt(ExtractFileName(path), "");
+  record->ItemName = DroppedCaption(path);
   record->Kind = EntryKind::Item;
   const DWORD attributes = GetFileAttributesW(dropped.c_str());
   if (asFolderMenu && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -355,6 +355,9 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
       // A folder is an item; dropped with Ctrl held, a submenu of its contents.
       {kDropped, {Wide(links)}, "", "Links\r\n" + links + "\r\n"},
       {kDroppedWithCtrl, {Wide(papers)}, "", sjis("資料[") + papers + "]\r\n\r\n"},
+      // A name that is all extension, or none, stays whole.
+      {kDropped, {folder + L".gitconfig"}, "", ".gitconfig\r\n" + temp_.File(".gitconfig") + "\r\n"},
+      {kDropped, {L"C:\\"}, "", "C:\\\r\nC:\\\r\n"},
       {kDropped, {folder + L"TOOL.LNK"}, "", "TOOL[" + temp_.Path() + "]\r\n" + Ansi(program) + " -x \"a b.txt\"\r\n"},
       // A good target keeps its shortcut whatever the shortcut's own name.
       {kDropped, {folder + korean + L".lnk"}, "", name(Ansi(folder + korean + L".lnk")) + "\r\n" + ProbePath() + "\r\n"},
