@@ -251,11 +251,19 @@ bool IsShortcutFile(const std::wstring& path) {
 
 // A dropped file's caption: its name without the extension, the whole name
 // where that leaves nothing (".gitconfig"), the path where the name is
-// nothing (a drive); an empty name would save the item as a separator.
+// nothing (a drive); an empty name would save the item as a separator. The
+// caption is only shown, so mark characters, which a name cannot hold, give
+// way to their full-width forms.
 std::string DroppedCaption(const std::string& path) {
   std::string name = ChangeFileExt(ExtractFileName(path), "");
   if (name.empty()) name = ExtractFileName(path);
-  return name.empty() ? path : name;
+  if (name.empty()) name = path;
+  std::wstring wide = AnsiToWide(name);
+  const std::string_view marks = menufile::UnwritableChars(menufile::NameLineField::ItemName);
+  for (wchar_t& c : wide)
+    if (c < 0x80 && marks.find(char(c)) != std::string_view::npos) c = wchar_t(c + (L'［' - L'['));
+  std::string caption;
+  return WideToAnsiExact(wide, caption) ? caption : name;
 }
 
 }  // namespace
@@ -277,6 +285,7 @@ void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
   record->Kind = EntryKind::Item;
   const DWORD attributes = GetFileAttributesW(dropped.c_str());
   if (asFolderMenu && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!FieldTakes(menufile::NameLineField::WorkFolder, path, "フォルダ「" + path + "」", "取り込めません。")) return;
     // Ctrl held: a submenu that shows the folder's contents, named as the
     // folder is (a drive by its root).
     const std::string name = ExtractFileName(path);
@@ -298,6 +307,8 @@ void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
       return RefuseDrop(named + "オプション「" + ShownName(link.Arguments) + "」");
     if (folder.empty() && !link.WorkFolder.empty())
       return RefuseDrop(named + "作業フォルダ「" + ShownName(link.WorkFolder) + "」");
+    if (!FieldTakes(menufile::NameLineField::WorkFolder, folder, named + "作業フォルダ「" + folder + "」", "取り込めません。"))
+      return;
     record->ExeName = target;
     record->WorkFolder = folder;
   } else {
