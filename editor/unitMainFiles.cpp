@@ -296,13 +296,17 @@ void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
     return;
   }
   if (IsShortcutFile(dropped)) {
-    const TShortcutInfo link = Subject->ReadShortcut(dropped);
+    TShortcutInfo link = Subject->ReadShortcut(dropped);
     // Arguments have no short form; a target or a folder that is there has.
     // A "?" in a target is a character the shell itself lost: no path has one.
     const std::string target = AnsiPath(link.Target), folder = AnsiPath(link.WorkFolder);
     const std::string named = "ショートカット「" + shown + "」の";
     if ((target.empty() && !link.Target.empty()) || link.Target.find(L'?') != std::wstring::npos)
       return RefuseDrop(named + "リンク先「" + ShownName(link.Target) + "」");
+    // The options end their line in the menu file: a line break in them
+    // would start another.
+    for (wchar_t& c : link.Arguments)
+      if (c < L' ') c = L' ';
     if (!WideToAnsiExact(link.Arguments, record->CmdLine))
       return RefuseDrop(named + "オプション「" + ShownName(link.Arguments) + "」");
     if (folder.empty() && !link.WorkFolder.empty())

@@ -333,6 +333,7 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNothingIsSavedThatTheFileC
   WriteShortcut(folder + korean + L".lnk", Wide(ProbePath()), L"");
   WriteShortcut(folder + L"args.lnk", Wide(ProbePath()), L"-x " + korean);
   WriteShortcut(folder + L"gone.lnk", folder + korean + L"\\a.exe", L"");
+  WriteShortcut(folder + L"lines.lnk", Wide(ProbePath()), L"-a\r\n-b");
   WriteShortcut(folder + L"work.lnk", Wide(ProbePath()), L"", Wide(old));
   const auto name = [](const std::string& path) {
     const std::string file = path.substr(path.rfind('\\') + 1);
@@ -361,9 +362,10 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNothingIsSavedThatTheFileC
       {kDropped, {folder + L"a[1].txt"}, "", sjis("a［1］\r\n") + temp_.File("a[1].txt") + "\r\n"},
       {kDropped, {folder + L".gitconfig"}, "", ".gitconfig\r\n" + temp_.File(".gitconfig") + "\r\n"},
       {kDropped, {L"C:\\"}, "", "C:\\\r\nC:\\\r\n"},
-      // A folder goes into a mark, which its name would end.
+      // A folder goes into a mark, which its name would end; options keep to their line.
       {kDroppedWithCtrl, {Wide(old)}, "フォルダ「" + utf8(old) + "」" + marks, ""},
       {kDropped, {folder + L"work.lnk"}, "ショートカット「work.lnk」の作業フォルダ「" + utf8(old) + "」" + marks, ""},
+      {kDropped, {folder + L"lines.lnk"}, "", "lines\r\n" + ProbePath() + " -a  -b\r\n"},
       {kDropped, {folder + L"TOOL.LNK"}, "", "TOOL[" + temp_.Path() + "]\r\n" + Ansi(program) + " -x \"a b.txt\"\r\n"},
       // A good target keeps its shortcut whatever the shortcut's own name.
       {kDropped, {folder + korean + L".lnk"}, "", name(Ansi(folder + korean + L".lnk")) + "\r\n" + ProbePath() + "\r\n"},
