@@ -396,7 +396,10 @@ void TformMain::sbtnOpenWorkFolderClick(TObject*) {
   const std::string offered = Subject->Names().Folder(typed);
   FolderDialog->FolderName = offered;
   if (!FolderDialog->Execute()) return;
-  if (FolderDialog->FolderName != offered || typed.empty()) editWorkFolder->SetText(FolderDialog->FolderName);
+  const std::string& chosen = FolderDialog->FolderName;
+  if (chosen != offered || typed.empty())
+    if (FieldTakes(menufile::NameLineField::WorkFolder, chosen, "フォルダ「" + chosen + "」", "選べません。"))
+      editWorkFolder->SetText(chosen);
 }
 
 void TformMain::sbtnOpenExeNameClick(TObject*) {

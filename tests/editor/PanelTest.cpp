@@ -196,6 +196,12 @@ TEST_F(PanelTest, IconBrowseStartsOnTheLastChoiceWithinItsPathBufferAndClearAsks
   dialog.FileName.resize(259);
   dialog.Execute();
   EXPECT_EQ(offered.size(), 3u) << "259 characters and the terminator fit";
+
+  // A file whose name the icon mark cannot hold is refused, and said why.
+  chooser = [](TComponent& d) { return dynamic_cast<TIconDialog&>(d).FileName = "C:\\a,b.dll", true; };
+  ui->buttons[0]->Click();
+  EXPECT_EQ(utf8(boxes.back().text), "ファイル「C:\\a,b.dll」には、アイコンのファイルに使えない記号（[ ] < > { } ,）があるため、選べません。");
+  EXPECT_EQ(record->IconFileName, "");
 }
 
 TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastChosenProgram) {
@@ -240,4 +246,8 @@ TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastC
   ui->buttons[3]->Click();
   EXPECT_EQ(offered, std::vector<std::string>{Path("work")});
   EXPECT_EQ(RecordOf(Find("Sub"))->WorkFolder, "work");
+  // A folder the folder mark cannot hold is refused.
+  chooser = [](TComponent& d) { return dynamic_cast<TFolderDialog&>(d).FolderName = "C:\\[old]", true; };
+  ui->buttons[3]->Click();
+  EXPECT_EQ(RecordOf(Find("Sub"))->WorkFolder, "work") << utf8(boxes.at(0).text);
 }
