@@ -64,6 +64,10 @@ TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectio
   EXPECT_EQ(Usability(), "+++++++ ++++");
   EXPECT_EQ(Shown(), "Alpha|Ostrevan.exe|3|C:\\Program Files\\a.exe|-x|C:\\Work|2");
   EXPECT_EQ(Preview(), Icon(3));
+  // Paths pasted with the quotes of the shell's "Copy as path" are kept without.
+  ui->fields[3]->SetText("\"C:\\Program Files\\a.exe\"");
+  ui->fields[5]->SetText("\"C:\\Work\"");
+  EXPECT_EQ(RecordOf(Find("Alpha"))->WorkFolder, "C:\\Work");
 
   // The icon number goes to the record, and the node's picture follows, when
   // the selection moves on.
