@@ -172,6 +172,8 @@ bool TformMain::MayDiscard() {
 
 bool TformMain::Save(bool askName) {
   TakeEdits();
+  const std::string previousName = Subject->FileName;
+  const std::optional<TFileIdentity> previousUnread = Subject->UnreadFile;
   if (askName || Subject->FileName.empty()) {
     SaveDialog->Filter = kMenuFilter;
     SaveDialog->Title = "メニュー情報ファイルを保存";
@@ -180,10 +182,17 @@ bool TformMain::Save(bool askName) {
     // Chosen by the user to be written: a file this editor could not read
     // whole is his to replace.
     if (Subject->UnreadFile && FileIdentity(Subject->FileName) == Subject->UnreadFile) Subject->UnreadFile.reset();
-    ShowFileState();
+  }
+  try {
+    Subject->SaveTree(*TreeView);
+  } catch (...) {
+    // The document takes the new name only once it is written there: a
+    // later save or a shortcut would otherwise go to a file never written.
+    Subject->FileName = previousName;
+    Subject->UnreadFile = previousUnread;
+    throw;
   }
   UpdateShortcutCommands();
-  Subject->SaveTree(*TreeView);
   ShowFileState();
   return true;
 }

@@ -129,10 +129,14 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
 TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndAnEmptyFileIsANewMenu) {
   // No name yet: Save asks for one, and a cancel changes nothing.
   form->pmnuTreeView_SClick(nullptr);
-  Choose({"", Path("named.txt")});
+  Choose({"", Path("none\\named.txt"), Path("named.txt")});
   Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(offered, std::vector<std::string>{"save メニュー情報ファイルを保存 メニュー情報ファイル（*.*）|*.* "});
   EXPECT_EQ(Commands(), "--") << "no file yet";
+  // Nor after a save that could not write there, which leaves it unnamed.
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
+  EXPECT_EQ(std::pair(boxes.size(), Commands()), std::pair(size_t(1), std::string("--")));
+  boxes.clear();
   Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
   EXPECT_EQ(Commands(), "TD");
