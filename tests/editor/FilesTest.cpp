@@ -107,7 +107,13 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   Command({"ファイル(&F)", "開く(&O)"});
   EXPECT_EQ(offered, std::vector<std::string>{"open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + folder + "*.*"});
   EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "nothing written before the close";
-  Command({"ファイル(&F)", "終了(&X)"});
+  // The end of the Windows session asks what a close asks, and writes what it writes.
+  form->pmnuTreeView_SClick(nullptr);
+  answer = IDCANCEL;
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+  EXPECT_EQ(utf8(boxes.at(0).text), "変更を保存しますか？");
+  SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
+  boxes.clear();
   EXPECT_EQ(Value(kSettings, "MenuFile"), folder + "*.*");
   EXPECT_EQ(Value(kSettings, "ExePath"), folder + "*.exe");
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
