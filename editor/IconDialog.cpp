@@ -12,6 +12,7 @@
 #include "ShellApi.h"
 #include "StdCtrls.h"
 #include "SysUtils.h"
+#include "unitRecord.h"
 
 using namespace gui;
 
@@ -149,8 +150,10 @@ bool TIconDialog::Execute() {
   version.dwOSVersionInfoSize = sizeof version;
   GetVersionExA(&version);
   const bool wide = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  const std::string fileBefore = FileName;
+  const int32_t indexBefore = IconIndex;
 
-  return RunSystemDialog(*this, [&](HWND owner) {
+  const bool chosen = RunSystemDialog(*this, [&](HWND owner) {
     // The shell's dialog answers 1 for OK and 0 for Cancel. Missing, or
     // answering anything else without having shown itself, it is not there.
     int answer = -1;
@@ -183,4 +186,11 @@ bool TIconDialog::Execute() {
     }
     return answer == 1;
   });
+  if (!chosen) return false;
+  // The icon mark would end at a mark character or the comma in its name.
+  if (FieldTakes(menufile::NameLineField::IconFileName, FileName, "ファイル「" + FileName + "」", "選べません。"))
+    return true;
+  FileName = fileBefore;
+  IconIndex = indexBefore;
+  return false;
 }

@@ -18,7 +18,9 @@ class TIconDialog : public gui::TComponent {
 
   // Shows the shell's dialog, or one of this unit's own where the shell has
   // none. True when the user chose an icon; FileName and IconIndex then hold
-  // the choice. False, with both unchanged, on Cancel, or when FileName is
-  // too long for the dialog's path buffer (259 characters and a terminator).
+  // the choice. False, with both unchanged, on Cancel; when FileName is too
+  // long for the dialog's path buffer (259 characters and a terminator); and
+  // when the chosen file's name holds a character the menu file cannot keep
+  // in an icon file, which the user hears.
   bool Execute();
 };

@@ -117,6 +117,7 @@ TformMain::TformMain(TComponent* AOwner) : TForm(AOwner), Subject(std::make_uniq
   };
   TreeView->OnEditing = [this](TObject* s, TTreeNode* n, bool& a) { TreeViewEditing(s, n, a); };
   TreeView->OnEdited = [this](TObject* s, TTreeNode* n, std::string& t) { TreeViewEdited(s, n, t); };
+  TreeView->RefusedChars = menufile::UnwritableChars(menufile::NameLineField::ItemName);
   TreeView->OnDragOver = [this](TObject* s, TObject* src, int x, int y, TDragState st, bool& a) {
     TreeViewDragOver(s, src, x, y, st, a);
   };

@@ -172,6 +172,8 @@ bool TformMain::MayDiscard() {
 
 bool TformMain::Save(bool askName) {
   TakeEdits();
+  const std::string previousName = Subject->FileName;
+  const std::optional<TFileIdentity> previousUnread = Subject->UnreadFile;
   if (askName || Subject->FileName.empty()) {
     SaveDialog->Filter = kMenuFilter;
     SaveDialog->Title = "メニュー情報ファイルを保存";
@@ -180,10 +182,17 @@ bool TformMain::Save(bool askName) {
     // Chosen by the user to be written: a file this editor could not read
     // whole is his to replace.
     if (Subject->UnreadFile && FileIdentity(Subject->FileName) == Subject->UnreadFile) Subject->UnreadFile.reset();
-    ShowFileState();
+  }
+  try {
+    Subject->SaveTree(*TreeView);
+  } catch (...) {
+    // The document takes the new name only once it is written there: a
+    // later save or a shortcut would otherwise go to a file never written.
+    Subject->FileName = previousName;
+    Subject->UnreadFile = previousUnread;
+    throw;
   }
   UpdateShortcutCommands();
-  Subject->SaveTree(*TreeView);
   ShowFileState();
   return true;
 }
@@ -249,6 +258,23 @@ bool IsShortcutFile(const std::wstring& path) {
   return path.size() >= 4 && lstrcmpiW(path.c_str() + path.size() - 4, L".lnk") == 0;
 }
 
+// A dropped file's caption: its name without the extension, the whole name
+// where that leaves nothing (".gitconfig"), the path where the name is
+// nothing (a drive); an empty name would save the item as a separator. The
+// caption is only shown, so mark characters, which a name cannot hold, give
+// way to their full-width forms.
+std::string DroppedCaption(const std::string& path) {
+  std::string name = ChangeFileExt(ExtractFileName(path), "");
+  if (name.empty()) name = ExtractFileName(path);
+  if (name.empty()) name = path;
+  std::wstring wide = AnsiToWide(name);
+  const std::string_view marks = menufile::UnwritableChars(menufile::NameLineField::ItemName);
+  for (wchar_t& c : wide)
+    if (c < 0x80 && marks.find(char(c)) != std::string_view::npos) c = wchar_t(c + (L'［' - L'['));
+  std::string caption;
+  return WideToAnsiExact(wide, caption) ? caption : name;
+}
+
 }  // namespace
 
 void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
@@ -264,10 +290,11 @@ void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
   if (path.empty()) return RefuseDrop("「" + shown + "」の名前");
 
   auto record = std::make_unique<TRecord>();
-  record->ItemName = ChangeFileExt(ExtractFileName(path), "");
+  record->ItemName = DroppedCaption(path);
   record->Kind = EntryKind::Item;
   const DWORD attributes = GetFileAttributesW(dropped.c_str());
   if (asFolderMenu && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (!FieldTakes(menufile::NameLineField::WorkFolder, path, "フォルダ「" + path + "」", "取り込めません。")) return;
     // Ctrl held: a submenu that shows the folder's contents, named as the
     // folder is (a drive by its root).
     const std::string name = ExtractFileName(path);
@@ -278,17 +305,23 @@ void TformMain::HandleDroppedFiles(HDROP Drop, bool asFolderMenu) {
     return;
   }
   if (IsShortcutFile(dropped)) {
-    const TShortcutInfo link = Subject->ReadShortcut(dropped);
+    TShortcutInfo link = Subject->ReadShortcut(dropped);
     // Arguments have no short form; a target or a folder that is there has.
     // A "?" in a target is a character the shell itself lost: no path has one.
     const std::string target = AnsiPath(link.Target), folder = AnsiPath(link.WorkFolder);
     const std::string named = "ショートカット「" + shown + "」の";
     if ((target.empty() && !link.Target.empty()) || link.Target.find(L'?') != std::wstring::npos)
       return RefuseDrop(named + "リンク先「" + ShownName(link.Target) + "」");
+    // The options end their line in the menu file: a line break in them
+    // would start another.
+    for (wchar_t& c : link.Arguments)
+      if (c < L' ') c = L' ';
     if (!WideToAnsiExact(link.Arguments, record->CmdLine))
       return RefuseDrop(named + "オプション「" + ShownName(link.Arguments) + "」");
     if (folder.empty() && !link.WorkFolder.empty())
       return RefuseDrop(named + "作業フォルダ「" + ShownName(link.WorkFolder) + "」");
+    if (!FieldTakes(menufile::NameLineField::WorkFolder, folder, named + "作業フォルダ「" + folder + "」", "取り込めません。"))
+      return;
     record->ExeName = target;
     record->WorkFolder = folder;
   } else {

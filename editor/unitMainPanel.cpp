@@ -77,6 +77,15 @@ TSpeedButton* NewButton(TComponent* owner, TWinControl* group, int left, int row
 int UnitsOf(TWinControl* control, int pixels) { return (pixels * kDesignDpi + control->Dpi() - 1) / control->Dpi(); }
 int CaptionUnits(TLabel* label) { return UnitsOf(label, label->TextExtent(label->Caption(), DT_SINGLELINE).cx); }
 
+// A path field's text as the record keeps it: without the pair of quotes
+// around it that the shell's "Copy as path" adds, which the target line would
+// double and the folder mark keep as part of the name.
+std::string PathText(TEdit* field) {
+  const std::string text = field->Text();
+  const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+  return quoted ? text.substr(1, text.size() - 2) : text;
+}
+
 // A field that can be used has the window's colour; one that cannot is
 // greyed on the colour of the panel.
 void SetUsable(TWinControl* control, bool usable) {
@@ -145,6 +154,11 @@ void TformMain::CreatePanel() {
                              {editIconIndex, "アイコンの番号"}, {editExeName, "リンク先"}, {editCmdLine, "オプション"},
                              {editWorkFolder, "作業フォルダ"}})
     field->FieldName = name;
+  // What the menu file would not read back as part of the field.
+  using menufile::NameLineField;
+  editItemName->RefusedChars = menufile::UnwritableChars(NameLineField::ItemName);
+  editIconFileName->RefusedChars = menufile::UnwritableChars(NameLineField::IconFileName);
+  editWorkFolder->RefusedChars = menufile::UnwritableChars(NameLineField::WorkFolder);
 
   // Nothing to edit until a node is chosen; the list shows no entry yet.
   SetPanelRows(false, false, false);
@@ -286,9 +300,9 @@ void TformMain::TreeViewChanging(TObject*, TTreeNode*, bool&) {
   const menufile::Entry before = *record;
   record->ItemName = editItemName->Text();
   StoreIconFields(CurrentNode);
-  record->ExeName = editExeName->Text();
+  record->ExeName = PathText(editExeName);
   record->CmdLine = editCmdLine->Text();
-  record->WorkFolder = editWorkFolder->Text();
+  record->WorkFolder = PathText(editWorkFolder);
   record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
   CurrentNode->SetText(record->ItemName);
   if (!(*record == before)) Changed();
@@ -325,9 +339,9 @@ void TformMain::EditChange(TObject* Sender) {
   const menufile::Entry before = *record;
   // The icon fields are stored when the focus leaves them.
   if (Sender == editItemName) record->ItemName = editItemName->Text();
-  else if (Sender == editExeName) record->ExeName = editExeName->Text();
+  else if (Sender == editExeName) record->ExeName = PathText(editExeName);
   else if (Sender == editCmdLine) record->CmdLine = editCmdLine->Text();
-  else if (Sender == editWorkFolder) record->WorkFolder = editWorkFolder->Text();
+  else if (Sender == editWorkFolder) record->WorkFolder = PathText(editWorkFolder);
   else if (Sender == cmbbWindowState) record->WindowState = std::max(0, cmbbWindowState->ItemIndex());
   CurrentNode->SetText(record->ItemName);
   if (*record == before) return;
@@ -387,11 +401,14 @@ void TformMain::sbtnOpenWorkFolderClick(TObject*) {
   if (!record) return;
   FolderDialog->Title = record->Kind == EntryKind::Submenu ? "中身を表示するフォルダを指定する" : "作業フォルダを指定する";
   // As with the target: where the name leads, kept as written if chosen again.
-  const std::string typed = editWorkFolder->Text();
+  const std::string typed = PathText(editWorkFolder);
   const std::string offered = Subject->Names().Folder(typed);
   FolderDialog->FolderName = offered;
   if (!FolderDialog->Execute()) return;
-  if (FolderDialog->FolderName != offered || typed.empty()) editWorkFolder->SetText(FolderDialog->FolderName);
+  const std::string& chosen = FolderDialog->FolderName;
+  if (chosen != offered || typed.empty())
+    if (FieldTakes(menufile::NameLineField::WorkFolder, chosen, "フォルダ「" + chosen + "」", "選べません。"))
+      editWorkFolder->SetText(chosen);
 }
 
 void TformMain::sbtnOpenExeNameClick(TObject*) {
@@ -401,7 +418,7 @@ void TformMain::sbtnOpenExeNameClick(TObject*) {
   OpenDialog->Title = "実行ファイルの場所を指定する";
   // The dialog opens where the target leads; the target stays as the user
   // wrote it when he confirms that same file.
-  const std::string typed = editExeName->Text();
+  const std::string typed = PathText(editExeName);
   const std::string offered = typed.empty() ? Subject->ExePath : Subject->Names().Target(typed);
   OpenDialog->FileName = offered;
   if (!OpenDialog->Execute()) return;

@@ -21,3 +21,9 @@ class TRecord : public gui::TObject, public menufile::Entry {
 inline TRecord* RecordOf(const gui::TTreeNode* node) {
   return node ? static_cast<TRecord*>(node->Data()) : nullptr;
 }
+
+// Whether a record's field can take the path, which the menu file would
+// otherwise read back as another (see menufile::IsWritable). When it cannot,
+// a message says why: `what` names the path ("フォルダ「C:\[old]」"), and
+// `outcome` what becomes of it ("取り込めません。", "選べません。").
+bool FieldTakes(menufile::NameLineField field, const std::string& path, const std::string& what, const char* outcome);

@@ -226,6 +226,15 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Close();
       return 0;
+    case WM_QUERYENDSESSION:
+      // The session ends only as the form would close: the user may still
+      // have something to save.
+      return !OnCloseQuery || OnCloseQuery(this);
+    case WM_ENDSESSION:
+      // The process ends with the session, without closing: what closing
+      // keeps is kept now.
+      if (wParam && OnClose) OnClose(this);
+      return 0;
     case WM_SHOWWINDOW:
       if (wParam) {
         if (!shownOnce_ && Position == poScreenCenter) Centre();

@@ -55,9 +55,11 @@ class TForm : public TWinControl {
   TNotifyEvent OnCreate;  // once, right after construction (TApplication::CreateForm)
   TNotifyEvent OnShow;
   TNotifyEvent OnPaint;
-  // Asked before the form closes; false keeps it open (the user may still
-  // have something to save).
+  // Asked before the form closes, and before the Windows session ends;
+  // false keeps it open (the user may still have something to save).
   std::function<bool(TObject* Sender)> OnCloseQuery;
+  // Runs as the form closes, and as the session ends, which ends the
+  // process without a close.
   std::function<void(TObject* Sender)> OnClose;
 
   // Closes the form unless OnCloseQuery objects; closing the main form ends

@@ -116,7 +116,13 @@ std::string TEdit::Text() {
   return WideToAnsiExact(WideText(), text) ? text : accepted_;
 }
 
-void TEdit::Refuse(const std::wstring& typed) {
+void TEdit::SetText(const std::string& text) {
+  settingText_ = true;
+  SetCaption(text);
+  settingText_ = false;
+}
+
+void TEdit::Refuse(const std::wstring& typed, const std::string& reason) {
   const std::wstring kept = AnsiToWide(accepted_);
   // The caret goes back where the refused characters came in.
   size_t at = 0;
@@ -125,8 +131,7 @@ void TEdit::Refuse(const std::wstring& typed) {
   SetWindowTextW(handle_, kept.c_str());
   restoring_ = false;
   SendMessageW(handle_, EM_SETSEL, at, at);
-  Application->MessageBox((FieldName.empty() ? std::string("この欄") : "「" + FieldName + "」") +
-                              "には、この環境の文字（シフト JIS）で表せない文字は入力できません。",
+  Application->MessageBox((FieldName.empty() ? std::string("この欄") : "「" + FieldName + "」") + "には、" + reason,
                           "警告", MB_ICONSTOP | MB_OK);
 }
 
@@ -134,7 +139,16 @@ void TEdit::CNCommand(WORD code) {
   if (code == EN_CHANGE && !restoring_) {
     const std::wstring typed = WideText();
     std::string text;
-    if (!WideToAnsiExact(typed, text)) return Refuse(typed);
+    if (!WideToAnsiExact(typed, text))
+      return Refuse(typed, "この環境の文字（シフト JIS）で表せない文字は入力できません。");
+    // Brought in, not merely there: a text the program set may hold one,
+    // and the user can still edit around it.
+    const std::wstring kept = AnsiToWide(accepted_);
+    const auto broughtIn = [&](char c) {
+      return std::count(typed.begin(), typed.end(), wchar_t(c)) > std::count(kept.begin(), kept.end(), wchar_t(c));
+    };
+    if (!settingText_ && std::any_of(RefusedChars.begin(), RefusedChars.end(), broughtIn))
+      return Refuse(typed, "次の記号は使えません：" + ListedChars(RefusedChars));
     accepted_ = std::move(text);
     if (OnChange) OnChange(this);
   }

@@ -57,17 +57,23 @@ class TLabel : public TWinControl {
 // set; OnExit runs when the focus leaves it. The field holds UTF-16 text, so
 // that a typed or pasted character the code page lacks arrives as it is
 // instead of as a "?": such a change is taken back at once and refused with
-// a message naming the field, and OnChange never hears of it. Text is
-// therefore always the user's own text in the code page.
+// a message naming the field, and OnChange never hears of it; so is a change
+// that brings in one of RefusedChars. Text is therefore always the user's
+// own text in the code page.
 class TEdit : public TWinControl {
  public:
   explicit TEdit(TComponent* AOwner);
   std::string Text();
-  void SetText(const std::string& text) { SetCaption(text); }
+  // The program's own text is taken as it is, RefusedChars or not.
+  void SetText(const std::string& text);
   void SetReadOnly(bool readOnly);
   // How the refusal names the field ("オプション"); without a name it says
   // "この欄".
   std::string FieldName;
+  // ASCII characters the user may not type or paste in, where they would
+  // mean something else. Compared with the text as typed, so the second
+  // byte of a double-byte character never counts as one.
+  std::string RefusedChars;
   TNotifyEvent OnChange;
   TNotifyEvent OnExit;
 
@@ -78,12 +84,13 @@ class TEdit : public TWinControl {
 
  private:
   std::wstring WideText() const;
-  void Refuse(const std::wstring& typed);
+  void Refuse(const std::wstring& typed, const std::string& reason);
   bool readOnly_ = false;
-  // The last text of the field that the code page holds, and whether the
-  // field is being given it back.
+  // The last text of the field that the code page holds; whether the field
+  // is being given it back; whether the program is setting its text.
   std::string accepted_;
   bool restoring_ = false;
+  bool settingText_ = false;
 };
 
 // A fixed drop-down list: the user picks one of Items. Its Height is that of

@@ -99,6 +99,12 @@ std::string ShownName(const std::wstring& text) {
   return shown;
 }
 
+std::string ListedChars(std::string_view chars) {
+  std::string listed;
+  for (char c : chars) listed.append(listed.empty() ? "" : " ").push_back(c);
+  return listed;
+}
+
 std::string LowerCaseAscii(std::string text) {
   for (size_t i = 0; i < text.size(); i += base::CharLength(text, i))
     if (text[i] >= 'A' && text[i] <= 'Z') text[i] = char(text[i] - 'A' + 'a');

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace gui {
 
@@ -35,6 +36,9 @@ bool WideToAnsiExact(const std::wstring& text, std::string& ansi);
 std::string AnsiPath(const std::wstring& path);
 // A name for a message: each character the code page lacks shown as "？".
 std::string ShownName(const std::wstring& text);
+// Single-byte characters as a message lists them, a blank between each:
+// "[ ] < >".
+std::string ListedChars(std::string_view chars);
 
 // Program argument i as the runtime split the command line (0 is the
 // program); empty when there is no such argument.

@@ -13,7 +13,7 @@ namespace gui {
 
 namespace {
 
-// Posted to the control itself: a new name was refused (refusedCaption_).
+// Posted to the control itself: a new name was refused (refusal_).
 constexpr UINT kRefusedName = WM_APP + 0x110;
 
 }  // namespace
@@ -285,9 +285,13 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
       if (HWND field = reinterpret_cast<HWND>(SendMessageA(handle_, TVM_GETEDITCONTROL, 0, 0))) {
         std::wstring typed(size_t(GetWindowTextLengthW(field)) + 1, L'\0');
         typed.resize(size_t(std::max(GetWindowTextW(field, typed.data(), int(typed.size())), 0)));
-        if (!WideToAnsiExact(typed, text)) {
-          if (!refusedCaption_) PostMessageA(handle_, kRefusedName, 0, 0);
-          refusedCaption_ = node->Text();
+        std::string reason;
+        if (!WideToAnsiExact(typed, text)) reason = "この環境の文字（シフト JIS）で表せない文字は使えません。";
+        else if (typed.find_first_of(AnsiToWide(RefusedChars)) != std::wstring::npos)
+          reason = "次の記号は使えません：" + ListedChars(RefusedChars);
+        if (!reason.empty()) {
+          if (!refusal_) PostMessageA(handle_, kRefusedName, 0, 0);
+          refusal_ = "「" + node->Text() + "」の新しい名前には、" + reason;
           return 0;
         }
       }
@@ -332,12 +336,9 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
 
 LRESULT TTreeView::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case kRefusedName: {
-      const std::string caption = std::exchange(refusedCaption_, std::nullopt).value_or("");
-      Application->MessageBox("「" + caption + "」の新しい名前には、この環境の文字（シフト JIS）で表せない文字は使えません。",
-                              "警告", MB_ICONSTOP | MB_OK);
+    case kRefusedName:
+      Application->MessageBox(std::exchange(refusal_, std::nullopt).value_or(""), "警告", MB_ICONSTOP | MB_OK);
       return 0;
-    }
     case WM_PAINT: {
       // The colour is read when painting, as every control reads it.
       const COLORREF color = ColorToRGB(EffectiveColor());

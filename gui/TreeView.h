@@ -227,6 +227,9 @@ class TTreeView : public TSubclassedControl {
   void SetIndent(int units);
   // False: captions can be edited in place.
   void SetReadOnly(bool readOnly);
+  // ASCII characters a caption edited in place may not hold: such a new
+  // name is refused with a message, and the node keeps its old one.
+  std::string RefusedChars;
   void SetDragMode(TDragMode mode);
   // Opens on a right click when it pops up by itself (AutoPopup); the tree
   // lets go of it when the menu goes first.
@@ -304,10 +307,9 @@ class TTreeView : public TSubclassedControl {
   int dragX_ = 0, dragY_ = 0;
   POINT rightClick_{};         // where the right button last went down
   bool contextShown_ = false;  // the menu already opened for that click
-  // The caption of a node whose new name was refused, told once the
-  // control has ended the editing (a message box meanwhile would end it
-  // again from within).
-  std::optional<std::string> refusedCaption_;
+  // Why a new name was refused, told once the control has ended the editing
+  // (a message box meanwhile would end it again from within).
+  std::optional<std::string> refusal_;
   // Set while the layer itself moves the selection (a node's move), so the
   // events report only what the user or the program asked for.
   int quietSelection_ = 0;

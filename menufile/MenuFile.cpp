@@ -133,6 +133,17 @@ std::string ExtractCmdLine(std::string_view targetLine) {
   return blank == std::string_view::npos ? std::string() : std::string(s.substr(blank + 1));
 }
 
+std::string_view UnwritableChars(NameLineField field) {
+  const std::string_view marks = "[]<>{},";
+  return field == NameLineField::IconFileName ? marks : marks.substr(0, 6);
+}
+
+bool IsWritable(std::string_view text, NameLineField field) {
+  for (char c : UnwritableChars(field))
+    if (Find(text, c) != std::string_view::npos) return false;
+  return true;
+}
+
 std::pair<std::string, std::string> FormatEntryLines(int level, const Entry& e) {
   const std::string tabs(static_cast<size_t>(std::max(level, 0)), '\t');
   std::pair<std::string, std::string> lines(tabs, tabs);

@@ -107,6 +107,18 @@ bool IsNoIcon(std::string_view iconFileName);
 // The two lines of one entry at the given level.
 std::pair<std::string, std::string> FormatEntryLines(int level, const Entry& e);
 
+// The fields the name line carries as they are. The format has no escape: a
+// mark character in one of them would open or close a mark when the line is
+// read back (a name "Tools [old" leaves the whole file unreadable), and a
+// comma ends an icon file's name there.
+enum class NameLineField { ItemName, IconFileName, WorkFolder };
+// The single-byte characters the field cannot hold, in the order a message
+// names them.
+std::string_view UnwritableChars(NameLineField field);
+// True when the text holds none of them; the second byte of a double-byte
+// character is never one.
+bool IsWritable(std::string_view text, NameLineField field);
+
 // --- Reading a whole menu ---------------------------------------------------
 
 // How a program places an entry whose level differs from the one before it.

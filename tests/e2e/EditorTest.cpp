@@ -320,29 +320,32 @@ TEST_F(Editing, AFileReadInPartIsReplacedOnlyAfterNewOrTheUsersOwnChoice) {
   EXPECT_TRUE(WaitUntil([&] { return ReadBytes(file) == "\r\n\r\n"; })) << ReadBytes(file);
 }
 
-TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSavedWithQuestionMarks) {
+TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNothingIsSavedThatTheFileCannotReadBack) {
   const std::wstring folder = Wide(temp_.Path()) + L"\\", korean = L"\xD55C\xAE00";
   const std::wstring program = folder + korean + L".exe", document = folder + L"\xD83D\xDE42.txt";
   ASSERT_TRUE(CopyFileW(Wide(Program("Ostrevan")).c_str(), program.c_str(), FALSE));
   HANDLE made = CreateFileW(document.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(made, INVALID_HANDLE_VALUE);
   CloseHandle(made);
-  const std::string links = temp_.File("Links"), papers = temp_.File(sjis("資料"));
-  ASSERT_TRUE(CreateDirectoryA(links.c_str(), nullptr) && CreateDirectoryA(papers.c_str(), nullptr));
+  const std::string links = temp_.File("Links"), papers = temp_.File(sjis("資料")), old = temp_.File("[old]");
+  for (const std::string& made : {links, papers, old}) ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
   WriteShortcut(folder + L"TOOL.LNK", program, L"-x \"a b.txt\"", Wide(temp_.Path()));
   WriteShortcut(folder + korean + L".lnk", Wide(ProbePath()), L"");
   WriteShortcut(folder + L"args.lnk", Wide(ProbePath()), L"-x " + korean);
   WriteShortcut(folder + L"gone.lnk", folder + korean + L"\\a.exe", L"");
+  WriteShortcut(folder + L"lines.lnk", Wide(ProbePath()), L"-a\r\n-b");
+  WriteShortcut(folder + L"work.lnk", Wide(ProbePath()), L"", Wide(old));
   const auto name = [](const std::string& path) {
     const std::string file = path.substr(path.rfind('\\') + 1);
     return file.substr(0, file.rfind('.'));
   };
   const std::string refused = "には、この環境の文字（シフト JIS）で表せない文字があるため、取り込めません。";
+  const std::string marks = "には、作業フォルダに使えない記号（[ ] < > { }）があるため、取り込めません。";
 
   const std::string file = Menu("A\r\na.exe\r\n");
   StartEditor(file);
   const Panel panel = FindPanel();
-  enum Way { kDropped, kDroppedWithCtrl, kTypedOption, kTypedCaption };
+  enum Way { kDropped, kDroppedWithCtrl, kTypedOption, kTypedFolder, kTypedCaption };
   const struct {
     Way way;
     std::vector<std::wstring> input;  // the files dropped, or the text typed
@@ -355,6 +358,14 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
       // A folder is an item; dropped with Ctrl held, a submenu of its contents.
       {kDropped, {Wide(links)}, "", "Links\r\n" + links + "\r\n"},
       {kDroppedWithCtrl, {Wide(papers)}, "", sjis("資料[") + papers + "]\r\n\r\n"},
+      // A caption is only shown; a name that is all extension, or none, stays whole.
+      {kDropped, {folder + L"a[1].txt"}, "", sjis("a［1］\r\n") + temp_.File("a[1].txt") + "\r\n"},
+      {kDropped, {folder + L".gitconfig"}, "", ".gitconfig\r\n" + temp_.File(".gitconfig") + "\r\n"},
+      {kDropped, {L"C:\\"}, "", "C:\\\r\nC:\\\r\n"},
+      // A folder goes into a mark, which its name would end; options keep to their line.
+      {kDroppedWithCtrl, {Wide(old)}, "フォルダ「" + utf8(old) + "」" + marks, ""},
+      {kDropped, {folder + L"work.lnk"}, "ショートカット「work.lnk」の作業フォルダ「" + utf8(old) + "」" + marks, ""},
+      {kDropped, {folder + L"lines.lnk"}, "", "lines\r\n" + ProbePath() + " -a  -b\r\n"},
       {kDropped, {folder + L"TOOL.LNK"}, "", "TOOL[" + temp_.Path() + "]\r\n" + Ansi(program) + " -x \"a b.txt\"\r\n"},
       // A good target keeps its shortcut whatever the shortcut's own name.
       {kDropped, {folder + korean + L".lnk"}, "", name(Ansi(folder + korean + L".lnk")) + "\r\n" + ProbePath() + "\r\n"},
@@ -362,7 +373,9 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
       {kDropped, {folder + L"gone.lnk"}, "ショートカット「gone.lnk」のリンク先「" + utf8(temp_.Path()) + "\\？？\\a.exe」" + refused, ""},
       // What the code page holds stays; nothing stands in for the rest.
       {kTypedOption, {L"a" + korean}, "「オプション」には、この環境の文字（シフト JIS）で表せない文字は入力できません。", ""},
+      {kTypedFolder, {L"["}, "「作業フォルダ」には、次の記号は使えません：[ ] < > { }", ""},
       {kTypedCaption, {L"b" + korean}, "「A」の新しい名前には、この環境の文字（シフト JIS）で表せない文字は使えません。", ""},
+      {kTypedCaption, {L"b[c"}, "「A」の新しい名前には、次の記号は使えません：[ ] < > { }", ""},
   };
   std::string first = "A\r\na.exe\r\n", added;
   for (const auto& c : cases) {
@@ -375,10 +388,10 @@ TEST_F(Editing, DroppedFilesAndFoldersBecomeEntriesAndNoNameTheCodePageLacksIsSa
       const size_t before = Count();
       HeldKey ctrl(VK_CONTROL);
       DropFiles(main_, c.input);
-      Await([&] { return Count() == before + 1; }, "the folder's submenu");
-    } else if (c.way == kTypedOption) {
+      Await([&] { return Count() == before + 1 || !TopWindows(editor_.Id(), "#32770").empty(); }, "the folder taken");
+    } else if (c.way == kTypedOption || c.way == kTypedFolder) {
       Click(tree_, FirstTreeItemPoint(tree_));
-      Focus(panel.fields[4]);
+      Focus(panel.fields[c.way == kTypedOption ? 4 : 5]);
       TypeKeys({VK_END});
       TypeText(c.input[0]);
     } else {

@@ -107,7 +107,13 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
   Command({"ファイル(&F)", "開く(&O)"});
   EXPECT_EQ(offered, std::vector<std::string>{"open メニュー情報ファイルを開く メニュー情報ファイル（*.*）|*.* " + folder + "*.*"});
   EXPECT_EQ(Value(kSettings, "MenuFile"), "-") << "nothing written before the close";
-  Command({"ファイル(&F)", "終了(&X)"});
+  // The end of the Windows session asks what a close asks, and writes what it writes.
+  form->pmnuTreeView_SClick(nullptr);
+  answer = IDCANCEL;
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+  EXPECT_EQ(utf8(boxes.at(0).text), "変更を保存しますか？");
+  SendMessageA(form->Handle(), WM_ENDSESSION, TRUE, 0);
+  boxes.clear();
   EXPECT_EQ(Value(kSettings, "MenuFile"), folder + "*.*");
   EXPECT_EQ(Value(kSettings, "ExePath"), folder + "*.exe");
   EXPECT_EQ(Value(kLauncher, "EditorPosition"), "bottom");
@@ -129,10 +135,14 @@ TEST_F(FilesTest, SettingsStartFromTheEditorsFolderAndAreWrittenOnEveryClose) {
 TEST_F(FilesTest, SaveAsksOnlyWithoutANameAndAnEmptyFileIsANewMenu) {
   // No name yet: Save asks for one, and a cancel changes nothing.
   form->pmnuTreeView_SClick(nullptr);
-  Choose({"", Path("named.txt")});
+  Choose({"", Path("none\\named.txt"), Path("named.txt")});
   Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(offered, std::vector<std::string>{"save メニュー情報ファイルを保存 メニュー情報ファイル（*.*）|*.* "});
   EXPECT_EQ(Commands(), "--") << "no file yet";
+  // Nor after a save that could not write there, which leaves it unnamed.
+  Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
+  EXPECT_EQ(std::pair(boxes.size(), Commands()), std::pair(size_t(1), std::string("--")));
+  boxes.clear();
   Command({"ファイル(&F)", "保存(&S)", "保存(&S)"});
   EXPECT_EQ(ReadUtf8(Path("named.txt")), "\r\n\r\n");
   EXPECT_EQ(Commands(), "TD");

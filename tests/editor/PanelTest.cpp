@@ -64,6 +64,10 @@ TEST_F(PanelTest, EachKindGetsItsRowsAndTheOldRecordTakesThePanelWhenTheSelectio
   EXPECT_EQ(Usability(), "+++++++ ++++");
   EXPECT_EQ(Shown(), "Alpha|Ostrevan.exe|3|C:\\Program Files\\a.exe|-x|C:\\Work|2");
   EXPECT_EQ(Preview(), Icon(3));
+  // Paths pasted with the quotes of the shell's "Copy as path" are kept without.
+  ui->fields[3]->SetText("\"C:\\Program Files\\a.exe\"");
+  ui->fields[5]->SetText("\"C:\\Work\"");
+  EXPECT_EQ(RecordOf(Find("Alpha"))->WorkFolder, "C:\\Work");
 
   // The icon number goes to the record, and the node's picture follows, when
   // the selection moves on.
@@ -116,6 +120,12 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
   Type(ui->fields[0], "XY");
   EXPECT_EQ(beta->Text(), "BetaXY");
   EXPECT_EQ(record->ItemName, "BetaXY");
+  // Pasted in, a mark character is refused, and in an icon file a comma; the
+  // second byte of ー is none.
+  SetWindowTextW(ui->fields[1]->Handle(), L"a,b.ico");
+  EXPECT_EQ(utf8(boxes.at(0).text), "「アイコンのファイル」には、次の記号は使えません：[ ] < > { } ,");
+  SetWindowTextW(ui->fields[0]->Handle(), L"メニュー");
+  EXPECT_EQ(record->ItemName, sjis("メニュー"));
 
   // Leaving icon settings as they were keeps the default picture; without
   // an icon file the preview is the target's as soon as it is named.
@@ -190,6 +200,12 @@ TEST_F(PanelTest, IconBrowseStartsOnTheLastChoiceWithinItsPathBufferAndClearAsks
   dialog.FileName.resize(259);
   dialog.Execute();
   EXPECT_EQ(offered.size(), 3u) << "259 characters and the terminator fit";
+
+  // A file whose name the icon mark cannot hold is refused, and said why.
+  chooser = [](TComponent& d) { return dynamic_cast<TIconDialog&>(d).FileName = "C:\\a,b.dll", true; };
+  ui->buttons[0]->Click();
+  EXPECT_EQ(utf8(boxes.back().text), "ファイル「C:\\a,b.dll」には、アイコンのファイルに使えない記号（[ ] < > { } ,）があるため、選べません。");
+  EXPECT_EQ(record->IconFileName, "");
 }
 
 TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastChosenProgram) {
@@ -234,4 +250,8 @@ TEST_F(PanelTest, BrowseButtonsStartWhereTheFieldLeadsAndTheTargetElseAtTheLastC
   ui->buttons[3]->Click();
   EXPECT_EQ(offered, std::vector<std::string>{Path("work")});
   EXPECT_EQ(RecordOf(Find("Sub"))->WorkFolder, "work");
+  // A folder the folder mark cannot hold is refused.
+  chooser = [](TComponent& d) { return dynamic_cast<TFolderDialog&>(d).FolderName = "C:\\[old]", true; };
+  ui->buttons[3]->Click();
+  EXPECT_EQ(RecordOf(Find("Sub"))->WorkFolder, "work") << utf8(boxes.at(0).text);
 }

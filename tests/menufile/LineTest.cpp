@@ -62,6 +62,8 @@ TEST(EntryLines, WhatAPairOfLinesReadsAsWrittenBack) {
   EXPECT_EQ(ExtractIconIndex("A<12>"), 12) << "without a comma: a number and no file";
   for (const char* s : {"none", "NONE", "nOnE"}) EXPECT_TRUE(IsNoIcon(s)) << s;
   for (const char* s : {"", "non", "none ", "none.ico"}) EXPECT_FALSE(IsNoIcon(s)) << s;
+  EXPECT_TRUE(IsWritable(sjis("メニュー,"), NameLineField::WorkFolder)) << "the second byte of ー is no mark";
+  EXPECT_FALSE(IsWritable(sjis("メニュー,"), NameLineField::IconFileName));
   // What the editor may hold but never reads: an item without a target comes
   // back as a submenu, one without a name as a separator at its level.
   Entry entry{sjis("新しい項目"), "", "", "", "", 0, wsNormal, EntryKind::Item};

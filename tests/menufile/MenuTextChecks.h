@@ -41,12 +41,13 @@ inline void CheckEntry(const MenuEntry& e, const std::vector<MenuEntry>& before,
            names.Options(e.CmdLine));
   }
   // Written back as two lines that keep the level, unless a field holds a
-  // mark character (the format has no escapes).
+  // character it cannot (the format has no escapes).
   const auto [nameOut, targetOut] = FormatEntryLines(e.Level, e);
   Check(base::SplitLines(base::JoinLines({nameOut, targetOut})).size() <= 2, "two lines");
   if (e.Kind == EntryKind::Separator) {
     Check(nameOut == std::string(size_t(e.Level), '\t'), "a separator is its tabs");
-  } else if ((e.ItemName + e.IconFileName + e.WorkFolder).find_first_of("[]<>{}") == std::string::npos) {
+  } else if (IsWritable(e.ItemName, NameLineField::ItemName) && IsWritable(e.IconFileName, NameLineField::IconFileName) &&
+             IsWritable(e.WorkFolder, NameLineField::WorkFolder)) {
     try {
       Check(ExtractItemName(nameOut).level == e.Level, "the level written back");
     } catch (const UnclosedMark&) {  // a lead byte last in a field takes the mark after it
