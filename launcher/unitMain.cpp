@@ -345,13 +345,22 @@ void TformMain::FormCreate(TObject*) {
   const POINT atStart = cursor;
   GetCursorPos(&cursor);
   if (owner) {
-    if (cursor.x != atStart.x || cursor.y != atStart.y) owner->MoveTo(cursor);
+    if (cursor.x != atStart.x || cursor.y != atStart.y) {
+      owner->MoveTo(cursor);
+      // The icons are drawn for the screen the popup was to open on.
+      if (SmallIconSize(WindowDpi(owner->Handle())) != iconSize) owner->MoveTo(cursor = atStart);
+    }
     owner->TakeForeground();
   } else {
     SetForegroundWindow(Application->Handle());
   }
   StartupStep("foreground");
-  const int x = cursor.x > 50 ? cursor.x - 50 : 0;
+  // Never past the left edge of the pointer's screen, which for a screen
+  // left of the main one is not at 0: the popup would open on another.
+  MONITORINFO screen{};
+  screen.cbSize = sizeof screen;
+  GetMonitorInfoA(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &screen);
+  const int x = int(std::max(cursor.x - 50, screen.rcMonitor.left));
   const int y = cursor.y;
 
   // In build mode the cache is written once the popup is on the screen: a
