@@ -80,6 +80,7 @@ void TToolBar::SetImages(TImageList* images) {
 void TToolBar::ApplyImages() {
   if (!HandleAllocated()) return;
   SendMessageA(handle_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.Handle()));
+  if (!slots_.empty()) Rebuild();
   Invalidate();
 }
 
@@ -99,6 +100,14 @@ void TToolBar::CreateWnd() {
 
 void TToolBar::BuildButtons() {
   SendMessageA(handle_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  // The control grows its buttons for larger pictures but never shrinks
+  // them (back on a screen of a lower DPI): they are sized for the pictures
+  // they show now.
+  if (const TImageList* images = Images()) {
+    const auto padding = DWORD(SendMessageA(handle_, TB_GETPADDING, 0, 0));
+    SendMessageA(handle_, TB_SETBUTTONSIZE, 0,
+                 MAKELPARAM(images->Width() + LOWORD(padding), images->Height() + HIWORD(padding)));
+  }
   std::vector<TBBUTTON> buttons;
   for (const Slot& slot : slots_) {
     TBBUTTON b{};

@@ -1,5 +1,7 @@
+#include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "GuiTest.h"
+#include "ImgList.h"
 #include "StdCtrls.h"
 
 using namespace gui;
@@ -27,7 +29,14 @@ TEST_F(GuiTest, AFormLaysOutFromItsUnitsAtEveryDpiAndComesBackExactly) {
   button->SetGrowToCaption(true);
   auto* label = Make<TLabel>(rest);
   label->SetBounds(8, 30, 60, 13);
+  // Pictures remade for each DPI after the bar heard of it, as a form does.
+  auto* pictures = Make<TImageList>(&form);
+  auto* bar = Make<TToolBar>(&form);
+  bar->SetImages(pictures);
+  bar->SetParent(&form);
+  bar->AddButton(Make<TToolButton>(&form));
   form.Show();
+  const LRESULT buttonAt96 = SendMessageA(bar->Handle(), TB_GETBUTTONSIZE, 0, 0);
 
   // Back at 96 dpi last: every control stands where it stood.
   for (const int dpi : {120, 144, 192, 96}) {
@@ -39,6 +48,7 @@ TEST_F(GuiTest, AFormLaysOutFromItsUnitsAtEveryDpiAndComesBackExactly) {
                                          false, DWORD(GetWindowLongPtrA(form.Handle(), GWL_EXSTYLE)), dpi);
     OffsetRect(&suggested, 10 - suggested.left, 10 - suggested.top);
     SendMessageA(form.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    pictures->SetSize(s(16), s(16));
     EXPECT_EQ(form.Dpi(), dpi);
     RECT window;
     GetWindowRect(form.Handle(), &window);
@@ -55,4 +65,5 @@ TEST_F(GuiTest, AFormLaysOutFromItsUnitsAtEveryDpiAndComesBackExactly) {
     SendMessageA(form.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(info.ptMinTrackSize.x, s(200));
   }
+  EXPECT_EQ(SendMessageA(bar->Handle(), TB_GETBUTTONSIZE, 0, 0), buttonAt96) << "the buttons as large as the pictures";
 }
