@@ -110,10 +110,15 @@ std::wstring TEdit::WideText() const {
 
 std::string TEdit::Text() {
   if (!HandleAllocated()) return Caption();
+  const std::wstring shown = WideText();
+  // The program's own text comes back in its own codes: the code page reads
+  // some characters from two codes (NEC's and IBM's) and writes each back
+  // as one, and half a character as a whole one.
+  if (shown == AnsiToWide(Caption())) return Caption();
   std::string text;
   // A field never keeps a text the code page lacks; should one be there for
   // a moment, the text it had before stands.
-  return WideToAnsiExact(WideText(), text) ? text : accepted_;
+  return WideToAnsiExact(shown, text) ? text : accepted_;
 }
 
 void TEdit::SetText(const std::string& text) {

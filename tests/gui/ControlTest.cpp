@@ -44,3 +44,14 @@ TEST_F(GuiTest, AFailureLeavesTheWindowsAsTheyWereAndIsToldOnce) {
   EXPECT_FALSE(GetUpdateRect(form.Handle(), nullptr, FALSE));
   SetMessageBoxResponder(previous);
 }
+
+TEST_F(GuiTest, AFieldGivesBackTheProgramsTextInItsOwnCodes) {
+  auto* field = Make<TEdit>(&form);
+  field->SetParent(&form);
+  field->Handle();
+  // Characters the code page has under two codes, and half a character.
+  for (const char* text : {"\x87\x90", "\xed\x40", "\xee\xf9", "A\x81"}) {
+    field->SetText(text);
+    EXPECT_EQ(field->Text(), text);
+  }
+}
