@@ -10,11 +10,12 @@ namespace gui {
 
 namespace {
 
-// Position just after the last '\' or ':' that is not a second byte.
+// Position just after the last '\', '/' or ':' that is not a second byte
+// (the system takes '/' as '\', and so may a user's shortcut).
 size_t NameStart(const std::string& s) {
   size_t start = 0;
   for (size_t i = 0; i < s.size(); i += base::CharLength(s, i))
-    if (s[i] == '\\' || s[i] == ':') start = i + 1;
+    if (s[i] == '\\' || s[i] == '/' || s[i] == ':') start = i + 1;
   return start;
 }
 

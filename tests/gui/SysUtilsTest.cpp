@@ -14,6 +14,7 @@ TEST(FileNames, SeparatorsAreNeverSecondBytesAndExtensionsBelongToTheNamePart) {
   EXPECT_EQ(ExtractFilePath("D:a.exe"), "D:");
   EXPECT_EQ(ExtractFileExt("C:\\my.dir\\menu"), "");
   EXPECT_EQ(ChangeFileExt("C:\\dir\\my.menu.txt", ".tmp"), "C:\\dir\\my.menu.tmp");
+  EXPECT_EQ(ChangeFileExt("C:/my.dir/menu", ".tmp"), "C:/my.dir/menu.tmp");
   EXPECT_EQ(LowerCaseAscii(sjis("ＡB.LNK")), sjis("Ａb.lnk")) << "double-byte letters stay";
 }
 
