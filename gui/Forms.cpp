@@ -146,7 +146,15 @@ void TForm::DestroyWnd() {
 }
 
 void TForm::Centre() {
-  SetPixelBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
+  // On the screen of the window the user works in (the main one while none
+  // is active), clear of the taskbar, as the system centres its dialogs.
+  MONITORINFO screen{};
+  screen.cbSize = sizeof screen;
+  if (!GetMonitorInfoA(MonitorFromWindow(GetActiveWindow(), MONITOR_DEFAULTTOPRIMARY), &screen))
+    screen.rcWork = RECT{0, 0, Screen->Width(), Screen->Height()};
+  const RECT& area = screen.rcWork;
+  SetPixelBounds(area.left + (area.right - area.left - Width()) / 2, area.top + (area.bottom - area.top - Height()) / 2,
+                 Width(), Height());
 }
 
 void TForm::Close() {
