@@ -128,8 +128,9 @@ std::string TemporaryName(size_t length, unsigned n) {
 // again unless it took the old one's place.
 class NewContent {
  public:
-  // `attributes`: those of the file it replaces, if any, which it keeps.
-  NewContent(const std::string& path, DWORD attributes) {
+  // `attributes`: those of the file it replaces, if any, which it keeps;
+  // `named`: that file as the user named it, for a failure.
+  NewContent(const std::string& path, DWORD attributes, const std::string& named) {
     const PathParts parts = Split(path);
     for (unsigned n = 0; n < 0x400; ++n) {
       const std::string name = TemporaryName(parts.nameLength, n);
@@ -140,9 +141,9 @@ class NewContent {
       file_.SetHandle(CreateFileA(name_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr));
       if (file_) return;
       const DWORD code = GetLastError();
-      if (code != ERROR_FILE_EXISTS) ThrowWriteError(path, code);
+      if (code != ERROR_FILE_EXISTS) ThrowWriteError(named, code);
     }
-    ThrowWriteError(path, ERROR_FILE_EXISTS);
+    ThrowWriteError(named, ERROR_FILE_EXISTS);
   }
   ~NewContent() {
     file_.SetHandle(nullptr);
@@ -159,11 +160,32 @@ class NewContent {
   KernelHandle file_;
   bool placed_ = false;
 };
+
+// The file a path ends at: a symbolic link's target, which is the file the
+// user edits (replacing the link would leave the link a copy of its own and
+// the target as it was). The path itself where the system cannot say.
+std::string FinalPath(const std::string& path) {
+  using GetFinalPathName = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  static const auto getFinalPathName = reinterpret_cast<GetFinalPathName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (!getFinalPathName) return path;
+  const KernelHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file) return path;
+  char buffer[MAX_PATH * 2];
+  const DWORD n = getFinalPathName(file.Handle(), buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  if (n == 0 || n >= sizeof buffer) return path;
+  const std::string_view found(buffer, n);
+  if (found.starts_with("\\\\?\\UNC\\")) return "\\\\" + std::string(found.substr(8));
+  if (found.starts_with("\\\\?\\")) return std::string(found.substr(4));
+  return std::string(found);
+}
 }  // namespace
 
 FileWriter SetFileWriter(FileWriter writer) { return std::exchange(Writer(), writer ? writer : ::WriteFile); }
 
-void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
+void SaveLines(const std::string& named, const std::vector<std::string>& lines) {
+  const std::string path = FinalPath(named);
   const std::string text = JoinLines(lines);
   // Whole or not at all: the new content is written and flushed beside the
   // file, then takes its place in one step. A failure on the way (a full
@@ -173,23 +195,23 @@ void SaveLines(const std::string& path, const std::vector<std::string>& lines) {
   // A read-only file is the user's word that it stays as it is; a folder is
   // no file to replace.
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-    ThrowWriteError(path, ERROR_ACCESS_DENIED);
+    ThrowWriteError(named, ERROR_ACCESS_DENIED);
   const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  NewContent content(path, FILE_ATTRIBUTE_ARCHIVE | (attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kept));
+  NewContent content(path, FILE_ATTRIBUTE_ARCHIVE | (attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kept), named);
   DWORD written = 0;
   if (!text.empty() && !Writer()(content.Handle(), text.data(), DWORD(text.size()), &written, nullptr))
-    ThrowWriteError(path, GetLastError());
+    ThrowWriteError(named, GetLastError());
   // A write that stops short without an error has run out of room; the last
   // error would still tell of an earlier call.
-  if (written != text.size()) ThrowWriteError(path, ERROR_DISK_FULL);
-  if (!FlushFileBuffers(content.Handle()) || !content.Close()) ThrowWriteError(path, GetLastError());
+  if (written != text.size()) ThrowWriteError(named, ERROR_DISK_FULL);
+  if (!FlushFileBuffers(content.Handle()) || !content.Close()) ThrowWriteError(named, GetLastError());
   // A reader that holds the file (the launcher reads it whole, in a moment)
   // keeps it from being replaced until it lets go.
   for (int attempt = 0;; ++attempt) {
     if (MoveFileExA(content.Name().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
       break;
     const DWORD code = GetLastError();
-    if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == 20) ThrowWriteError(path, code);
+    if ((code != ERROR_SHARING_VIOLATION && code != ERROR_ACCESS_DENIED) || attempt == 20) ThrowWriteError(named, code);
     Sleep(50);
   }
   content.Placed();
