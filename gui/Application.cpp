@@ -107,8 +107,12 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
 }
 
 HWND TApplication::DialogOwner() {
-  HWND owner = GetActiveWindow();
-  return owner ? owner : Handle();
+  if (const HWND active = GetActiveWindow()) return active;
+  // In the background (files dropped on it from Explorer), the main window
+  // still waits for the answer: owned by the hidden application window, the
+  // box would leave it open to input and might stand behind Explorer.
+  if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle())) return mainForm_->Handle();
+  return Handle();
 }
 
 void TApplication::ShowException(const std::exception& e) {
