@@ -322,8 +322,8 @@ void TformMain::FormCreate(TObject*) {
 
   // A save while the popup's owner was made may have given the lines read
   // another text than the one the cache was made for.
-  const MenuFileStamp read = StampOf(MenuFileName);
-  const bool savedMeanwhile = read.size != stamp.size || read.lastWrite != stamp.lastWrite;
+  const MenuFileStamp afterRead = StampOf(MenuFileName);
+  const bool savedMeanwhile = afterRead.size != stamp.size || afterRead.lastWrite != stamp.lastWrite;
   const bool fromCache = !savedMeanwhile && ReadMenuCache(MenuFileName, stamp_, *ilstLaunch, ImageOfEntry);
   StartupStep(fromCache ? "cache read" : "no current cache");
 
