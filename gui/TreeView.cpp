@@ -295,6 +295,9 @@ LRESULT TTreeView::CNNotify(NMHDR* header) {
           return 0;
         }
       }
+      // Nothing but blanks is no new name: the old one stays, as Explorer
+      // keeps a file's.
+      if (text.find_first_not_of(" \t") == std::string::npos) return 0;
       if (OnEdited) OnEdited(this, node, text);
       node->SetText(text);
       return 0;

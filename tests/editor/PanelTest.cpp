@@ -151,10 +151,13 @@ TEST_F(PanelTest, TypingRenamesAtOnceWhileTheIconWaitsForTheFocusToLeave) {
   SetAndLeave(ui->fields[1], "");
   EXPECT_EQ(NodePicture(beta), std::vector<uint32_t>(256, 0xFFFFFF));
 
-  // A name typed in the tree is the one the panel stores again later.
-  beta->EditText();
-  SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0)), "Gamma");
-  Tree().EndEditing();
+  // A name typed in the tree is the one the panel stores again later; a
+  // blank one, which would save the entry as a separator, is none.
+  for (const char* typed : {"Gamma", "  "}) {
+    beta->EditText();
+    SetWindowTextA(reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0)), typed);
+    Tree().EndEditing();
+  }
   EXPECT_EQ(ui->fields[0]->Text(), "Gamma");
   Select("Alpha");
   EXPECT_EQ(beta->Text(), "Gamma");
