@@ -132,9 +132,11 @@ void TformPickIcon::bttnBrowseClick(TObject*) {
 // The dialog's answer when the user confirmed: the file and the icon shown.
 bool PickIcon(std::string& fileName, int32_t& index) {
   auto form = std::make_unique<TformPickIcon>(fileName, index);
-  if (form->ShowModal() != mrOk) return false;
+  // A file without icons offers none to choose: OK on its empty list is no
+  // choice, not the number chosen before for another file.
+  if (form->ShowModal() != mrOk || form->lstvIcons->ItemIndex() < 0) return false;
   fileName = form->editFileName->Text();
-  if (form->lstvIcons->ItemIndex() >= 0) index = form->lstvIcons->ItemIndex();
+  index = form->lstvIcons->ItemIndex();
   return true;
 }
 
