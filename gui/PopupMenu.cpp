@@ -55,7 +55,9 @@ LRESULT CALLBACK RightButtonFilter(int code, WPARAM wParam, LPARAM lParam) {
   if (code == MSGF_MENU && tracking &&
       (msg->message == WM_RBUTTONDOWN || msg->message == WM_RBUTTONDBLCLK || msg->message == WM_RBUTTONUP)) {
     if (TMenuItem* item = PopupItemAt(msg->pt)) {
-      if (msg->message == WM_RBUTTONUP) {
+      // While the shell's menu for one item shows, a right click on another
+      // is no second one: that would stack a menu on it.
+      if (msg->message == WM_RBUTTONUP && !foreignMenu) {
         pendingRightClick = {item->Command(), msg->pt};
         PostMessageW(trackingOwner, kRightClickMessage, item->Command(), 0);
       }
