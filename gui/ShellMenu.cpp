@@ -171,7 +171,8 @@ bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at) {
   const std::wstring directory = FolderOf(target);
   CMINVOKECOMMANDINFOEX info{};
   info.cbSize = sizeof info;
-  info.fMask = CMIC_MASK_UNICODE | CMIC_MASK_PTINVOKE | (shift ? CMIC_MASK_SHIFT_DOWN : 0) |
+  // Carried out before it returns: the launcher ends right after.
+  info.fMask = CMIC_MASK_UNICODE | CMIC_MASK_PTINVOKE | CMIC_MASK_NOASYNC | (shift ? CMIC_MASK_SHIFT_DOWN : 0) |
                (GetKeyState(VK_CONTROL) < 0 ? CMIC_MASK_CONTROL_DOWN : 0);
   info.hwnd = owner;
   info.lpVerb = MAKEINTRESOURCEA(command - kFirstCommand);
