@@ -123,7 +123,8 @@ std::wstring FolderOf(const std::wstring& target) {
 
 }  // namespace
 
-bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at) {
+bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at, const std::wstring& parameters,
+                          const std::wstring& startFolder) {
   if (target.empty() || !StartShell()) return false;
   using ParseFn = HRESULT(WINAPI*)(PCWSTR, IBindCtx*, PIDLIST_ABSOLUTE*, SFGAOF, SFGAOF*);
   using BindFn = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, REFIID, void**, PCUITEMID_CHILD*);
@@ -168,7 +169,7 @@ bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at) {
   }
   if (command < kFirstCommand) return false;
 
-  const std::wstring directory = FolderOf(target);
+  const std::wstring directory = startFolder.empty() ? FolderOf(target) : startFolder;
   CMINVOKECOMMANDINFOEX info{};
   info.cbSize = sizeof info;
   // Carried out before it returns: the launcher ends right after.
@@ -178,6 +179,7 @@ bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at) {
   info.lpVerb = MAKEINTRESOURCEA(command - kFirstCommand);
   info.lpVerbW = MAKEINTRESOURCEW(command - kFirstCommand);
   info.lpDirectoryW = directory.empty() ? nullptr : directory.c_str();
+  info.lpParametersW = parameters.empty() ? nullptr : parameters.c_str();
   info.nShow = SW_SHOWNORMAL;
   info.ptInvoke = at;
   // The shell reports its own failures (a file it cannot delete) itself.

@@ -16,7 +16,10 @@ namespace gui {
 // True when a command was chosen and handed to the shell; false when the
 // menu closed without one, or when the shell has no menu for the target
 // (nothing of that name).
-bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at);
+// A command that starts the target gets `parameters`, in `folder` (empty:
+// the one the target is in).
+bool ShowShellContextMenu(HWND owner, const std::wstring& target, POINT at, const std::wstring& parameters = {},
+                          const std::wstring& folder = {});
 
 // Lets the shell finish what a command of its menu left with this program
 // before the program ends: windows it opened on a thread of this program (a

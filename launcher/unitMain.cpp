@@ -531,7 +531,7 @@ void TformMain::EditorItemClick(TObject*) {
 }
 
 bool TformMain::ItemRightClick(TMenuItem* item, POINT at) {
-  std::wstring target;
+  std::wstring target, parameters, folder;
   if (const auto* listed = dynamic_cast<const TFolderMenuItem*>(item)) {
     target = listed->Path();
   } else {
@@ -543,7 +543,13 @@ bool TformMain::ItemRightClick(TMenuItem* item, POINT at) {
     std::string name;
     if (entry.Kind == menufile::EntryKind::Item) {
       name = names.Resolved(menufile::IconOf(entry, menufile::IconColumn::Launcher)).Location;
-      if (name.empty()) name = names.Target(entry.ExeName);
+      if (name.empty()) {
+        // Its commands start the program as a pick does: with its options,
+        // in its working folder.
+        name = names.Target(entry.ExeName);
+        parameters = AnsiToWide(names.Options(entry.CmdLine));
+        if (!entry.WorkFolder.empty()) folder = AnsiToWide(names.Folder(entry.WorkFolder));
+      }
     } else if (entry.Kind == menufile::EntryKind::Submenu && !entry.WorkFolder.empty()) {
       name = names.Folder(entry.WorkFolder);
     }
@@ -555,7 +561,8 @@ bool TformMain::ItemRightClick(TMenuItem* item, POINT at) {
       if (n > 0 && n < MAX_PATH) target = full;
     }
   }
-  return !target.empty() && ShowShellContextMenu(popupOwner_ ? popupOwner_ : Application->Handle(), target, at);
+  return !target.empty() &&
+         ShowShellContextMenu(popupOwner_ ? popupOwner_ : Application->Handle(), target, at, parameters, folder);
 }
 
 void TformMain::FormPaint(TObject*) { ShowWindow(Application->Handle(), SW_HIDE); }
