@@ -197,7 +197,8 @@ void SaveLines(const std::string& named, const std::vector<std::string>& lines) 
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     ThrowWriteError(named, ERROR_ACCESS_DENIED);
   const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  NewContent content(path, FILE_ATTRIBUTE_ARCHIVE | (attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kept), named);
+  NewContent content(path, FILE_ATTRIBUTE_ARCHIVE | (attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & kept),
+                     named);
   DWORD written = 0;
   if (!text.empty() && !Writer()(content.Handle(), text.data(), DWORD(text.size()), &written, nullptr))
     ThrowWriteError(named, GetLastError());

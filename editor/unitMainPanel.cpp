@@ -232,7 +232,8 @@ void TformMain::ShowFolderHint(bool shown) {
   SelectObject(dc, old);
   ReleaseDC(StatusBar->Handle(), dc);
   // Widths are in units: the size grip's room too, as the system gives it at 96 dpi.
-  StatusBar->SetPanelWidths({-1, 80, UnitsOf(StatusBar, extent.cx) + 16 + SystemMetricForDpi(SM_CXVSCROLL, kDesignDpi)});
+  StatusBar->SetPanelWidths(
+      {-1, 80, UnitsOf(StatusBar, extent.cx) + 16 + SystemMetricForDpi(SM_CXVSCROLL, kDesignDpi)});
   StatusBar->SetPanelText(2, kFolderHint);
 }
 
