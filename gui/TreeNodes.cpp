@@ -122,13 +122,8 @@ void TTreeNode::Delete() {
 // --- TTreeNodes -----------------------------------------------------------------
 
 TTreeNodes::~TTreeNodes() {
-  std::vector<TTreeNode*> stack(roots_.begin(), roots_.end());
-  while (!stack.empty()) {
-    TTreeNode* n = stack.back();
-    stack.pop_back();
-    stack.insert(stack.end(), n->children_.begin(), n->children_.end());
-    delete n;
-  }
+  for (TTreeNode* root : roots_)
+    for (TTreeNode* n : Subtree(root)) delete n;
 }
 
 std::vector<TTreeNode*>& TTreeNodes::SiblingsOf(const TTreeNode* node) {
